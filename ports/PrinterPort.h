@@ -1,0 +1,38 @@
+#pragma once
+// What the download engine needs of a printer connection. PortDriver (serial, parallel, USB)
+// implements PrinterPort and NetPort implements NetConnection; tests substitute fakes that
+// check the conversation.
+#include "ports/PortSettings.h"
+
+#include <cstdint>
+#include <string>
+
+class PrinterPort {
+public:
+    virtual ~PrinterPort() = default;
+    // 1 when the settings are accepted, 0 when rejected.
+    virtual int32_t configure(PortSettings settings) = 0;
+    // 1 when open, 0 on failure.
+    virtual int32_t open(int32_t startReader) = 0;
+    // Number of bytes the device accepted.
+    virtual int32_t write(const uint8_t* data, int32_t length) = 0;
+    // Number of bytes delivered into buffer.
+    virtual int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) = 0;
+    virtual void close() = 0;
+};
+
+// One outgoing TCP stream. Connect and send block the caller until they finish; on Windows
+// they keep the caller's window messages flowing while they wait.
+class NetConnection {
+public:
+    virtual ~NetConnection() = default;
+    // Non-zero when a stream socket was created.
+    virtual int32_t create() = 0;
+    // Non-zero when connected to address:port.
+    virtual int32_t connect(const std::string& address, int32_t port) = 0;
+    // The whole buffer, or a negative result on failure.
+    virtual int32_t send(const uint8_t* data, int32_t length, int32_t flags) = 0;
+    virtual void close() = 0;
+    // Drops the socket without using it again, so the next download can create it afresh.
+    virtual void detach() = 0;
+};
