@@ -1,0 +1,299 @@
+#include "download/HexConverter.h"
+
+#include "download/HexFields.h"
+#include "download/HexLineReader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Pass 1: which format the file is in, and whether every line belongs to it.
+HexResult chooseFormat(HexLineReader& reader) {
+    HexResult result;
+    std::string_view line;
+    if (!reader.next(line)) {
+        result.error = HexError::Empty;
+        return result;
+    }
+    char lead = 0;
+    do {
+        if (line.empty())
+            continue;
+        const char c = line[0];
+        if (result.format == HexFormat::Undecided) {
+            if (c == 'S' || c == 's') {
+                // S0, S1, S5, S7... leave the choice open: only S2 or S3 decide.
+                if (line.size() >= 2 && line[1] == '2')
+                    result.format = HexFormat::SRecord6;
+                else if (line.size() >= 2 && line[1] == '3')
+                    result.format = HexFormat::SRecord8;
+                lead = 'S';
+            } else if (c == ':') {
+                result.format = HexFormat::IntelHex;
+                lead = ':';
+            } else {
+                result.error = HexError::BadLeadChar;
+                result.line = reader.lineNumber();
+                return result;
+            }
+        } else if ((c & 0xDF) != (lead & 0xDF)) {
+            // Case-insensitive lead: "s" lines in S-record files, and 0x1A (':' & 0xDF, the
+            // DOS end-of-file mark) in HEX files.
+            result.error = HexError::LeadMismatch;
+            result.line = reader.lineNumber();
+            return result;
+        }
+    } while (reader.next(line));
+    if (result.format == HexFormat::Undecided)
+        result.error = HexError::NoFormat;
+    return result;
+}
+
+// Pass 2: the image, with every stored byte checked against the limit, the image bounds and
+// the bytes the file stored before.
+class ImageFiller {
+  public:
+    ImageFiller(std::vector<uint8_t>& image, HexResult& result) : image_(image), result_(result) {
+        image_.assign(hexImageSize, 0xFF);
+    }
+
+    // Stores count bytes from the two-digit fields at pos, pos + 2, ...; false stops the pass.
+    bool store(std::string_view line, size_t pos, int64_t address, size_t count) {
+        for (size_t j = 0; j < count; ++j) {
+            if (result_.dataBytes >= hexImageSize)
+                return fail(HexError::TooManyBytes, -1);
+            const int64_t offset = address + static_cast<int64_t>(j);
+            if (offset < 0 || offset >= static_cast<int64_t>(hexImageSize))
+                return fail(HexError::OutsideImage, offset);
+            const uint8_t value = hexfields::readByte(line, pos + 2 * j);
+            const size_t at = static_cast<size_t>(offset);
+            const uint64_t bit = uint64_t{1} << (at % 64);
+            // The same byte again is harmless; another value means two records claim one
+            // address (typically a file above 64 KiB whose upper part has wrapped).
+            if ((seen_[at / 64] & bit) != 0 && image_[at] != value)
+                return fail(HexError::ConflictingByte, offset);
+            seen_[at / 64] |= bit;
+            image_[at] = value;
+            ++result_.dataBytes;
+        }
+        return true;
+    }
+
+    void setLine(uint64_t line) { line_ = line; }
+
+  private:
+    bool fail(HexError error, int64_t offset) {
+        result_.error = error;
+        result_.line = line_;
+        result_.offset = offset;
+        return false;
+    }
+
+    std::vector<uint8_t>& image_;
+    HexResult& result_;
+    std::vector<uint64_t> seen_ = std::vector<uint64_t>(hexImageSize / 64, 0);
+    uint64_t line_ = 0;
+};
+
+// One Intel HEX line; false stops the pass.
+bool intelLine(std::string_view line, int64_t& base, ImageFiller& filler) {
+    if (line.size() < 9)
+        return true;
+    switch (line[8]) { // the second digit of the record type
+    case '0': {
+        const size_t count = hexfields::readByte(line, 1);
+        if (line.size() < 9 + 2 * count)
+            return true;
+        const int64_t address = hexfields::read(line, 3, 4) + base;
+        return filler.store(line, 9, address, count);
+    }
+    case '2':
+        // Extended segment address. Type 04 (extended linear address) is left alone on purpose:
+        // files written for this printer stay below 64 KiB with it, and a file that really goes
+        // above and wraps is caught as conflicting bytes.
+        if (line.size() >= 13)
+            base = hexfields::read(line, 9, 4) * 16;
+        return true;
+    default:
+        return true;
+    }
+}
+
+// One S-record line; S1, S2 and S3 each carry their own address width.
+bool sRecordLine(std::string_view line, ImageFiller& filler) {
+    if (line.size() < 4)
+        return true;
+    size_t digits = 0;
+    switch (line[1]) {
+    case '1':
+        digits = 4;
+        break;
+    case '2':
+        digits = 6;
+        break;
+    case '3':
+        digits = 8;
+        break;
+    default:
+        return true;
+    }
+    // The count covers the address, the data and the check sum.
+    const int64_t count =
+        static_cast<int64_t>(hexfields::readByte(line, 2)) - static_cast<int64_t>(digits / 2) - 1;
+    if (count <= 0)
+        return true;
+    const size_t data = 4 + digits;
+    if (line.size() < data + 2 * static_cast<size_t>(count))
+        return true;
+    return filler.store(line, data, hexfields::read(line, 4, digits), static_cast<size_t>(count));
+}
+
+HexResult fillImage(HexLineReader& reader, HexFormat format, std::vector<uint8_t>& image) {
+    HexResult result;
+    result.format = format;
+    ImageFiller filler(image, result);
+    int64_t base = 0;
+    std::string_view line;
+    while (reader.next(line)) {
+        if (line.empty())
+            continue;
+        filler.setLine(reader.lineNumber());
+        const bool go = format == HexFormat::IntelHex ? intelLine(line, base, filler)
+                                                      : sRecordLine(line, filler);
+        if (!go)
+            break;
+    }
+    return result;
+}
+
+class TextInput final : public HexInput {
+  public:
+    explicit TextInput(std::string_view text) : text_(text) {}
+    size_t read(char* buffer, size_t capacity) override {
+        size_t n = std::min(capacity, text_.size() - pos_);
+        std::memcpy(buffer, text_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    bool rewind() override {
+        pos_ = 0;
+        return true;
+    }
+
+  private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+class FileInput final : public HexInput {
+  public:
+    explicit FileInput(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+    ~FileInput() override {
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+    FileInput(const FileInput&) = delete;
+    FileInput& operator=(const FileInput&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    size_t read(char* buffer, size_t capacity) override {
+        size_t n = std::fread(buffer, 1, capacity, file_);
+        if (n < capacity && std::ferror(file_))
+            failed_ = true;
+        return n;
+    }
+    bool rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
+    bool failed() const override { return failed_; }
+
+  private:
+    std::FILE* file_;
+    bool failed_ = false;
+};
+
+HexResult readFailure(HexResult result) {
+    result.error = HexError::ReadFailed;
+    result.line = 0;
+    result.offset = -1;
+    return result;
+}
+
+} // namespace
+
+HexResult convertHex(HexInput& input, std::vector<uint8_t>& image) {
+    HexLineReader reader(input);
+    HexResult result = chooseFormat(reader);
+    if (input.failed())
+        return readFailure(result);
+    if (!result.ok())
+        return result;
+    if (!reader.rewind())
+        return readFailure(result);
+    result = fillImage(reader, result.format, image);
+    if (input.failed())
+        return readFailure(result);
+    return result;
+}
+
+HexResult convertHexText(std::string_view text, std::vector<uint8_t>& image) {
+    TextInput input(text);
+    return convertHex(input, image);
+}
+
+HexResult convertHexPath(const std::string& path, std::vector<uint8_t>& image) {
+    FileInput input(path);
+    if (!input.isOpen()) {
+        HexResult result;
+        result.error = HexError::CannotOpen;
+        return result;
+    }
+    return convertHex(input, image);
+}
+
+std::string describeHexResult(const HexResult& result) {
+    char at[96] = "";
+    if (result.line != 0 && result.offset >= 0)
+        std::snprintf(at, sizeof at, " (line %llu, offset 0x%llX)",
+                      static_cast<unsigned long long>(result.line),
+                      static_cast<unsigned long long>(result.offset));
+    else if (result.line != 0)
+        std::snprintf(at, sizeof at, " (line %llu)", static_cast<unsigned long long>(result.line));
+    std::string text;
+    switch (result.error) {
+    case HexError::None:
+        return "converted";
+    case HexError::CannotOpen:
+        text = "cannot open the input file";
+        break;
+    case HexError::ReadFailed:
+        text = "reading the input file failed";
+        break;
+    case HexError::Empty:
+        text = "the input file is empty";
+        break;
+    case HexError::BadLeadChar:
+        text = "not an Intel HEX or S-record file: a line begins with something other than "
+               "':' or 'S'";
+        break;
+    case HexError::LeadMismatch:
+        text = "a line does not belong to the file's record format";
+        break;
+    case HexError::NoFormat:
+        text = "no Intel HEX, S2 or S3 record found";
+        break;
+    case HexError::TooManyBytes:
+        text = "more than 262144 data bytes";
+        break;
+    case HexError::OutsideImage:
+        text = "a data byte lies outside the 262144-byte image";
+        break;
+    case HexError::ConflictingByte:
+        text = "two records give one address different values";
+        break;
+    case HexError::OutputFailed:
+        text = "the image file could not be written";
+        break;
+    }
+    return text + at;
+}
