@@ -1,0 +1,15 @@
+#include "platform/UsbIdFile.h"
+
+#include <climits>
+#include <unistd.h>
+
+std::string usbIdFilePath() {
+    char buffer[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) {
+        return "usbids.txt";
+    }
+    std::string program(buffer, static_cast<size_t>(length));
+    size_t slash = program.rfind('/');
+    return program.substr(0, slash + 1) + "usbids.txt";
+}
