@@ -1,0 +1,80 @@
+#include "ui/ImageButtonFace.h"
+#include "ui/SelectPrinterPresenter.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+SelectPrinterPresenter t90Models() {
+    return SelectPrinterPresenter({{"T90 Standard", 1111}, {"T90 Prime", 1112}});
+}
+
+TEST(SelectPrinter, ListsModelsInTableOrder) {
+    EXPECT_THAT(t90Models().entries(), ::testing::ElementsAre("T90 Standard", "T90 Prime"));
+}
+
+TEST(SelectPrinter, SelectionGivesNameAndCode) {
+    SelectPrinterPresenter dialog = t90Models();
+    dialog.onSelectionChanged("T90 Prime");
+    EXPECT_EQ(dialog.chosenModelName, "T90 Prime");
+    EXPECT_EQ(dialog.chosenModelCode, 1112);
+    dialog.onSelectionChanged("T90 Standard");
+    EXPECT_EQ(dialog.chosenModelCode, 1111);
+}
+
+TEST(SelectPrinter, NameMatchIsExactElseFirstCode) {
+    SelectPrinterPresenter dialog = t90Models();
+    dialog.onSelectionChanged("t90 prime");
+    EXPECT_EQ(dialog.chosenModelCode, 1111);
+    dialog.onSelectionChanged("T90 Prime ");
+    EXPECT_EQ(dialog.chosenModelCode, 1111);
+}
+
+TEST(SelectPrinter, EnterWithoutSelectionChoosesTheFirstEntry) {
+    SelectPrinterPresenter dialog = t90Models();
+    dialog.onAcceptedWithoutSelection();
+    EXPECT_EQ(dialog.chosenModelName, "T90 Standard");
+    EXPECT_EQ(dialog.chosenModelCode, 1111);
+}
+
+constexpr Rgb kText = rgb(40, 40, 40);
+constexpr Rgb kDisabled = rgb(129, 129, 129);
+
+struct FaceRow {
+    bool disabled, pressed;
+    int32_t images;
+    int32_t expectedImage;
+    Rgb expectedColor;
+};
+
+class ButtonFaceChoice : public ::testing::TestWithParam<FaceRow> {};
+
+TEST_P(ButtonFaceChoice, FollowsStateAndImageCount) {
+    const FaceRow& row = GetParam();
+    const ButtonFace face =
+        chooseButtonFace(row.disabled, row.pressed, row.images, kText, kDisabled);
+    EXPECT_EQ(face.imageIndex, row.expectedImage);
+    EXPECT_EQ(face.textColor, row.expectedColor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, ButtonFaceChoice,
+    ::testing::Values(FaceRow{false, false, 3, 0, kText}, FaceRow{false, true, 3, 1, kText},
+                      FaceRow{true, false, 3, 2, kDisabled},
+                      // Disabled wins over pressed.
+                      FaceRow{true, true, 3, 2, kDisabled},
+                      // No disabled face: the normal face in the disabled colour.
+                      FaceRow{true, false, 2, 0, kDisabled}, FaceRow{false, true, 2, 1, kText},
+                      FaceRow{false, true, 1, 0, kText}, FaceRow{true, false, 1, 0, kDisabled},
+                      FaceRow{false, false, 0, -1, kText}, FaceRow{true, false, 0, -1, kDisabled}));
+
+TEST(ButtonText, CentredOnlyWhenAPositionIsMinusOne) {
+    EXPECT_TRUE(textAtOrigin(17, 3));
+    EXPECT_TRUE(textAtOrigin(0, 0));
+    EXPECT_FALSE(textAtOrigin(-1, -1));
+    EXPECT_FALSE(textAtOrigin(17, -1));
+    EXPECT_EQ(rgb(135, 206, 250), 0x00FACE87u);
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#include "ui/MainWindowPresenter.h"
+
+#include "ports/PortSettings.h"
+#include "res/resource.h"
+
+MainWindowPresenter::MainWindowPresenter(InteractiveJob job, MainWindowSurface& surface)
+    : job_(job), surface_(surface) {}
+
+void MainWindowPresenter::initialize() {
+    surface_.setHelpText("HELP : Set Communication Configuration. ");
+    surface_.enableControl(IDC_MAIN_DOWNLOAD, false);
+    surface_.enableControl(IDC_MAIN_SELECT_FW, false);
+}
+
+void MainWindowPresenter::applyModelChoice(const std::string& name, int32_t code) {
+    job_.modelName = name;
+    job_.modelCode = code;
+    const int32_t picture = modelPictureFor(code);
+    if (picture != 0) {
+        surface_.showModelPicture(picture);
+        job_.portSettings.portName = "COM1";
+    }
+}
+
+PortConfigValues MainWindowPresenter::configurationInput() const {
+    return configValuesFrom(job_.portSettings);
+}
+
+void MainWindowPresenter::configurationAccepted(const PortConfigValues& values) {
+    applyConfigValues(job_.portSettings, values);
+    // Download stays as it was: a file must be chosen once before it is offered.
+    surface_.enableControl(IDC_MAIN_SELECT_FW, true);
+    surface_.setHelpText("HELP : Select Firmware File.");
+}
+
+std::string MainWindowPresenter::firmwareFilter() const {
+    return firmwareFileFilter(job_.modelCode);
+}
+
+void MainWindowPresenter::firmwareChosen(const std::string& path) {
+    job_.firmwarePath = path;
+    surface_.enableControl(IDC_MAIN_DOWNLOAD, true);
+    surface_.setHelpText("HELP : Ready firmware download.");
+}
