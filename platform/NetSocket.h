@@ -1,0 +1,26 @@
+#pragma once
+// One outgoing TCP stream. connect and sendAll block their caller until done; on Windows they
+// keep dispatching the thread's window messages meanwhile so the windows stay painted.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class NetSocket {
+  public:
+    virtual ~NetSocket() = default;
+    // address: a dotted IPv4 address (a host name is resolved as a fallback).
+    virtual bool connect(const std::string& address, uint16_t port) = 0;
+    // Sends every byte; length on success, -1 on failure.
+    virtual int32_t sendAll(const uint8_t* data, int32_t length) = 0;
+    // errno or WSAGetLastError of the last failure.
+    virtual int nativeError() const = 0;
+};
+
+class SocketFactory {
+  public:
+    virtual ~SocketFactory() = default;
+    // A new stream socket, or null when the system refuses one.
+    virtual std::unique_ptr<NetSocket> createStream() = 0;
+};
+
+SocketFactory& systemSocketFactory();

@@ -1,0 +1,16 @@
+#pragma once
+// Where the Windows port names live on this host. "COMn" and "\\.\COMn" are /dev/ttyS(n-1),
+// "LPTn" is /dev/lp(n-1); the environment variable MIRELITH_COMn or MIRELITH_LPTn, when set
+// and not empty, names another device for that port (a USB serial adapter, a pseudo-terminal).
+#include <functional>
+#include <string>
+
+using EnvLookup = std::function<const char*(const char*)>;
+
+// The port number of "COMn", "\\.\COMn" or "LPTn" (prefix given), 0 when the name is not of
+// that form or the number is outside 1..256.
+int portNumber(const std::string& name, const std::string& prefix);
+
+// The device path for a serial or parallel port name, "" when the name names no port.
+std::string serialDevicePath(const std::string& name, const EnvLookup& env);
+std::string parallelDevicePath(const std::string& name, const EnvLookup& env);

@@ -1,0 +1,24 @@
+#pragma once
+#include "platform/SerialDevice.h"
+#include "platform/posix/UniqueFd.h"
+
+// A termios serial line (or a pseudo-terminal standing in for one).
+class PosixSerialDevice final : public SerialDevice {
+  public:
+    explicit PosixSerialDevice(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    bool getLineSettings(SerialLineSettings& settings) override;
+    bool setLineSettings(const SerialLineSettings& settings) override;
+    bool modemStatus(ModemLines& lines) override;
+    bool setTimeouts(const CommTimeouts& timeouts) override;
+    bool purge() override;
+    bool inputQueued(uint32_t& count) override;
+    IoResult write(const uint8_t* data, uint32_t length) override;
+    IoResult read(uint8_t* buffer, uint32_t length) override;
+    void cancelIo() override {}
+
+  private:
+    UniqueFd fd_;
+    CommTimeouts timeouts_;
+    bool hasTimeouts_ = false;
+};

@@ -1,0 +1,49 @@
+#include "ports/NetPort.h"
+
+NetPort::NetPort() : NetPort(systemSocketFactory()) {}
+
+NetPort::NetPort(SocketFactory& sockets) : sockets_(sockets) {}
+
+NetPort::~NetPort() = default;
+
+int32_t NetPort::create() {
+    // A socket left over from an earlier download is closed rather than leaked.
+    socket_ = sockets_.createStream();
+    if (!socket_) {
+        lastError_ = -1;
+        return 0;
+    }
+    return 1;
+}
+
+int32_t NetPort::connect(const std::string& address, int32_t port) {
+    if (!socket_ || port <= 0 || port > 65535) {
+        return 0;
+    }
+    if (!socket_->connect(address, static_cast<uint16_t>(port))) {
+        lastError_ = socket_->nativeError();
+        return 0;
+    }
+    return 1;
+}
+
+int32_t NetPort::send(const uint8_t* data, int32_t length, int32_t /*flags*/) {
+    if (!socket_ || length < 0 || (data == nullptr && length > 0)) {
+        return -1;
+    }
+    const int32_t result = socket_->sendAll(data, length);
+    if (result < 0) {
+        lastError_ = socket_->nativeError();
+    }
+    return result;
+}
+
+void NetPort::close() {
+    socket_.reset();
+}
+
+// Detaching must not leak the descriptor: the failed socket is closed, and the object is free
+// for the next create().
+void NetPort::detach() {
+    socket_.reset();
+}

@@ -1,0 +1,72 @@
+#include "ports/ParallelPort.h"
+
+ParallelPort::ParallelPort(DeviceFactory& devices, bool windows9x)
+    : devices_(devices), windows9x_(windows9x) {}
+
+ParallelPort::~ParallelPort() {
+    close();
+}
+
+int32_t ParallelPort::configure(const PortSettings& settings) {
+    timeouts_ = CommTimeouts{
+        settings.timeouts.readIntervalTimeout, settings.timeouts.readTotalTimeoutMultiplier,
+        settings.timeouts.readTotalTimeoutConstant, settings.timeouts.writeTotalTimeoutMultiplier,
+        settings.timeouts.writeTotalTimeoutConstant};
+    readBufferSize_ = settings.readBufferSize;
+    spareBufferSize_ = settings.spareBufferSize;
+    if (settings.portName.rfind("LPT", 0) != 0) {
+        return 0;
+    }
+    portName_ = settings.portName;
+    return 1;
+}
+
+int32_t ParallelPort::open(int32_t /*startReader*/) {
+    if (deviceHandle_) {
+        return isOpen_ ? 1 : 0;
+    }
+    if (portName_.empty()) {
+        return 0;
+    }
+    deviceHandle_ = devices_.openParallel(portName_);
+    if (!deviceHandle_) {
+        return 0;
+    }
+    if (windows9x_) {
+        timeouts_.readIntervalTimeout = 100;
+        timeouts_.readTotalTimeoutMultiplier = 100;
+        timeouts_.readTotalTimeoutConstant = 100;
+    }
+    // Some parallel drivers refuse timeouts or purge; the port works without them.
+    deviceHandle_->setTimeouts(timeouts_);
+    deviceHandle_->purge();
+    isOpen_ = true;
+    return 1;
+}
+
+int32_t ParallelPort::write(const uint8_t* data, int32_t length) {
+    if (!isOpen_ || data == nullptr || length <= 0) {
+        return 0;
+    }
+    const IoResult result = deviceHandle_->write(data, static_cast<uint32_t>(length));
+    return static_cast<int32_t>(std::min<uint32_t>(result.count, static_cast<uint32_t>(length)));
+}
+
+int32_t ParallelPort::read(uint8_t* buffer, int32_t length, int32_t /*waitMs*/) {
+    if (!isOpen_ || buffer == nullptr || length <= 0) {
+        return 0;
+    }
+    const IoResult result = deviceHandle_->read(buffer, static_cast<uint32_t>(length));
+    if (!result.ok) {
+        return 0;
+    }
+    return static_cast<int32_t>(std::min<uint32_t>(result.count, static_cast<uint32_t>(length)));
+}
+
+void ParallelPort::close() {
+    if (deviceHandle_) {
+        deviceHandle_->cancelIo();
+        deviceHandle_.reset();
+    }
+    isOpen_ = false;
+}

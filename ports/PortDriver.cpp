@@ -1,0 +1,92 @@
+#include "ports/PortDriver.h"
+
+#include "platform/WindowsVersion.h"
+#include "ports/WindowsFamily.h"
+
+namespace {
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Calls op on the installed variant, or gives fallback when none is installed.
+template <typename Variant, typename Op, typename R> R dispatch(Variant& port, R fallback, Op op) {
+    return std::visit(
+        [&](auto& held) -> R {
+            if constexpr (std::is_same_v<std::decay_t<decltype(held)>, std::monostate>) {
+                return fallback;
+            } else {
+                return op(*held);
+            }
+        },
+        port);
+}
+} // namespace
+
+PortKind portKindFor(const std::string& portName) {
+    if (startsWith(portName, "COM") || startsWith(portName, "\\\\.\\COM")) {
+        return PortKind::Serial;
+    }
+    if (startsWith(portName, "LPT")) {
+        return PortKind::Parallel;
+    }
+    return PortKind::Usb;
+}
+
+PortDriver::PortDriver() : PortDriver(systemDeviceFactory(), systemClock()) {}
+
+PortDriver::PortDriver(DeviceFactory& devices, Clock& clock)
+    : PortDriver(devices, clock, windowsVersionValue()) {}
+
+PortDriver::PortDriver(DeviceFactory& devices, Clock& clock, uint32_t windowsVersion)
+    : devices_(devices), clock_(clock), windowsVersion_(windowsVersion) {}
+
+PortDriver::~PortDriver() = default;
+
+int32_t PortDriver::configure(PortSettings settings) {
+    // The old port closes as it is destroyed.
+    port_ = std::monostate{};
+    switch (portKindFor(settings.portName)) {
+    case PortKind::Serial:
+        port_ = std::make_unique<SerialPort>(devices_, clock_);
+        break;
+    case PortKind::Parallel:
+        port_ = std::make_unique<ParallelPort>(devices_, isWindows9x(windowsVersion_));
+        break;
+    case PortKind::Usb:
+        port_ = std::make_unique<UsbPort>(devices_);
+        break;
+    }
+    return dispatch(port_, 0, [&](auto& p) { return p.configure(settings); });
+}
+
+int32_t PortDriver::open(int32_t startReader) {
+    return dispatch(port_, 0, [&](auto& p) { return p.open(startReader); });
+}
+
+int32_t PortDriver::write(const uint8_t* data, int32_t length) {
+    return dispatch(port_, 0, [&](auto& p) { return p.write(data, length); });
+}
+
+int32_t PortDriver::read(uint8_t* buffer, int32_t length, int32_t waitMs) {
+    return dispatch(port_, 0, [&](auto& p) { return p.read(buffer, length, waitMs); });
+}
+
+void PortDriver::close() {
+    dispatch(port_, 0, [](auto& p) {
+        p.close();
+        return 0;
+    });
+}
+
+std::optional<PortKind> PortDriver::kind() const {
+    switch (port_.index()) {
+    case 1:
+        return PortKind::Serial;
+    case 2:
+        return PortKind::Parallel;
+    case 3:
+        return PortKind::Usb;
+    default:
+        return std::nullopt;
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The one object through which the download engine reaches a serial, parallel or USB printer.
+// configure picks the variant from the form of the port name; every other operation goes to
+// that variant. With no variant installed every operation returns 0 and does nothing.
+#include "platform/Clock.h"
+#include "platform/DeviceFactory.h"
+#include "ports/ParallelPort.h"
+#include "ports/PrinterPort.h"
+#include "ports/SerialPort.h"
+#include "ports/UsbPort.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+enum class PortKind : int32_t { Serial = 0, Parallel = 1, Usb = 2 };
+
+// "COM..." and "\\.\COM..." are serial, "LPT..." parallel, anything else (a device path, a
+// lower-case "com1", an empty name) USB. Case-sensitive.
+PortKind portKindFor(const std::string& portName);
+
+class PortDriver final : public PrinterPort {
+  public:
+    // The host's real devices and clock.
+    PortDriver();
+    // windowsVersion is a GetVersion value; it decides the parallel read timeouts.
+    PortDriver(DeviceFactory& devices, Clock& clock);
+    PortDriver(DeviceFactory& devices, Clock& clock, uint32_t windowsVersion);
+    ~PortDriver() override;
+    PortDriver(const PortDriver&) = delete;
+    PortDriver& operator=(const PortDriver&) = delete;
+
+    int32_t configure(PortSettings settings) override;
+    int32_t open(int32_t startReader) override;
+    int32_t write(const uint8_t* data, int32_t length) override;
+    int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) override;
+    void close() override;
+
+    // The installed variant's kind, none before the first configure.
+    std::optional<PortKind> kind() const;
+
+  private:
+    DeviceFactory& devices_;
+    Clock& clock_;
+    uint32_t windowsVersion_;
+    std::variant<std::monostate, std::unique_ptr<SerialPort>, std::unique_ptr<ParallelPort>,
+                 std::unique_ptr<UsbPort>>
+        port_;
+};

@@ -1,0 +1,130 @@
+#include "ports/SerialPort.h"
+
+#include "ports/SerialLineRules.h"
+
+#include <algorithm>
+
+SerialPort::SerialPort(DeviceFactory& devices, Clock& clock) : devices_(devices), clock_(clock) {}
+
+SerialPort::~SerialPort() {
+    close();
+}
+
+int32_t SerialPort::configure(const PortSettings& settings) {
+    readBufferSize_ = settings.readBufferSize;
+    spareBufferSize_ = settings.spareBufferSize;
+    if (settings.portName.empty()) {
+        return 0;
+    }
+    settings_ = settings;
+    return 1;
+}
+
+int32_t SerialPort::open(int32_t /*startReader*/) {
+    if (deviceHandle_) {
+        // Reopening: stop the old reader too, so only one thread ever reads the device.
+        close();
+    }
+    deviceHandle_ = devices_.openSerial(settings_.portName);
+    // The printer needs a moment after the port opens, whether or not it opened.
+    clock_.sleepMs(kOpenSettleMs);
+    if (!deviceHandle_) {
+        return 0;
+    }
+    SerialLineSettings line;
+    if (!deviceHandle_->getLineSettings(line)) {
+        releaseDevice();
+        return 0;
+    }
+    const auto wanted = serialLineSettingsFor(settings_, line);
+    if (!wanted || !deviceHandle_->setLineSettings(*wanted)) {
+        releaseDevice();
+        return 0;
+    }
+    ModemLines lines;
+    if (!deviceHandle_->modemStatus(lines) || !printerReady(settings_.handshake, lines)) {
+        releaseDevice();
+        return 0;
+    }
+    if (!deviceHandle_->setTimeouts(kSerialTimeouts)) {
+        releaseDevice();
+        return 0;
+    }
+    deviceHandle_->purge();
+    rxBuffer_.allocate(static_cast<size_t>(std::max(readBufferSize_, 0)));
+    isOpen_ = true;
+    readerThread_.start([this] { return pollReader(); });
+    return 1;
+}
+
+int32_t SerialPort::write(const uint8_t* data, int32_t length) {
+    if (!isOpen_ || data == nullptr || length <= 0) {
+        return 0;
+    }
+    const auto total = static_cast<uint32_t>(length);
+    const uint32_t start = clock_.tickCount();
+    uint32_t sent = 0;
+    for (;;) {
+        IoResult attempt;
+        {
+            std::lock_guard lock(txLock_);
+            attempt = deviceHandle_->write(data + sent, total - sent);
+        }
+        sent += std::min(attempt.count, total - sent);
+        if (attempt.ok && sent >= total) {
+            break;
+        }
+        clock_.sleepMs(kRetryDelayMs);
+        if (clock_.tickCount() - start >= kWriteLimitMs) {
+            break;
+        }
+    }
+    return static_cast<int32_t>(sent);
+}
+
+int32_t SerialPort::read(uint8_t* buffer, int32_t length, int32_t waitMs) {
+    if (!isOpen_ || buffer == nullptr || length <= 0) {
+        return 0;
+    }
+    const auto wanted = static_cast<size_t>(length);
+    if (rxBuffer_.count() < wanted) {
+        // One wait only; a negative wait would otherwise be read as "forever".
+        clock_.sleepMs(static_cast<uint32_t>(std::max(waitMs, 0)));
+    }
+    return static_cast<int32_t>(rxBuffer_.take(buffer, wanted));
+}
+
+void SerialPort::close() {
+    readerThread_.stop();
+    releaseDevice();
+    rxBuffer_.release();
+}
+
+void SerialPort::releaseDevice() {
+    isOpen_ = false;
+    deviceHandle_.reset();
+}
+
+uint32_t SerialPort::pollReader() {
+    if (!isOpen_) {
+        return kPollClosedMs;
+    }
+    uint32_t queued = 0;
+    if (!deviceHandle_->inputQueued(queued)) {
+        queued = 0;
+    }
+    // A full buffer leaves the bytes in the device until read() makes room.
+    const auto room =
+        static_cast<uint32_t>(std::min<size_t>(rxBuffer_.freeSpace(), kMaxReadPerPoll));
+    const uint32_t wanted = std::min(queued, room);
+    if (wanted > 0) {
+        uint8_t local[kMaxReadPerPoll];
+        const IoResult got = deviceHandle_->read(local, wanted);
+        if (got.count > 0) {
+            rxBuffer_.append(local, std::min(got.count, wanted));
+        } else if (!got.ok) {
+            deviceHandle_->cancelIo();
+        }
+    }
+    return kPollOpenMs;
+}
