@@ -150,8 +150,7 @@ void PortConfigPresenter::fillPortControls() {
             // The dialog keeps every entry it ever found, so names go on numbering from there.
             int32_t added = 0;
             for (std::string& path : usb_.attachedPrinterPaths(modelCode)) {
-                UsbListEntry entry{usbDisplayName(static_cast<int32_t>(usbDevices.size()) + 1),
-                                   std::move(path)};
+                UsbDeviceEntry entry{usbDisplayName(usbDevices.size() + 1), std::move(path)};
                 view_.addListEntry(IDC_PORT_COMBO, entry.displayName);
                 usbDevices.push_back(std::move(entry));
                 ++added;
@@ -257,7 +256,7 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
     const std::string text = view_.listEntryText(IDC_PORT_COMBO, selected);
     if (portTypeIndex == static_cast<int32_t>(PortType::Usb)) {
         // The first entry of that name wins; an unknown name leaves the port as it came in.
-        for (const UsbListEntry& entry : usbDevices) {
+        for (const UsbDeviceEntry& entry : usbDevices) {
             if (entry.displayName == text) {
                 portName = entry.devicePath;
                 break;

@@ -32,7 +32,7 @@ class PortConfigPresenter {
     int32_t dataBits = 0;
     int32_t parity = 0;
     int32_t stopBits = 0;
-    std::vector<UsbListEntry> usbDevices;
+    std::vector<UsbDeviceEntry> usbDevices;
     int32_t portTypeIndex = -1;
     int32_t tcpPortValue = 0;
 

@@ -1,5 +1,15 @@
 #include "ui/SelectPrinterPresenter.h"
 
+#include "app/ModelTable.h"
+
+std::vector<ModelChoice> modelTableChoices() {
+    std::vector<ModelChoice> models;
+    for (const ModelEntry& entry : ModelTable::entries) {
+        models.push_back({std::string(entry.modelName), entry.modelCode});
+    }
+    return models;
+}
+
 SelectPrinterPresenter::SelectPrinterPresenter(std::vector<ModelChoice> models)
     : models_(std::move(models)) {}
 

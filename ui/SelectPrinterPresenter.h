@@ -10,6 +10,9 @@ struct ModelChoice {
     int32_t code = 0;
 };
 
+// The models of the model table, in its order.
+std::vector<ModelChoice> modelTableChoices();
+
 class SelectPrinterPresenter {
   public:
     explicit SelectPrinterPresenter(std::vector<ModelChoice> models);

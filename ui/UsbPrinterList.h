@@ -1,15 +1,10 @@
 #pragma once
-// The attached USB printers of a model, as the configuration dialog lists them.
+// Where the configuration dialog learns which USB printers of a model are attached.
+#include "ports/UsbDiscovery.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct UsbListEntry {
-    std::string displayName; // "USB001:", "USB002:", ...
-    std::string devicePath;  // the device interface path, beginning with a backslash
-
-    friend bool operator==(const UsbListEntry&, const UsbListEntry&) = default;
-};
 
 class UsbPrinterSource {
   public:
@@ -18,5 +13,8 @@ class UsbPrinterSource {
     virtual std::vector<std::string> attachedPrinterPaths(int32_t modelCode) = 0;
 };
 
-// "USB%03d:" for the 1-based number.
-std::string usbDisplayName(int32_t number);
+// Over the running system's USB discovery.
+class SystemUsbPrinterSource : public UsbPrinterSource {
+  public:
+    std::vector<std::string> attachedPrinterPaths(int32_t modelCode) override;
+};

@@ -7,7 +7,7 @@
 namespace {
 
 SelectPrinterPresenter t90Models() {
-    return SelectPrinterPresenter({{"T90 Standard", 1111}, {"T90 Prime", 1112}});
+    return SelectPrinterPresenter(modelTableChoices());
 }
 
 TEST(SelectPrinter, ListsModelsInTableOrder) {
