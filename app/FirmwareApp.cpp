@@ -1,0 +1,91 @@
+#include "app/FirmwareApp.h"
+
+#include "app/ExitStatus.h"
+#include "app/FirmwareDiscovery.h"
+#include "app/ModelTable.h"
+#include "app/SettingsReaders.h"
+#include "app/TextRules.h"
+
+#include <cstdio>
+
+FirmwareApp::FirmwareApp(FirmwareAppServices services) : services_(std::move(services)) {}
+
+RunMode FirmwareApp::parseCommandLine() {
+    return ::parseCommandLine(*this, services_.arguments, services_.files, services_.log);
+}
+
+RunMode FirmwareApp::loadIniSettings(const std::string& iniPath) {
+    return ::loadIniSettings(*this, iniPath, services_.files, services_.log);
+}
+
+RunMode FirmwareApp::readSettings() {
+    const std::string iniPath = joinPath(startDirectory, pathSeparator(), kIniFileName);
+    try {
+        // The INI file, when there is one, decides alone: the command line is not looked at.
+        if (fileExists(services_.files, iniPath)) {
+            return loadIniSettings(iniPath);
+        }
+    } catch (const FileError&) {
+        // It is there but cannot be read: the user meant a silent run we cannot perform.
+        return RunMode::Invalid;
+    }
+    return parseCommandLine();
+}
+
+bool FirmwareApp::initInstance(MainWindowRunner& runner) {
+    const SocketLayerStatus sockets = services_.startSocketLayer();
+    if (!sockets.started) {
+        char text[80];
+        std::snprintf(text, sizeof text, "Socket Init Error! : %d, %d",
+                      static_cast<int>(sockets.socketError), static_cast<int>(sockets.systemError));
+        services_.desktop.showMessageBox(text, kTitle);
+    }
+
+    startDirectory = services_.environment.currentDirectory();
+    modelGiven = portGiven = portIsCom = portIsLpt = portIsUsb = portIsNet = false;
+    modelName.clear();
+    firmwareFileName.clear();
+
+    runMode = readSettings();
+    switch (runMode) {
+    case RunMode::Silent: {
+        modelCode = modelCodeFor(modelName);
+        if (portIsUsb && !portGiven) {
+            const std::string path =
+                services_.findUsbPrinterPort ? services_.findUsbPrinterPort(modelCode) : "";
+            if (path.empty()) {
+                services_.log.report(0, LogLevel::Notice,
+                                     "Not connected Printer using usb<" + modelName + ">");
+                exitStatus = kExitNothingDownloaded;
+                return false; // no main window: nothing to download to
+            }
+            portGiven = true;
+            portSettings.portName = path;
+        }
+        job.silentRun = 1;
+        job.modelCode = modelCode;
+        job.modelName = modelName;
+        job.firmwarePath = joinPath(startDirectory, pathSeparator(), firmwareFileName);
+        fillSerialDefaults();
+        job.portSettings = portSettings;
+        services_.log.report(1, LogLevel::Trace, "In silent mode");
+        break;
+    }
+    case RunMode::Invalid:
+        services_.log.report(1, LogLevel::Notice, "Invalid parameters");
+        job.silentRun = 0;
+        job.quitAtStart = 1;
+        exitStatus = kExitInvalidParameters;
+        break;
+    case RunMode::Interactive:
+        job.silentRun = 0;
+        break;
+    }
+    runner.run(job);
+    return false;
+}
+
+int FirmwareApp::exitInstance() {
+    services_.log.flush();
+    return exitStatus;
+}

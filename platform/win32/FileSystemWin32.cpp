@@ -1,0 +1,120 @@
+#include "platform/FileSystem.h"
+
+#include <fstream>
+#include <windows.h>
+
+namespace {
+
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (valid()) {
+            CloseHandle(handle_);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+  private:
+    HANDLE handle_;
+};
+
+class FindHandle {
+  public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (valid()) {
+            FindClose(handle_);
+        }
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE handle_;
+};
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk =
+            bytes.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+class Win32FileSystem final : public FileSystem {
+  public:
+    void listDirectory(const std::string& directory,
+                       const std::function<bool(const std::string&)>& onEntry) override {
+        WIN32_FIND_DATAA entry{};
+        // Every entry is listed; callers filter names themselves so that the result does not
+        // depend on 8.3 short-name matching of wildcards.
+        FindHandle find(FindFirstFileA((directory + "\\*").c_str(), &entry));
+        if (!find.valid()) {
+            return;
+        }
+        do {
+            if (!onEntry(entry.cFileName)) {
+                return;
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    }
+
+    FileProbe probeReadable(const std::string& path) override {
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND) {
+                return {ProbeStatus::Missing, static_cast<int32_t>(error)};
+            }
+            return {ProbeStatus::Failed, static_cast<int32_t>(error)};
+        }
+        return {ProbeStatus::Readable, 0};
+    }
+
+    std::unique_ptr<std::istream> openForReading(const std::string& path) override {
+        auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
+        if (!stream->is_open()) {
+            return nullptr;
+        }
+        return stream;
+    }
+
+    bool appendToExisting(const std::string& path, std::string_view bytes) override {
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
+            return false;
+        }
+        LARGE_INTEGER zero{};
+        if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) {
+            return false;
+        }
+        return writeAll(file.get(), bytes);
+    }
+
+    bool createNew(const std::string& path, std::string_view bytes) override {
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid() && writeAll(file.get(), bytes);
+    }
+};
+
+} // namespace
+
+FileSystem& systemFileSystem() {
+    static Win32FileSystem files;
+    return files;
+}
