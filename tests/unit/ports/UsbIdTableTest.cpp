@@ -1,0 +1,106 @@
+#include "ports/UsbIdTable.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+const UsbProductId* productOf(const UsbVendorIds& vendor, int32_t code) {
+    auto found = std::find_if(vendor.products.begin(), vendor.products.end(),
+                              [&](const UsbProductId& p) { return p.modelCode == code; });
+    return found == vendor.products.end() ? nullptr : &*found;
+}
+
+void expectConsistentShape(const UsbIdTables& tables) {
+    const auto& lower = tables.lowerCase;
+    ASSERT_EQ(lower.vendorA.products.size(), 39u);
+    ASSERT_EQ(lower.vendorB.products.size(), 1u);
+    EXPECT_EQ(lower.vendorB.products[0].modelCode, 300);
+    std::set<std::string> distinct;
+    for (const auto& p : lower.vendorA.products) {
+        distinct.insert(p.productId);
+    }
+    EXPECT_EQ(distinct.size(), 39u) << "two models share a product identifier";
+    EXPECT_EQ(productOf(lower.vendorA, 350205)->productId, "pid_\t\t");
+
+    // The upper-case form carries the same identifiers for its ten entries.
+    const auto& upperForm = tables.upperCase;
+    std::vector<int32_t> codes;
+    for (const auto& p : upperForm.vendorA.products) {
+        codes.push_back(p.modelCode);
+        EXPECT_EQ(p.productId, upper(productOf(lower.vendorA, p.modelCode)->productId));
+    }
+    EXPECT_THAT(codes, ElementsAre(200, 100, 101, 203, 352, 1032, 35011, 350211, 2752));
+    EXPECT_EQ(upperForm.vendorA.vendorId, upper(lower.vendorA.vendorId));
+    EXPECT_EQ(upperForm.vendorB.vendorId, upper(lower.vendorB.vendorId));
+    ASSERT_EQ(upperForm.vendorB.products.size(), 1u);
+    EXPECT_EQ(upperForm.vendorB.products[0].productId, upper(lower.vendorB.products[0].productId));
+}
+
+TEST(UsbIdTable, PlaceholderTablesHaveTheRequiredShape) {
+    UsbIdTables tables = buildUsbIdTables(defaultUsbIdValues());
+    expectConsistentShape(tables);
+    EXPECT_EQ(tables.lowerCase.vendorA.products[36].modelCode, 1112);
+    EXPECT_EQ(tables.lowerCase.match("\\\\?\\usb#vid_f0a0&pid_0025#1#{x}"), 1112);
+    EXPECT_EQ(tables.upperCase.match("USB\\VID_F0A0&PID_0001\\1"), 200);
+}
+
+TEST(UsbIdTable, FileValuesReplaceThePlaceholdersInBothForms) {
+    std::vector<int> rejected;
+    UsbIdValues values = parseUsbIdText("# identifiers of this site\n"
+                                        "\n"
+                                        "vendor A 1A2B\n"
+                                        "vendor B 3c4d\n"
+                                        "product 200 00AA\n"
+                                        "product 1112 0bbb\n"
+                                        "product 300 0ccc\n"
+                                        "  product 1111   0ddd  \r\n",
+                                        &rejected);
+    EXPECT_TRUE(rejected.empty());
+    UsbIdTables tables = buildUsbIdTables(values);
+    expectConsistentShape(tables);
+    EXPECT_EQ(tables.lowerCase.match("usb#vid_1a2b&pid_0bbb#"), 1112);
+    EXPECT_EQ(tables.lowerCase.match("usb#vid_1a2b&pid_0ddd#"), 1111);
+    EXPECT_EQ(tables.lowerCase.match("usb#vid_3c4d&pid_0ccc#"), 300);
+    EXPECT_EQ(tables.upperCase.match("USB\\VID_1A2B&PID_00AA\\"), 200);
+    // The placeholders of the replaced identifiers no longer match.
+    EXPECT_EQ(tables.lowerCase.match("usb#vid_f0a0&pid_0025#"), -1);
+    EXPECT_EQ(tables.lowerCase.match("usb#vid_1a2b&pid_0025#"), -1);
+}
+
+TEST(UsbIdTable, MalformedLinesAreRejectedAndChangeNothing) {
+    std::vector<int> rejected;
+    UsbIdValues values = parseUsbIdText("vendor A 12345\n"      // five digits
+                                        "vendor C 1111\n"       // no such vendor
+                                        "product 1112 xyz1\n"   // not hexadecimal
+                                        "product 999 0001\n"    // not a model of the table
+                                        "product 350205 0fff\n" // can never match
+                                        "product 1112\n"        // value missing
+                                        "product 1112 0001 extra\n"
+                                        "product 11x2 0001\n"
+                                        "vid_1234\n",
+                                        &rejected);
+    EXPECT_THAT(rejected, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8, 9));
+    UsbIdTables tables = buildUsbIdTables(values);
+    UsbIdTables defaults = buildUsbIdTables(defaultUsbIdValues());
+    EXPECT_EQ(tables.lowerCase.vendorA.vendorId, defaults.lowerCase.vendorA.vendorId);
+    for (size_t i = 0; i < 39; ++i) {
+        EXPECT_EQ(tables.lowerCase.vendorA.products[i].productId,
+                  defaults.lowerCase.vendorA.products[i].productId);
+    }
+}
+
+} // namespace
