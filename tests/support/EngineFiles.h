@@ -1,0 +1,51 @@
+#pragma once
+// Firmware files for engine tests, in a private scratch directory removed at the end.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace enginefakes {
+
+class ScratchDir {
+  public:
+    ScratchDir() {
+        static int counter = 0;
+        dir_ = std::filesystem::temp_directory_path() /
+               ("mirelith-engine-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" +
+                std::to_string(counter++));
+        std::filesystem::create_directories(dir_);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+        for (const auto& entry : std::filesystem::directory_iterator(dir_, ec)) {
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, ec);
+        }
+        std::filesystem::remove_all(dir_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string file(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        const auto path = dir_ / name;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path.string();
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  private:
+    std::filesystem::path dir_;
+};
+
+inline std::vector<uint8_t> patternBytes(size_t n, uint8_t seed = 1) {
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i) {
+        bytes[i] = static_cast<uint8_t>(i * 31 + seed);
+    }
+    return bytes;
+}
+
+} // namespace enginefakes
