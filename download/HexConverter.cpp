@@ -9,45 +9,46 @@
 
 namespace {
 
-// Pass 1: which format the file is in, and whether every line belongs to it.
-HexResult chooseFormat(HexLineReader& reader) {
+// The lead character every line of a file in this format must have, compared without bit 5:
+// so S-record files may mix "S" and "s", and a HEX file may hold 0x1A (':' & 0xDF, the DOS
+// end-of-file mark) lines.
+char leadOf(HexFormat format) { return format == HexFormat::IntelHex ? ':' : 'S'; }
+
+bool leadMatches(char c, HexFormat format) { return (c & 0xDF) == (leadOf(format) & 0xDF); }
+
+// Reads up to the line that decides the format. The lines after it are checked against the
+// format while the image is filled, so a huge file stops at the byte limit instead of being
+// read to its end first; a file that breaks either rule fails all the same.
+HexResult chooseFormat(HexLineReader& reader, uint64_t& decidingLine) {
     HexResult result;
     std::string_view line;
     if (!reader.next(line)) {
         result.error = HexError::Empty;
         return result;
     }
-    char lead = 0;
     do {
         if (line.empty())
             continue;
         const char c = line[0];
-        if (result.format == HexFormat::Undecided) {
-            if (c == 'S' || c == 's') {
-                // S0, S1, S5, S7... leave the choice open: only S2 or S3 decide.
-                if (line.size() >= 2 && line[1] == '2')
-                    result.format = HexFormat::SRecord6;
-                else if (line.size() >= 2 && line[1] == '3')
-                    result.format = HexFormat::SRecord8;
-                lead = 'S';
-            } else if (c == ':') {
-                result.format = HexFormat::IntelHex;
-                lead = ':';
-            } else {
-                result.error = HexError::BadLeadChar;
-                result.line = reader.lineNumber();
-                return result;
-            }
-        } else if ((c & 0xDF) != (lead & 0xDF)) {
-            // Case-insensitive lead: "s" lines in S-record files, and 0x1A (':' & 0xDF, the
-            // DOS end-of-file mark) in HEX files.
-            result.error = HexError::LeadMismatch;
+        if (c == 'S' || c == 's') {
+            // S0, S1, S5, S7... leave the choice open: only S2 or S3 decide.
+            if (line.size() >= 2 && line[1] == '2')
+                result.format = HexFormat::SRecord6;
+            else if (line.size() >= 2 && line[1] == '3')
+                result.format = HexFormat::SRecord8;
+        } else if (c == ':') {
+            result.format = HexFormat::IntelHex;
+        } else {
+            result.error = HexError::BadLeadChar;
             result.line = reader.lineNumber();
             return result;
         }
+        if (result.format != HexFormat::Undecided) {
+            decidingLine = reader.lineNumber();
+            return result;
+        }
     } while (reader.next(line));
-    if (result.format == HexFormat::Undecided)
-        result.error = HexError::NoFormat;
+    result.error = HexError::NoFormat;
     return result;
 }
 
@@ -150,7 +151,8 @@ bool sRecordLine(std::string_view line, ImageFiller& filler) {
     return filler.store(line, data, hexfields::read(line, 4, digits), static_cast<size_t>(count));
 }
 
-HexResult fillImage(HexLineReader& reader, HexFormat format, std::vector<uint8_t>& image) {
+HexResult fillImage(HexLineReader& reader, HexFormat format, uint64_t decidingLine,
+                    std::vector<uint8_t>& image) {
     HexResult result;
     result.format = format;
     ImageFiller filler(image, result);
@@ -159,7 +161,13 @@ HexResult fillImage(HexLineReader& reader, HexFormat format, std::vector<uint8_t
     while (reader.next(line)) {
         if (line.empty())
             continue;
-        filler.setLine(reader.lineNumber());
+        const uint64_t number = reader.lineNumber();
+        if (number > decidingLine && !leadMatches(line[0], format)) {
+            result.error = HexError::LeadMismatch;
+            result.line = number;
+            break;
+        }
+        filler.setLine(number);
         const bool go = format == HexFormat::IntelHex ? intelLine(line, base, filler)
                                                       : sRecordLine(line, filler);
         if (!go)
@@ -223,14 +231,15 @@ HexResult readFailure(HexResult result) {
 
 HexResult convertHex(HexInput& input, std::vector<uint8_t>& image) {
     HexLineReader reader(input);
-    HexResult result = chooseFormat(reader);
+    uint64_t decidingLine = 0;
+    HexResult result = chooseFormat(reader, decidingLine);
     if (input.failed())
         return readFailure(result);
     if (!result.ok())
         return result;
     if (!reader.rewind())
         return readFailure(result);
-    result = fillImage(reader, result.format, image);
+    result = fillImage(reader, result.format, decidingLine, image);
     if (input.failed())
         return readFailure(result);
     return result;
