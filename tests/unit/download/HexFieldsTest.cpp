@@ -35,4 +35,7 @@ TEST(HexFields, ReadsOnlyItsOwnWidth) {
     // Digits right after the field belong to the next field.
     EXPECT_EQ(hexfields::read("xx123456789", 2, 6), 0x123456);
     EXPECT_EQ(hexfields::read("FFFFFFFF", 0, 8), 0xFFFFFFFFll);
+    EXPECT_EQ(hexfields::read("0x1", 0, 2), 0);      // "0x" with its digit outside the field
+    EXPECT_EQ(hexfields::read(" 0x12", 0, 4), 1);    // the "2" is not part of the field
+    EXPECT_EQ(hexfields::readByte("-1FF", 0), 0xFF); // a negative count wraps like a byte
 }
