@@ -96,7 +96,7 @@ class ProfileScan {
                 nameFits = false; // far longer than any name we look for
             } else if (const auto close = text.find_last_of(']'); close != std::string_view::npos) {
                 header = true;
-                name = text.substr(1, close - 1);
+                name = trimRight(trimLeft(text.substr(1, close - 1)));
             }
             if (header) {
                 if (inSection_) {
@@ -220,6 +220,9 @@ std::string boundedValue(const Lookup& found, size_t bufferSize) {
     return std::string(value.substr(0, limit));
 }
 
+// The platform reads the number with base detection: "0x" hexadecimal, "0o" octal, "0b"
+// binary (lower-case markers only), decimal otherwise; it stops at the first character that is
+// not a digit of that base and wraps at 32 bits.
 int32_t platformInteger(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') {
@@ -230,9 +233,29 @@ int32_t platformInteger(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
+    uint32_t base = 10;
+    if (i + 1 < text.size() && text[i] == '0') {
+        const char marker = text[i + 1];
+        base = marker == 'x' ? 16 : marker == 'o' ? 8 : marker == 'b' ? 2 : 10;
+        if (base != 10) {
+            i += 2;
+        }
+    }
     uint32_t total = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        total = total * 10u + static_cast<uint32_t>(text[i] - '0');
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        uint32_t digit = 99;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'z') {
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'Z') {
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        }
+        if (digit >= base) {
+            break;
+        }
+        total = total * base + digit;
     }
     if (negative) {
         total = 0u - total;

@@ -3,7 +3,7 @@
 // (GetPrivateProfileStringA / GetPrivateProfileIntA), so that a user's file means the same on
 // every platform:
 // - lines end at CR or LF; blanks (and Ctrl-Z) around a line are ignored, and so are empty lines;
-// - "[name]" starts a section, the name running to the last ']' of the line;
+// - "[name]" starts a section, the name (trimmed) running to the last ']' of the line;
 // - "key = value": key and value are trimmed; a line without '=' is a key without a value;
 // - section and key names match regardless of ASCII letter case;
 // - only the first section of the wanted name is searched, and its first matching key wins;
@@ -26,9 +26,9 @@ std::string readProfileString(std::istream& in, std::string_view section, std::s
 std::string readProfileString(FileSystem& files, const std::string& path, std::string_view section,
                               std::string_view key, size_t bufferSize = kProfileBufferSize);
 
-// The value as a decimal integer (leading blanks and a sign allowed, digits up to the first
-// other character, wrapping like the platform's 32-bit conversion), or defaultValue when the
-// key is missing or its value is empty.
+// The value as an integer (leading blanks and a sign allowed; "0x", "0o" and "0b" select
+// another base; digits up to the first other character; wrapping at 32 bits, like the
+// platform's conversion), or defaultValue when the key is missing or its value is empty.
 int32_t readProfileInt(std::istream& in, std::string_view section, std::string_view key,
                        int32_t defaultValue);
 int32_t readProfileInt(FileSystem& files, const std::string& path, std::string_view section,

@@ -1,0 +1,125 @@
+#pragma once
+// Fakes of the platform services used by start-up and the event log. Each records what it was
+// asked so tests can check the conversation.
+#include "app/MainWindowRunner.h"
+#include "app/Reporter.h"
+#include "platform/Desktop.h"
+#include "platform/FileSystem.h"
+#include "platform/ProcessEnvironment.h"
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// An in-memory file system. Directory listings come in the order entries were added, which
+// lets tests check that results do not depend on it.
+class FakeFileSystem : public FileSystem {
+public:
+    void addFile(const std::string& path, std::string content) { files[path] = std::move(content); }
+    void addEntry(const std::string& directory, const std::string& name) {
+        listings[directory].push_back(name);
+    }
+    void failProbe(const std::string& path, int32_t error) { probeErrors[path] = error; }
+
+    void listDirectory(const std::string& directory,
+                       const std::function<bool(const std::string&)>& onEntry) override {
+        ++listings_requested;
+        for (const std::string& name : listings[directory]) {
+            ++entries_delivered;
+            if (!onEntry(name)) {
+                return;
+            }
+        }
+    }
+    FileProbe probeReadable(const std::string& path) override {
+        probed.push_back(path);
+        if (auto it = probeErrors.find(path); it != probeErrors.end()) {
+            return {ProbeStatus::Failed, it->second};
+        }
+        return files.count(path) ? FileProbe{ProbeStatus::Readable, 0}
+                                 : FileProbe{ProbeStatus::Missing, 2};
+    }
+    std::unique_ptr<std::istream> openForReading(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) {
+            return nullptr;
+        }
+        return std::make_unique<std::istringstream>(it->second);
+    }
+    bool appendToExisting(const std::string& path, std::string_view bytes) override {
+        auto it = files.find(path);
+        if (it == files.end() || readOnly.count(path)) {
+            return false;
+        }
+        it->second += bytes;
+        return true;
+    }
+    bool createNew(const std::string& path, std::string_view bytes) override {
+        ++creations;
+        if (files.count(path) || uncreatable) {
+            return false;
+        }
+        files[path] = std::string(bytes);
+        return true;
+    }
+
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::vector<std::string>> listings;
+    std::map<std::string, int32_t> probeErrors;
+    std::map<std::string, bool> readOnly;
+    std::vector<std::string> probed;
+    bool uncreatable = false;
+    int creations = 0;
+    int listings_requested = 0;
+    int entries_delivered = 0;
+};
+
+class FakeEnvironment : public ProcessEnvironment {
+public:
+    std::string programFilePath() override { return programPath; }
+    std::string currentDirectory() override { return current; }
+    std::string logDirectory() override { return logDir; }
+    LocalDateTime localTime() override { return now; }
+
+    std::string programPath = "/opt/mirelith/mirelith";
+    std::string current = "/work/fw";
+    std::string logDir = "/opt/mirelith";
+    LocalDateTime now{2024, 3, 5, 7, 8, 9};
+};
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    friend bool operator==(const ShownMessage&, const ShownMessage&) = default;
+};
+
+class FakeDesktop : public Desktop {
+public:
+    void showMessageBox(const std::string& text, const std::string& caption) override {
+        shown.push_back({text, caption});
+    }
+    std::vector<ShownMessage> shown;
+};
+
+struct Report {
+    int32_t toFile;
+    LogLevel level;
+    std::string text;
+    friend bool operator==(const Report&, const Report&) = default;
+};
+
+class RecordingReporter : public Reporter {
+public:
+    void report(int32_t toFile, LogLevel level, std::string text) override {
+        reports.push_back({toFile, level, std::move(text)});
+    }
+    std::vector<Report> reports;
+};
+
+class RecordingRunner : public MainWindowRunner {
+public:
+    void run(const DownloadJob& job) override { jobs.push_back(job); }
+    std::vector<DownloadJob> jobs;
+};
