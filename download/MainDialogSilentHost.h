@@ -1,0 +1,51 @@
+#pragma once
+// Runs the main window of a silent run without showing anything: the engine's window is an
+// EventLoop (a headless loop on Linux, a hidden 0 x 0 window on Windows) and the run ends when
+// the engine closes it. Also ends an invalid run.
+//
+// Exit statuses: 0 the image was sent whole, 1 invalid parameters, 2 the download failed,
+// 3 interrupted by a termination signal (the queues are restored and the port closed first).
+#include "app/MainWindowRunner.h"
+#include "app/Reporter.h"
+#include "download/MainDialog.h"
+#include "download/MainDialogView.h"
+#include "download/QueueRedirection.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "ports/PrinterPort.h"
+
+#include <functional>
+#include <memory>
+
+class MainDialogSilentHost final : public MainWindowRunner, private MainDialogView {
+  public:
+    struct Parts {
+        PrinterPort& port;
+        NetConnection& socket;
+        QueueRedirection& queues;
+        Reporter& reporter;
+        Clock& clock;
+        // Made when a silent run starts, so termination signals are watched from the moment
+        // printer queues may be moved until the run has given everything back.
+        std::function<std::unique_ptr<EventLoop>()> makeLoop;
+        std::function<void()> flushLog;
+    };
+
+    MainDialogSilentHost(Parts parts, int& exitStatus);
+    void run(const DownloadJob& job) override;
+
+  private:
+    void setTimer(int32_t id, uint32_t intervalMs) override { loop_->setTimer(id, intervalMs); }
+    void killTimer(int32_t id) override { loop_->killTimer(id); }
+    void repaintWindow() override {}
+    void repaintProgressBar() override {}
+    void enableControl(int32_t, bool) override {}
+    void showHelpText(const std::string&) override {}
+    void showCompletionDialog() override {}
+    void closeWindow() override { loop_->close(); }
+    void setFineTimerResolution(bool on) override { loop_->setFineTimerResolution(on); }
+
+    Parts parts_;
+    int& exitStatus_;
+    std::unique_ptr<EventLoop> loop_;
+};

@@ -1,0 +1,156 @@
+// The Linux silent host: timers on CLOCK_MONOTONIC, waits in ppoll with nanosecond timeouts
+// (no busy waiting, no drift), and termination signals turned into a byte on a self-pipe so the
+// handler itself does nothing but write(2).
+#include "platform/EventLoop.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <iterator>
+#include <map>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+using Nanos = int64_t;
+
+Nanos monotonicNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return Nanos(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+int signalPipeWrite = -1;
+
+void onTerminationSignal(int signo) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signo);
+    if (signalPipeWrite >= 0) {
+        [[maybe_unused]] ssize_t ignored = write(signalPipeWrite, &byte, 1);
+    }
+    errno = saved;
+}
+
+constexpr int watchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+class PosixEventLoop final : public EventLoop {
+  public:
+    PosixEventLoop() {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+            readFd_ = fds[0];
+            writeFd_ = fds[1];
+        }
+        // Installed for the life of the host, so a signal that arrives while the download is
+        // being prepared (before run) is not lost either.
+        signalPipeWrite = writeFd_;
+        struct sigaction action {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        // Blocking port and socket calls restart; the request is seen when they return.
+        action.sa_flags = SA_RESTART;
+        for (size_t i = 0; i < std::size(watchedSignals); ++i) {
+            sigaction(watchedSignals[i], &action, &previous_[i]);
+        }
+    }
+    ~PosixEventLoop() override {
+        for (size_t i = 0; i < std::size(watchedSignals); ++i) {
+            sigaction(watchedSignals[i], &previous_[i], nullptr);
+        }
+        signalPipeWrite = -1;
+        if (readFd_ >= 0) {
+            ::close(readFd_);
+            ::close(writeFd_);
+        }
+    }
+    PosixEventLoop(const PosixEventLoop&) = delete;
+    PosixEventLoop& operator=(const PosixEventLoop&) = delete;
+
+    void setTimer(int32_t id, uint32_t intervalMs) override {
+        const Nanos now = monotonicNow();
+        const Nanos interval = Nanos(intervalMs) * 1'000'000;
+        const Nanos anchor = inTick_ ? tickDue_ : now;
+        timers_[id] = Timer{std::max(anchor + interval, now), interval};
+    }
+    void killTimer(int32_t id) override { timers_.erase(id); }
+    void setFineTimerResolution(bool) override {} // timers here are already exact
+    void close() override { closed_ = true; }
+    int interruptSignal() const override { return signal_; }
+
+    End run(const std::function<void(int32_t)>& onTimer) override {
+        while (!closed_) {
+            Nanos wait = -1;
+            auto next = timers_.end();
+            for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+                if (next == timers_.end() || it->second.due < next->second.due) {
+                    next = it;
+                }
+            }
+            const Nanos now = monotonicNow();
+            if (next != timers_.end()) {
+                wait = std::max<Nanos>(0, next->second.due - now);
+            }
+            if (waitForSignal(wait)) {
+                return End::Interrupted;
+            }
+            if (next == timers_.end() || monotonicNow() < next->second.due) {
+                continue; // woken early (EINTR): look again
+            }
+            const int32_t id = next->first;
+            Timer& timer = next->second;
+            tickDue_ = timer.due;
+            // Window timers repeat until killed; the next due time keeps the pace.
+            timer.due = std::max(timer.due + timer.interval, monotonicNow());
+            inTick_ = true;
+            onTimer(id);
+            inTick_ = false;
+        }
+        return End::Closed;
+    }
+
+  private:
+    struct Timer {
+        Nanos due;
+        Nanos interval;
+    };
+
+    // Waits up to `wait` ns (-1: no limit). True when a termination signal arrived.
+    bool waitForSignal(Nanos wait) {
+        if (readFd_ < 0) {
+            return false;
+        }
+        pollfd pfd{readFd_, POLLIN, 0};
+        timespec ts{};
+        if (wait >= 0) {
+            ts.tv_sec = time_t(wait / 1'000'000'000);
+            ts.tv_nsec = long(wait % 1'000'000'000);
+        }
+        const int ready = ppoll(&pfd, 1, wait >= 0 ? &ts : nullptr, nullptr);
+        if (ready > 0 && (pfd.revents & POLLIN) != 0) {
+            unsigned char byte = 0;
+            if (read(readFd_, &byte, 1) == 1) {
+                signal_ = byte;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::map<int32_t, Timer> timers_;
+    int readFd_ = -1;
+    int writeFd_ = -1;
+    struct sigaction previous_[std::size(watchedSignals)]{};
+    bool closed_ = false;
+    bool inTick_ = false;
+    Nanos tickDue_ = 0;
+    int signal_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<EventLoop> makeSilentEventLoop() {
+    return std::make_unique<PosixEventLoop>();
+}
