@@ -20,7 +20,9 @@ bool waitFor(int fd, short events, int64_t waitMs, const std::atomic<bool>* aban
         waitMs = waitMs == kNoLimit ? kAbandonSliceMs : std::min(waitMs, kAbandonSliceMs);
     }
     pollfd p{fd, events, 0};
-    const int timeout = waitMs == kNoLimit ? -1 : static_cast<int>(std::max<int64_t>(waitMs, 0));
+    // Clamped: a huge limit must not wrap into poll's negative "no limit".
+    const int timeout =
+        waitMs == kNoLimit ? -1 : static_cast<int>(std::clamp<int64_t>(waitMs, 0, 1 << 30));
     const int rc = ::poll(&p, 1, timeout);
     return rc >= 0 || errno == EINTR;
 }
