@@ -1,0 +1,34 @@
+#pragma once
+// Pieces the program's dialogs share: the application-wide dialog colours, dragging a
+// captionless window by its background, the white framed background, text conversions.
+#include <windows.h>
+
+#include <string>
+
+// Dialog background and text colour set for the whole application.
+inline constexpr COLORREF kDialogBackground = RGB(255, 255, 255);
+inline constexpr COLORREF kDialogText = RGB(80, 80, 80);
+
+// Caption of every message box the program shows.
+inline constexpr const char* kMessageCaption = "QEM_NUV";
+
+// Moves the window with the mouse as if its (missing) title bar had been grabbed.
+void beginDragMove(HWND window);
+
+// Fills the client area white with a one-pixel black frame on its edge.
+void paintFramedBackground(HWND window);
+
+// Colours a control the application-wide way: white behind dark grey text.
+HBRUSH applicationControlColor(HDC dc);
+
+// The window text of a control.
+std::string controlText(HWND control);
+
+// The directory of the program's own file, without a trailing backslash.
+std::string programDirectory();
+
+// A message box captioned "QEM_NUV" with one OK button.
+void showMessage(HWND owner, const std::string& text);
+
+// The module whose resources the views load (the program itself).
+HINSTANCE resourceModule();
