@@ -27,6 +27,8 @@ class TempFile {
     // The same in a given directory.
     static TempFile createIn(const std::string& directory, const std::string& prefix,
                              const std::string& suffix);
+    // Exactly this path, only if nothing at all exists under that name yet.
+    static TempFile createAt(const std::string& path);
     // The directory create() uses.
     static std::string defaultDirectory();
 

@@ -58,20 +58,24 @@ TempFile TempFile::createIn(const std::string& directory, const std::string& pre
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     for (int i = 0; i < attempts; ++i) {
-        std::string path = dir + "/" + prefix + uniquePart() + suffix;
-        // O_EXCL: fail if the name exists in any form, a symbolic link included; O_NOFOLLOW
-        // says the same for the last component on systems where O_EXCL alone would not.
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            file.handle_ = fd;
-            file.path_ = path;
-            file.error_ = 0;
-            return file;
-        }
-        file.error_ = static_cast<uint32_t>(errno);
-        if (errno != EEXIST)
+        file = createAt(dir + "/" + prefix + uniquePart() + suffix);
+        if (file.valid() || file.error_ != EEXIST)
             break;
     }
+    return file;
+}
+
+TempFile TempFile::createAt(const std::string& path) {
+    TempFile file;
+    // O_EXCL: fail if the name exists in any form, a symbolic link included; O_NOFOLLOW says
+    // the same for the last component on systems where O_EXCL alone would not.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        file.error_ = static_cast<uint32_t>(errno);
+        return file;
+    }
+    file.handle_ = fd;
+    file.path_ = path;
     return file;
 }
 

@@ -89,31 +89,35 @@ TempFile TempFile::create(const std::string& prefix, const std::string& suffix) 
 TempFile TempFile::createIn(const std::string& directory, const std::string& prefix,
                             const std::string& suffix) {
     TempFile file;
+    std::string dir = directory;
+    if (!dir.empty() && dir.back() != '\\' && dir.back() != '/')
+        dir += '\\';
+    for (int i = 0; i < attempts; ++i) {
+        file = createAt(dir + prefix + uniquePart(i) + suffix);
+        if (file.valid() ||
+            (file.error_ != ERROR_FILE_EXISTS && file.error_ != ERROR_ALREADY_EXISTS))
+            break;
+    }
+    return file;
+}
+
+TempFile TempFile::createAt(const std::string& path) {
+    TempFile file;
     OwnerOnlySecurity security;
     if (!security.ready()) {
         // Without a private descriptor the file would take the folder's permissions.
         file.error_ = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
         return file;
     }
-    std::string dir = directory;
-    if (!dir.empty() && dir.back() != '\\' && dir.back() != '/')
-        dir += '\\';
-    for (int i = 0; i < attempts; ++i) {
-        std::string path = dir + prefix + uniquePart(i) + suffix;
-        // CREATE_NEW fails on any existing name, so nothing planted there is ever opened.
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, security.attributes(), CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            file.handle_ = reinterpret_cast<intptr_t>(h);
-            file.path_ = path;
-            file.error_ = 0;
-            return file;
-        }
-        DWORD err = GetLastError();
-        file.error_ = err;
-        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)
-            break;
+    // CREATE_NEW fails on any existing name, so nothing planted there is ever opened.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, security.attributes(), CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        file.error_ = GetLastError();
+        return file;
     }
+    file.handle_ = reinterpret_cast<intptr_t>(h);
+    file.path_ = path;
     return file;
 }
 
