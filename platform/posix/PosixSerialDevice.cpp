@@ -7,6 +7,10 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
+PosixSerialDevice::~PosixSerialDevice() {
+    ::ioctl(fd_.get(), TIOCNXCL);
+}
+
 bool PosixSerialDevice::getLineSettings(SerialLineSettings& settings) {
     termios tio{};
     if (::tcgetattr(fd_.get(), &tio) != 0) {

@@ -6,6 +6,11 @@
 class PosixSerialDevice final : public SerialDevice {
   public:
     explicit PosixSerialDevice(UniqueFd fd) : fd_(std::move(fd)) {}
+    // Gives up exclusive use, which the terminal would otherwise keep while anyone else
+    // (a bridge holding the other end open, say) still has it open.
+    ~PosixSerialDevice() override;
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
     bool getLineSettings(SerialLineSettings& settings) override;
     bool setLineSettings(const SerialLineSettings& settings) override;
