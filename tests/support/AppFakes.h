@@ -16,7 +16,7 @@
 // An in-memory file system. Directory listings come in the order entries were added, which
 // lets tests check that results do not depend on it.
 class FakeFileSystem : public FileSystem {
-public:
+  public:
     void addFile(const std::string& path, std::string content) { files[path] = std::move(content); }
     void addEntry(const std::string& directory, const std::string& name) {
         listings[directory].push_back(name);
@@ -77,7 +77,7 @@ public:
 };
 
 class FakeEnvironment : public ProcessEnvironment {
-public:
+  public:
     std::string programFilePath() override { return programPath; }
     std::string currentDirectory() override { return current; }
     std::string logDirectory() override { return logDir; }
@@ -96,7 +96,7 @@ struct ShownMessage {
 };
 
 class FakeDesktop : public Desktop {
-public:
+  public:
     void showMessageBox(const std::string& text, const std::string& caption) override {
         shown.push_back({text, caption});
     }
@@ -111,7 +111,7 @@ struct Report {
 };
 
 class RecordingReporter : public Reporter {
-public:
+  public:
     void report(int32_t toFile, LogLevel level, std::string text) override {
         reports.push_back({toFile, level, std::move(text)});
     }
@@ -119,7 +119,7 @@ public:
 };
 
 class RecordingRunner : public MainWindowRunner {
-public:
+  public:
     void run(const DownloadJob& job) override { jobs.push_back(job); }
     std::vector<DownloadJob> jobs;
 };

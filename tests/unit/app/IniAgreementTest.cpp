@@ -51,8 +51,10 @@ std::vector<IniCase> iniCases() {
                                 "MODELNAME=0xg\r\nFWNAME=- 5\r\nJUNK=0o9\r\n"},
         {"integers_wrap", "[NUV]\r\nBAUDRATE=4294967297\r\nTCPPORT=99999999999999999999999\r\n"},
         {"long_value", "[NUV]\r\nPORTTYPE=" + v300 + "\r\nIP=" + v259 + "\r\n"},
-        {"long_quoted", "[NUV]\r\nPORTTYPE=\"" + v300 + "\"\r\nIP=\"" + v259 + "\"\r\n"
-                        "MODELNAME=\"" + std::string(258, 'k') + "\"\r\n"},
+        {"long_quoted", "[NUV]\r\nPORTTYPE=\"" + v300 + "\"\r\nIP=\"" + v259 +
+                            "\"\r\n"
+                            "MODELNAME=\"" +
+                            std::string(258, 'k') + "\"\r\n"},
         {"mega_line", "[NUV]\r\nJUNK=" + mega + "\r\nPORTTYPE=COM7\r\nIP=" + mega + "\r\n"},
         {"blank_lines_and_tabs", "\r\n\r\n\t[NUV]\t\r\n\r\n\t\tPORTTYPE\t=\tCOM8\t\r\n\r\n"},
         {"utf8_bom", "\xEF\xBB\xBF[NUV]\r\nPORTTYPE=COM9\r\n"},
@@ -61,7 +63,8 @@ std::vector<IniCase> iniCases() {
     };
 }
 
-const char* const kKeys[] = {"PORTTYPE", "IP", "BAUDRATE", "TCPPORT", "MODELNAME", "FWNAME", "JUNK"};
+const char* const kKeys[] = {"PORTTYPE",  "IP",     "BAUDRATE", "TCPPORT",
+                             "MODELNAME", "FWNAME", "JUNK"};
 
 std::string tempDirectory() {
     char buffer[MAX_PATH + 1] = {};

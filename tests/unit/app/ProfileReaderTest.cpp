@@ -108,7 +108,7 @@ TEST(ProfileReader, IntegersFollowThePlatformConversion) {
     EXPECT_EQ(intOf(ini, "B", 115200), 9600);
     EXPECT_EQ(intOf(ini, "S", 1), -42);
     EXPECT_EQ(intOf(ini, "P", 1), 7);
-    EXPECT_EQ(intOf(ini, "W", 1), 0);       // present, no digits: 0
+    EXPECT_EQ(intOf(ini, "W", 1), 0);           // present, no digits: 0
     EXPECT_EQ(intOf(ini, "E", 115200), 115200); // present but empty: the default
     EXPECT_EQ(intOf(ini, "MISSING", 9100), 9100);
     EXPECT_EQ(intOf(ini, "Q", 1), 19200);
