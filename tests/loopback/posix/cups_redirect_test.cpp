@@ -1,0 +1,217 @@
+// Printer queue redirection against a real CUPS daemon that the test starts on a private socket,
+// with stub backends for serial:, parallel: and usb:. The queues' state is read back with the
+// CUPS command-line tools, independently of the code under test.
+#include "download/PrinterQueueRedirector.h"
+#include "platform/posix/CupsSpooler.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+const fs::path kFixtures =
+    fs::path(__FILE__).parent_path().parent_path().parent_path() / "fixtures" / "cups";
+
+std::string run(const std::string& command, int* status = nullptr) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    int result = pclose(pipe);
+    if (status != nullptr) {
+        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    }
+    return output;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What a user sees of a queue: its device, whether it runs and whether it accepts jobs.
+struct QueueView {
+    std::string device;
+    bool enabled;
+    bool accepting;
+    bool operator==(const QueueView&) const = default;
+};
+
+class CupsRedirectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/mirelith-cups-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        fs::permissions(dir_,
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        int status = 0;
+        std::string out =
+            run("bash " + (kFixtures / "private_cupsd.sh").string() + " start " + dir_.string(),
+                &status);
+        if (status == 77) {
+            GTEST_SKIP() << "cupsd is not available: " << out;
+        }
+        ASSERT_EQ(status, 0) << out;
+        socket_ = (dir_ / "cups.sock").string();
+        setenv("CUPS_SERVER", socket_.c_str(), 1);
+
+        addQueue("Office", "serial:/dev/ttyS0?baud=115200");
+        addQueue("Tenth", "serial:/dev/ttyS9");
+        addQueue("Labels", "parallel:/dev/lp0");
+        addQueue("Prime", "usb://Maker/T90%20Prime?serial=PRM1",
+                 "-P " + (kFixtures / "t90-prime.ppd").string());
+        addQueue("Standard", "usb://Maker/T90%20Standard?serial=STD1");
+        // Stopped and refusing jobs before any download: must stay so.
+        addQueue("Held", "serial:/dev/ttyS0");
+        run("cupsreject Held && cupsdisable -r 'out of paper' Held");
+    }
+
+    void TearDown() override {
+        unsetenv("CUPS_SERVER");
+        if (!dir_.empty()) {
+            run("bash " + (kFixtures / "private_cupsd.sh").string() + " stop " + dir_.string());
+            fs::remove_all(dir_);
+        }
+    }
+
+    void addQueue(const std::string& name, const std::string& uri, const std::string& more = "") {
+        int status = 0;
+        std::string out = run("lpadmin -p " + name + " -E -v '" + uri + "' " + more, &status);
+        ASSERT_EQ(status, 0) << out;
+    }
+
+    QueueView view(const std::string& name) {
+        std::string device = run("lpstat -v " + name);
+        device = device.substr(device.find(": ") + 2);
+        device.erase(device.find_last_not_of('\n') + 1);
+        return {device, run("lpstat -p " + name).find("disabled") == std::string::npos,
+                run("lpstat -a " + name).find("not accepting") == std::string::npos};
+    }
+
+    std::map<std::string, QueueView> viewAll() {
+        std::map<std::string, QueueView> all;
+        for (const char* name : {"Office", "Tenth", "Labels", "Prime", "Standard", "Held"}) {
+            all[name] = view(name);
+        }
+        return all;
+    }
+
+    fs::path dir_;
+    std::string socket_;
+};
+
+TEST_F(CupsRedirectTest, QueuesAreSeenInTheWindowsVocabulary) {
+    std::unique_ptr<Spooler> spooler = makeCupsSpooler(socket_);
+    std::map<std::string, std::pair<std::string, std::string>> seen;
+    for (const PrinterQueueInfo& q : spooler->enumerateLocalQueues()) {
+        seen[q.printerName] = {q.portName, q.driverName};
+    }
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen["Office"].first, "COM1:");
+    EXPECT_EQ(seen["Tenth"].first, "COM10:");
+    EXPECT_EQ(seen["Labels"].first, "LPT1:");
+    EXPECT_EQ(seen["Held"].first, "COM1:");
+    EXPECT_EQ(seen["Prime"].second, "Maker T90 Prime");
+    EXPECT_THAT(seen["Prime"].first + seen["Standard"].first,
+                ::testing::AnyOf("USB001USB002", "USB002USB001"));
+
+    // A server that cannot be reached has no queues, and nothing else is asked instead.
+    std::unique_ptr<Spooler> nowhere = makeCupsSpooler((dir_ / "no.sock").string());
+    EXPECT_TRUE(nowhere->enumerateLocalQueues().empty());
+    EXPECT_EQ(nowhere->openQueue("Office"), nullptr);
+}
+
+TEST_F(CupsRedirectTest, SerialJobStopsItsQueuesAndTheUsbOnesAndRestoresThemExactly) {
+    const std::map<std::string, QueueView> before = viewAll();
+    std::unique_ptr<Spooler> spooler = makeCupsSpooler(socket_);
+    PrinterQueueRedirector redirector(*spooler);
+    redirector.redirectPrinterQueues("COM1", "");
+
+    std::map<std::string, QueueView> during = viewAll();
+    for (const char* name : {"Office", "Tenth", "Prime", "Standard"}) {
+        EXPECT_FALSE(during[name].enabled) << name;
+        EXPECT_TRUE(during[name].accepting) << name;
+        EXPECT_EQ(during[name].device, before.at(name).device) << name;
+        EXPECT_THAT(run(std::string("lpstat -l -p ") + name), HasSubstr(kCupsRedirectMessage));
+    }
+    EXPECT_EQ(during["Labels"], before.at("Labels"));
+    EXPECT_EQ(during["Held"], before.at("Held"));
+    EXPECT_THAT(run("lpstat -l -p Held"), HasSubstr("out of paper"));
+    EXPECT_EQ(redirector.printerQueueRedirects().size(), 5u); // Held matches too
+
+    // A job sent meanwhile is held by the stopped queue and never reaches the device...
+    fs::path job = dir_ / "job.txt";
+    std::ofstream(job) << "queued during the download\n";
+    EXPECT_THAT(run("lp -d Office -o raw " + job.string()), HasSubstr("request id"));
+    EXPECT_THAT(run("lpstat -o Office"), HasSubstr("Office-"));
+    EXPECT_THAT(readFile(dir_ / "printed-serial"), Not(HasSubstr("queued during")));
+
+    redirector.restorePrinterQueues();
+    EXPECT_EQ(viewAll(), before);
+    EXPECT_TRUE(redirector.printerQueueRedirects().empty());
+    EXPECT_THAT(run("lpstat -l -p Held"), HasSubstr("out of paper"));
+    EXPECT_THAT(run("lpstat -l -p Office"), Not(HasSubstr(kCupsRedirectMessage)));
+
+    // ...and prints once the queue is given back.
+    for (int i = 0; i < 100 && readFile(dir_ / "printed-serial").empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_THAT(readFile(dir_ / "printed-serial"), HasSubstr("queued during the download"));
+}
+
+TEST_F(CupsRedirectTest, UsbJobStopsOnlyTheQueuesOfItsModel) {
+    const std::map<std::string, QueueView> before = viewAll();
+    std::unique_ptr<Spooler> spooler = makeCupsSpooler(socket_);
+    PrinterQueueRedirector redirector(*spooler);
+    redirector.redirectPrinterQueues(
+        "\\\\?\\usb#vid_f0a0&pid_0025#PRM1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", "T90 Prime");
+
+    std::map<std::string, QueueView> during = viewAll();
+    EXPECT_FALSE(during["Prime"].enabled);
+    for (const char* name : {"Office", "Tenth", "Labels", "Standard", "Held"}) {
+        EXPECT_EQ(during[name], before.at(name)) << name;
+    }
+    ASSERT_EQ(redirector.printerQueueRedirects().size(), 1u);
+    EXPECT_TRUE(redirector.printerQueueRedirects().at("Prime").attributesChanged);
+
+    // Changed behind the program's back during the download: restoring puts it back as it was.
+    run("lpadmin -p Prime -v usb://Maker/Other && cupsreject Prime");
+    redirector.restorePrinterQueues();
+    EXPECT_EQ(viewAll(), before);
+}
+
+TEST_F(CupsRedirectTest, ParallelJobAndASecondDownloadInARow) {
+    const std::map<std::string, QueueView> before = viewAll();
+    std::unique_ptr<Spooler> spooler = makeCupsSpooler(socket_);
+    PrinterQueueRedirector redirector(*spooler);
+    redirector.redirectPrinterQueues("COM1", "");
+    redirector.redirectPrinterQueues("LPT1", "");
+    std::map<std::string, QueueView> during = viewAll();
+    EXPECT_FALSE(during["Labels"].enabled);
+    EXPECT_TRUE(during["Office"].enabled); // the first download's queues came back first
+    EXPECT_FALSE(during["Prime"].enabled); // an empty model name matches every USB queue
+    redirector.restorePrinterQueues();
+    EXPECT_EQ(viewAll(), before);
+}
+
+} // namespace
