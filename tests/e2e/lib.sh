@@ -1,0 +1,93 @@
+# Shared helpers for the end-to-end scripts: a private work directory with its own copy of the
+# program (so its log file "_QEM_NUV.txt" lands there, not beside the shared build), printer-sim
+# started and waited for, and everything cleaned up on exit.
+# Usage: source lib.sh; e2e_init "$1"
+set -euo pipefail
+
+SIM_PID=""
+WORK=""
+
+e2e_init() {
+  BUILD=$(cd "$1" && pwd)
+  SIM="$BUILD/tools/printer-sim"
+  WORK=$(mktemp -d "${TMPDIR:-/tmp}/mirelith-e2e.XXXXXX")
+  trap e2e_cleanup EXIT
+  [ -x "$SIM" ] || { echo "printer-sim not built: $SIM" >&2; exit 1; }
+  [ -x "$BUILD/main/mirelith" ] || { echo "mirelith not built" >&2; exit 1; }
+  mkdir -p "$WORK/bin" "$WORK/run"
+  cp "$BUILD/main/mirelith" "$WORK/bin/mirelith"
+  MIRELITH="$WORK/bin/mirelith"
+  LOG="$WORK/bin/_QEM_NUV.txt"
+}
+
+e2e_cleanup() {
+  stop_sim || true
+  [ -n "$WORK" ] && rm -rf "$WORK"
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "ok: $*"; }
+
+# start_sim ARGS... : printer-sim in the background; sets SIM_TCP and/or SIM_PTY.
+start_sim() {
+  stop_sim || true
+  rm -f "$WORK/sim.info" "$WORK/received.bin"
+  "$SIM" --info-file "$WORK/sim.info" --output "$WORK/received.bin" "$@" \
+      >"$WORK/sim.out" 2>"$WORK/sim.err" &
+  SIM_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -f "$WORK/sim.info" ] && break
+    kill -0 "$SIM_PID" 2>/dev/null || { cat "$WORK/sim.err" >&2; fail "printer-sim did not start"; }
+    sleep 0.05
+  done
+  [ -f "$WORK/sim.info" ] || fail "printer-sim gave no port in time"
+  SIM_TCP=$(sed -n 's/^tcp=//p' "$WORK/sim.info")
+  SIM_PTY=$(sed -n 's/^pty=//p' "$WORK/sim.info")
+}
+
+stop_sim() {
+  if [ -n "$SIM_PID" ]; then
+    kill -TERM "$SIM_PID" 2>/dev/null || true
+    wait "$SIM_PID" 2>/dev/null || true
+    SIM_PID=""
+  fi
+}
+
+# make_image FILE BYTES : a firmware image with varied content.
+make_image() {
+  head -c "$2" /dev/urandom >"$1"
+}
+
+# run_mirelith ARGS... : runs the program in $WORK/run with a time limit; sets STATUS.
+run_mirelith() {
+  set +e
+  (cd "$WORK/run" && timeout 120 "$MIRELITH" "$@") >"$WORK/mirelith.out" 2>"$WORK/mirelith.err"
+  STATUS=$?
+  set -e
+}
+
+expect_status() {
+  [ "$STATUS" -eq "$1" ] || { cat "$WORK/mirelith.err" >&2; fail "$2: exit status $STATUS, expected $1"; }
+}
+
+# expect_received FILE : the printer got exactly FILE's bytes (after the simulator flushed).
+expect_received() {
+  stop_sim
+  cmp -s "$1" "$WORK/received.bin" ||
+    fail "printer received $(stat -c %s "$WORK/received.bin" 2>/dev/null || echo 0) bytes, not the $(stat -c %s "$1") of $1"
+}
+
+# expect_log_lines TEXT... : the log holds exactly these reports (timestamps aside), in order.
+expect_log_lines() {
+  [ -f "$LOG" ] || fail "no log file"
+  local got
+  got=$(tr -d '\r' <"$LOG" | sed -n 's/^\[[0-9]\{4\}\/[0-9][0-9]\/[0-9][0-9]-[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\]  //p')
+  local want
+  want=$(printf '%s\n' "$@")
+  [ "$got" = "$want" ] || fail "log lines differ: got [$got] expected [$want]"
+}
+
+expect_no_log() {
+  [ ! -e "$LOG" ] || fail "unexpected log: $(cat "$LOG")"
+}

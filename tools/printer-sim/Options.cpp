@@ -1,0 +1,154 @@
+#include "tools/printer-sim/Options.h"
+
+#include <cstdlib>
+
+const char* const simUsage = R"(Usage: printer-sim [options]
+An emulated printer for tests and demos. It takes in a firmware image over TCP on 127.0.0.1
+and/or over a pseudo-terminal, stores the bytes it receives, answers the version query
+(1D 49 41) and the FPGA type query (08 13 25 01 02) when told how, and can misbehave on purpose.
+
+Its first line on standard output names what it listens on, e.g.
+  tcp=40123 pty=/dev/pts/7
+It exits cleanly (status 0) on SIGTERM or SIGINT, printing the byte count on standard error.
+
+Endpoints:
+  --tcp[=PORT]          listen on 127.0.0.1 (PORT 0 or none: any free port)
+  --pty                 open a pseudo-terminal and take data from it
+  --output FILE         write the image bytes received (queries left out) to FILE
+  --info-file FILE      also write "tcp=PORT" and "pty=PATH" lines to FILE once ready
+Replies:
+  --version TEXT        answer the version query with "_" TEXT and a zero byte (e.g. 1.35)
+  --fpga DIGIT          answer the FPGA type query with "_" DIGIT "000" and a zero byte
+  --version-hex HEX     answer the version query with these bytes (e.g. 5F312E333500)
+  --fpga-hex HEX        answer the FPGA type query with these bytes
+  --short-reply WHICH   send only the first 4 bytes of the reply (WHICH: version or fpga)
+  --garble-reply WHICH  send the reply with each byte's bit 5 flipped
+Faults:
+  --close-after N       drop the connection (or close the pseudo-terminal) after N image bytes
+  --stall-after N       stop reading after N image bytes (the sender's writes then block)
+  --refuse              hold the TCP port but refuse every connection
+  --once                exit after the first TCP connection has ended
+  --help                this text
+)";
+
+namespace {
+
+bool parseNumber(const std::string& text, uint64_t& value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    char* end = nullptr;
+    value = std::strtoull(text.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+bool parseHex(const std::string& text, std::vector<uint8_t>& bytes) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    bytes.clear();
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const std::string pair = text.substr(i, 2);
+        if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            return false;
+        }
+        bytes.push_back(static_cast<uint8_t>(std::strtoul(pair.c_str(), nullptr, 16)));
+    }
+    return true;
+}
+
+std::vector<uint8_t> replyText(const std::string& text) {
+    std::vector<uint8_t> bytes{'_'};
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    bytes.push_back(0);
+    return bytes;
+}
+
+} // namespace
+
+std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
+    SimOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        uint64_t n = 0;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--tcp") {
+            options.tcp = true;
+        } else if (arg.rfind("--tcp=", 0) == 0) {
+            if (!parseNumber(arg.substr(6), n) || n > 65535) {
+                error = "bad TCP port: " + arg;
+                return std::nullopt;
+            }
+            options.tcp = true;
+            options.tcpPort = static_cast<uint16_t>(n);
+        } else if (arg == "--pty") {
+            options.pty = true;
+        } else if (arg == "--output") {
+            if (!value(options.outputPath)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--info-file") {
+            if (!value(options.infoPath)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--version") {
+            if (!value(v)) {
+                return std::nullopt;
+            }
+            options.versionReply = replyText(v);
+        } else if (arg == "--fpga") {
+            if (!value(v)) {
+                return std::nullopt;
+            }
+            options.fpgaReply = replyText(v + "000");
+        } else if (arg == "--version-hex" || arg == "--fpga-hex") {
+            std::vector<uint8_t> bytes;
+            if (!value(v) || !parseHex(v, bytes)) {
+                error = error.empty() ? "bad hex bytes for " + arg : error;
+                return std::nullopt;
+            }
+            (arg == "--version-hex" ? options.versionReply : options.fpgaReply) = bytes;
+        } else if (arg == "--short-reply" || arg == "--garble-reply") {
+            if (!value(v) || (v != "version" && v != "fpga")) {
+                error = arg + " takes version or fpga";
+                return std::nullopt;
+            }
+            const bool version = v == "version";
+            if (arg == "--short-reply") {
+                (version ? options.shortVersion : options.shortFpga) = true;
+            } else {
+                (version ? options.garbleVersion : options.garbleFpga) = true;
+            }
+        } else if (arg == "--close-after" || arg == "--stall-after") {
+            if (!value(v) || !parseNumber(v, n)) {
+                error = arg + " takes a byte count";
+                return std::nullopt;
+            }
+            (arg == "--close-after" ? options.closeAfter : options.stallAfter) = n;
+        } else if (arg == "--refuse") {
+            options.refuse = true;
+            options.tcp = true;
+        } else if (arg == "--once") {
+            options.once = true;
+        } else {
+            error = "unknown option: " + arg;
+            return std::nullopt;
+        }
+    }
+    if (!options.help && !options.tcp && !options.pty) {
+        error = "nothing to listen on: give --tcp and/or --pty";
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Command line of printer-sim.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SimOptions {
+    bool tcp = false;
+    uint16_t tcpPort = 0; // 0: any free port
+    bool pty = false;
+    std::string outputPath;
+    std::string infoPath;
+    std::optional<std::vector<uint8_t>> versionReply; // answer to 1D 49 41
+    std::optional<std::vector<uint8_t>> fpgaReply;    // answer to 08 13 25 01 02
+    bool shortVersion = false;
+    bool shortFpga = false;
+    bool garbleVersion = false;
+    bool garbleFpga = false;
+    std::optional<uint64_t> closeAfter;
+    std::optional<uint64_t> stallAfter;
+    bool refuse = false;
+    bool once = false;
+    bool help = false;
+};
+
+// Parses argv; on a bad argument returns nullopt and sets `error`.
+std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const simUsage;
