@@ -1,7 +1,7 @@
 #pragma once
 // The serial line settings expressed in termios, both ways. Linux has no DSR output flow
-// control: the DTR/DSR choice asserts DTR and the port checks DSR when it opens (and, as a
-// device status, before writing), while the XON/XOFF choice maps to IXON|IXOFF plus CRTSCTS.
+// control: the DTR/DSR choice raises DTR, turns flow control off and leaves the port to check
+// DSR once when it opens; the XON/XOFF choice maps to IXON|IXOFF plus CRTSCTS.
 #include "platform/SerialDevice.h"
 
 #include <termios.h>
