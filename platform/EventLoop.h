@@ -13,10 +13,10 @@ class EventLoop {
 
     virtual ~EventLoop() = default;
 
-    // A timer re-armed from inside its own tick counts its interval from that tick's due time,
-    // not from the moment it is re-armed, so a chain of 10 ms ticks keeps its pace however long
-    // each tick's work takes (a tick that is late fires at once, without a burst of catch-up
-    // ticks after it).
+    // Linux: a timer re-armed from inside a tick counts its interval from that tick's due
+    // time, not from the moment it is re-armed, so a chain of 10 ms ticks keeps its pace however
+    // long each tick's work takes (a late tick fires at once, without a burst of catch-up ticks
+    // after it). Windows: SetTimer on the hidden window, as the interactive window does.
     virtual void setTimer(int32_t id, uint32_t intervalMs) = 0;
     virtual void killTimer(int32_t id) = 0;
     // Asks for fine timer resolution while on (Windows rounds timers up to its system tick).

@@ -21,6 +21,7 @@ e2e_init() {
 }
 
 e2e_cleanup() {
+  if [ -n "${E2E_KEEP:-}" ]; then echo "kept $WORK" >&2; WORK=""; fi
   stop_sim || true
   [ -n "$WORK" ] && rm -rf "$WORK"
 }
