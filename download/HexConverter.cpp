@@ -12,9 +12,13 @@ namespace {
 // The lead character every line of a file in this format must have, compared without bit 5:
 // so S-record files may mix "S" and "s", and a HEX file may hold 0x1A (':' & 0xDF, the DOS
 // end-of-file mark) lines.
-char leadOf(HexFormat format) { return format == HexFormat::IntelHex ? ':' : 'S'; }
+char leadOf(HexFormat format) {
+    return format == HexFormat::IntelHex ? ':' : 'S';
+}
 
-bool leadMatches(char c, HexFormat format) { return (c & 0xDF) == (leadOf(format) & 0xDF); }
+bool leadMatches(char c, HexFormat format) {
+    return (c & 0xDF) == (leadOf(format) & 0xDF);
+}
 
 // Reads up to the line that decides the format. The lines after it are checked against the
 // format while the image is filled, so a huge file stops at the byte limit instead of being
@@ -61,30 +65,74 @@ class ImageFiller {
     }
 
     // Stores count bytes from the two-digit fields at pos, pos + 2, ...; false stops the pass.
+    // The bytes are taken in order; the first one that would pass the byte limit (checked
+    // first) or fall outside the image fails, after the bytes before it were stored.
     bool store(std::string_view line, size_t pos, int64_t address, size_t count) {
-        for (size_t j = 0; j < count; ++j) {
-            if (result_.dataBytes >= hexImageSize)
-                return fail(HexError::TooManyBytes, -1);
-            const int64_t offset = address + static_cast<int64_t>(j);
-            if (offset < 0 || offset >= static_cast<int64_t>(hexImageSize))
-                return fail(HexError::OutsideImage, offset);
-            const uint8_t value = hexfields::readByte(line, pos + 2 * j);
-            const size_t at = static_cast<size_t>(offset);
-            const uint64_t bit = uint64_t{1} << (at % 64);
-            // The same byte again is harmless; another value means two records claim one
-            // address (typically a file above 64 KiB whose upper part has wrapped).
-            if ((seen_[at / 64] & bit) != 0 && image_[at] != value)
-                return fail(HexError::ConflictingByte, offset);
-            seen_[at / 64] |= bit;
-            image_[at] = value;
-            ++result_.dataBytes;
+        const int64_t size = static_cast<int64_t>(hexImageSize);
+        const size_t belowLimit = hexImageSize - result_.dataBytes;
+        const size_t inImage = address < 0       ? 0
+                               : address >= size ? 0
+                                                 : static_cast<size_t>(size - address);
+        const size_t storable = std::min({count, belowLimit, inImage});
+
+        const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data()) + pos;
+        const size_t first = static_cast<size_t>(std::max<int64_t>(address, 0));
+        uint8_t* image = image_.data() + first;
+        if (!anySeen(first, storable)) {
+            // The usual case: nothing of this record was written before.
+            for (size_t j = 0; j < storable; ++j, text += 2) {
+                const int hi = hexfields::digits.value[text[0]];
+                const int lo = hexfields::digits.value[text[1]];
+                image[j] = (hi | lo) >= 0 ? static_cast<uint8_t>(hi * 16 + lo)
+                                          : hexfields::readByte(line, pos + 2 * j);
+            }
+            markSeen(first, storable);
+        } else {
+            for (size_t j = 0; j < storable; ++j) {
+                const uint8_t value = hexfields::readByte(line, pos + 2 * j);
+                const size_t at = first + j;
+                // The same byte again is harmless; another value means two records claim one
+                // address (typically a file above 64 KiB whose upper part has wrapped).
+                if (anySeen(at, 1) && image[j] != value) {
+                    result_.dataBytes += static_cast<uint32_t>(j);
+                    return fail(HexError::ConflictingByte, static_cast<int64_t>(at));
+                }
+                markSeen(at, 1);
+                image[j] = value;
+            }
         }
-        return true;
+        result_.dataBytes += static_cast<uint32_t>(storable);
+        if (storable == count)
+            return true;
+        if (storable == belowLimit)
+            return fail(HexError::TooManyBytes, -1);
+        return fail(HexError::OutsideImage, address + static_cast<int64_t>(storable));
     }
 
     void setLine(uint64_t line) { line_ = line; }
 
   private:
+    // Whether any of the n offsets from `from` on was stored before; with mark, remembers them.
+    bool anySeen(size_t from, size_t n) const {
+        for (size_t at = from, end = from + n; at < end;) {
+            const size_t bit = at % 64;
+            const size_t take = std::min<size_t>(64 - bit, end - at);
+            const uint64_t mask = (take == 64 ? ~uint64_t{0} : ((uint64_t{1} << take) - 1)) << bit;
+            if ((seen_[at / 64] & mask) != 0)
+                return true;
+            at += take;
+        }
+        return false;
+    }
+    void markSeen(size_t from, size_t n) {
+        for (size_t at = from, end = from + n; at < end;) {
+            const size_t bit = at % 64;
+            const size_t take = std::min<size_t>(64 - bit, end - at);
+            seen_[at / 64] |= (take == 64 ? ~uint64_t{0} : ((uint64_t{1} << take) - 1)) << bit;
+            at += take;
+        }
+    }
+
     bool fail(HexError error, int64_t offset) {
         result_.error = error;
         result_.line = line_;
