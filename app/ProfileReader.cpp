@@ -102,10 +102,7 @@ class ProfileScan {
                 if (inSection_) {
                     return false; // the first section of that name has ended
                 }
-                if (!sectionSeen_ && nameFits && namesMatch(name, section_)) {
-                    inSection_ = true;
-                    sectionSeen_ = true;
-                }
+                inSection_ = nameFits && namesMatch(name, section_);
                 return true;
             }
         }
@@ -137,7 +134,6 @@ class ProfileScan {
     std::string_view section_;
     std::string_view key_;
     bool inSection_ = false;
-    bool sectionSeen_ = false;
     Lookup result_;
 };
 

@@ -1,8 +1,6 @@
 // The real file system service on this machine (a temporary directory): the log file is only
 // ever appended to or created new, never truncated; probing tells missing from unreadable.
-#include "app/EventLog.h"
 #include "platform/FileSystem.h"
-#include "support/AppFakes.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -78,24 +76,6 @@ TEST_F(SystemFiles, ListingNamesEveryEntryAndCanStop) {
     EXPECT_EQ(calls, 2);
     files.listDirectory(path("missing"), [&](const std::string&) { return ++calls > 0; });
     EXPECT_EQ(calls, 2);
-}
-
-TEST_F(SystemFiles, EventLogWritesTheExactBytesAcrossRuns) {
-    FakeEnvironment environment;
-    environment.logDir = dir.string();
-    FakeDesktop desktop;
-    {
-        EventLog first(environment, files, desktop);
-        first.report(1, LogLevel::Notice, "Invalid parameters");
-        first.flush();
-    }
-    EventLog second(environment, files, desktop);
-    second.report(1, LogLevel::Notice, "Write Failed!");
-    second.flush();
-    second.flush(); // nothing pending: no empty block
-    EXPECT_EQ(contentOf(path("_QEM_NUV.txt")), "VORANEX NUV\r\n\r\n"
-                                               "[2024/03/05-07:08:09]  Invalid parameters\r\n\r\n"
-                                               "[2024/03/05-07:08:09]  Write Failed!\r\n\r\n");
 }
 
 #ifndef _WIN32
