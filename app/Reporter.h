@@ -7,7 +7,7 @@
 enum class LogLevel : int32_t { Notice = 0, Trace = 1 };
 
 class Reporter {
-public:
+  public:
     virtual ~Reporter() = default;
     virtual void report(int32_t toFile, LogLevel level, std::string text) = 0;
 };

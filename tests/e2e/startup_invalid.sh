@@ -82,7 +82,7 @@ grep -qx "QEM_NUV: Not connected Printer using usb<KAV-9>" "$WORK/err" || fail "
 cmp -s "$LOG" "$WORK/log.before" || fail "USB run changed the log"
 
 # 8. Bad input: a 100 MB INI file of zeros, a 100 KB argument (near the kernel's limit for
-#    one argument); no crash, the specified modes.
+#    one argument); no crash, the run modes as for any other bad input.
 head -c 104857600 /dev/zero >"$WORK/run/qemnuv.ini"
 run 1
 rm "$WORK/run/qemnuv.ini"
