@@ -15,8 +15,12 @@ inline std::string hexByte(unsigned v) {
 
 inline std::string intel(unsigned type, unsigned address, const std::vector<uint8_t>& data) {
     unsigned sum = static_cast<unsigned>(data.size()) + (address >> 8) + (address & 0xFF) + type;
-    std::string line = ":" + hexByte(static_cast<unsigned>(data.size())) + hexByte(address >> 8) +
-                       hexByte(address) + hexByte(type);
+    // Appended piece by piece: GCC 12 warns falsely about "literal" + std::string&&.
+    std::string line = ":";
+    line += hexByte(static_cast<unsigned>(data.size()));
+    line += hexByte(address >> 8);
+    line += hexByte(address);
+    line += hexByte(type);
     for (uint8_t b : data) {
         line += hexByte(b);
         sum += b;
@@ -34,7 +38,9 @@ inline std::string srec(unsigned type, uint32_t address, const std::vector<uint8
                                   : type == 2 || type == 8            ? 3
                                                                       : 4;
     const unsigned count = addressBytes + static_cast<unsigned>(data.size()) + 1;
-    std::string line = "S" + std::to_string(type) + hexByte(count);
+    std::string line = "S";
+    line += std::to_string(type);
+    line += hexByte(count);
     unsigned sum = count;
     for (unsigned i = addressBytes; i-- > 0;) {
         unsigned b = (address >> (8 * i)) & 0xFF;
