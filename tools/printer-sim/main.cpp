@@ -223,6 +223,7 @@ class Simulator {
             if (fds[0].revents != 0) {
                 signalfd_siginfo info{};
                 [[maybe_unused]] ssize_t n = read(signals_.get(), &info, sizeof info);
+                drain();
                 return;
             }
             if (accepting && (fds[1].revents & POLLIN) != 0) {
@@ -247,6 +248,18 @@ class Simulator {
         }
     }
 
+    // Takes in what the host has already written, so nothing sent before the stop is lost.
+    void drain() {
+        for (auto& stream : streams_) {
+            if (stream->stalled || stream->closing) {
+                continue;
+            }
+            fcntl(stream->fd.get(), F_SETFL, fcntl(stream->fd.get(), F_GETFL) | O_NONBLOCK);
+            while (readFrom(*stream) && !wouldBlock_) {
+            }
+        }
+    }
+
     // False when the stream is to be dropped.
     bool readFrom(Stream& stream) {
         uint8_t buffer[65536];
@@ -257,6 +270,7 @@ class Simulator {
                 std::min<uint64_t>(want, std::max<uint64_t>(*options_.stallAfter - taken, 1)));
         }
         const ssize_t n = ::read(stream.fd.get(), buffer, want);
+        wouldBlock_ = n < 0 && errno == EAGAIN;
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
             return true;
         }
@@ -338,6 +352,7 @@ class Simulator {
     uint64_t totalImage_ = 0;
     int versionQueries_ = 0;
     int fpgaQueries_ = 0;
+    bool wouldBlock_ = false;
 };
 
 } // namespace
