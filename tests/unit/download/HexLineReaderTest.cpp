@@ -100,29 +100,6 @@ TEST(HexLineReader, KeepsOnlyTheStartOfAVeryLongLine) {
     EXPECT_EQ(lines[1], "S9");
 }
 
-TEST(HexLineReader, ConversionDoesNotDependOnHowReadsAreSplit) {
-    std::string text;
-    for (unsigned a = 0; a < 0x30000; a += 0x1000)
-        text += intelSegment((a >> 4) & 0xF000) +
-                intel(0, a & 0xFFFF, bytes(32, static_cast<uint8_t>(a >> 12))) + "\r\n";
-    std::vector<uint8_t> whole, trickled;
-    ASSERT_TRUE(convertHexText(text, whole).ok());
-    TrickleInput input(text);
-    HexResult r = convertHex(input, trickled);
-    ASSERT_TRUE(r.ok()) << describeHexResult(r);
-    EXPECT_EQ(whole, trickled);
-}
-
-TEST(HexHugeInput, AMegabyteLineConvertsFromItsFields) {
-    // Valid fields, then a megabyte of junk on the same line.
-    std::string text = ":0400100001020304" + std::string(1 << 20, 'F') + "\n" + intel(1, 0, {});
-    std::vector<uint8_t> image;
-    ASSERT_TRUE(convertHexText(text, image).ok());
-    EXPECT_EQ(image[0x10], 1);
-    EXPECT_EQ(image[0x13], 4);
-    EXPECT_EQ(image[0x14], 0xFF);
-}
-
 TEST(HexHugeInput, TheByteLimitStopsAGigabyteOfRecords) {
     // The same record forever: every byte agrees with itself, so only the count stops it.
     RepeatingInput input(intel(0, 0, bytes(16)), uint64_t{1} << 30);
