@@ -1,0 +1,288 @@
+// Download engine benchmarks, each reported against a baseline measured in the same run:
+//  1. 1 MiB over the serial path to a pseudo-terminal (printer-sim reading it): wall time of
+//     the sending phase against the ideal schedule (packets x 10 ms), goal within 2 %; CPU time
+//     of the process during it against that wall time, goal under 5 %.
+//  2. The real program over TCP: time from process start to the first byte at the printer,
+//     against the time to start and end a trivial process.
+//  3. The real program sending a 64 MiB image: peak memory against the image size, goal image +
+//     4 MiB at most (the image is read once and never copied).
+// Run from the build tree: build/bench/engine_transfer
+#include "download/MainDialog.h"
+#include "platform/EventLoop.h"
+#include "ports/NetPort.h"
+#include "ports/PortDriver.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string buildDir() {
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    std::string self(buffer, n > 0 ? size_t(n) : 0);
+    self = self.substr(0, self.rfind('/')); // .../bench
+    return self.substr(0, self.rfind('/'));
+}
+
+pid_t spawn(std::vector<std::string> args, const std::string& workDir = "") {
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workDir.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    }
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void writeFile(const std::string& path, size_t size) {
+    std::vector<char> bytes(size);
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = char(i * 131 + 7);
+    }
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(size));
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class NullReporter final : public Reporter {
+  public:
+    void report(int32_t, LogLevel level, std::string text) override {
+        if (level == LogLevel::Notice) {
+            std::fprintf(stderr, "report: %s\n", text.c_str());
+        }
+    }
+};
+
+class NoQueues final : public QueueRedirection {
+  public:
+    void redirectPrinterQueues(std::string, std::string) override {}
+    void restorePrinterQueues() override {}
+};
+
+// Ends the loop when the sending phase is over and notes when that was.
+class SendPhaseView final : public MainDialogView {
+  public:
+    explicit SendPhaseView(EventLoop& loop) : loop_(loop) {}
+    void setTimer(int32_t id, uint32_t intervalMs) override {
+        loop_.setTimer(id, intervalMs);
+        if (id == 3 || id == 4) {
+            end = Clock::now();
+            cpuEnd = cpuSeconds();
+            failed = id == 3;
+            loop_.close();
+        }
+    }
+    void killTimer(int32_t id) override { loop_.killTimer(id); }
+    void repaintWindow() override {}
+    void repaintProgressBar() override {}
+    void enableControl(int32_t, bool) override {}
+    void showHelpText(const std::string&) override {}
+    void showCompletionDialog() override {}
+    void closeWindow() override { loop_.close(); }
+
+    Clock::time_point end;
+    double cpuEnd = 0;
+    bool failed = false;
+
+  private:
+    EventLoop& loop_;
+};
+
+void serialPacing(const std::string& dir) {
+    const std::string info = dir + "/sim.info";
+    const pid_t sim = spawn({buildDir() + "/tools/printer-sim", "--pty", "--info-file", info});
+    std::string pty;
+    for (int i = 0; i < 200 && pty.empty(); ++i) {
+        std::ifstream in(info);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.rfind("pty=", 0) == 0) {
+                pty = line.substr(4);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (sim < 0 || pty.empty()) {
+        std::printf("serial pacing: printer-sim did not start\n");
+        return;
+    }
+    setenv("MIRELITH_COM1", pty.c_str(), 1);
+    const size_t size = 1u << 20;
+    writeFile(dir + "/serial.fls", size);
+
+    auto loop = makeSilentEventLoop();
+    SendPhaseView view(*loop);
+    PortDriver port;
+    NetPort socket;
+    NoQueues queues;
+    NullReporter reporter;
+    MainDialog dialog(view, port, socket, queues, reporter, systemClock());
+    dialog.silentRun = 1;
+    dialog.modelCode = 1111;
+    dialog.portSettings.portName = "COM1";
+    dialog.portSettings.baudRate = 115200;
+    dialog.portSettings.dataBits = 8;
+    dialog.portSettings.readBufferSize = 8192;
+    dialog.portSettings.spareBufferSize = 4096;
+    dialog.firmwarePath = dir + "/serial.fls";
+    dialog.startDownload();
+    // The sending phase starts when the first timer is armed, at the end of startDownload.
+    const auto start = Clock::now();
+    const double cpuStart = cpuSeconds();
+    loop->run([&](int32_t id) { dialog.onTimer(id); });
+    dialog.onDestroy();
+    kill(sim, SIGTERM);
+    waitpid(sim, nullptr, 0);
+
+    const size_t packets = (size + 4095) / 4096;
+    const double ideal = double(packets) * 0.010;
+    const double wall = std::chrono::duration<double>(view.end - start).count();
+    const double cpu = view.cpuEnd - cpuStart;
+    std::printf("serial 1 MiB, %zu packets%s\n", packets, view.failed ? " (WRITE FAILED)" : "");
+    std::printf("  sending phase      %8.1f ms   ideal %8.1f ms   ratio %.4f (goal <= 1.02)\n",
+                wall * 1e3, ideal * 1e3, wall / ideal);
+    std::printf("  CPU during it      %8.1f ms   share of wall %.2f %% (goal < 5 %%)\n", cpu * 1e3,
+                100.0 * cpu / wall);
+}
+
+// A listener on 127.0.0.1 that takes in a whole stream.
+struct Listener {
+    int fd = -1;
+    uint16_t port = 0;
+    Listener() {
+        fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        listen(fd, 1);
+    }
+    ~Listener() { close(fd); }
+};
+
+pid_t startProgram(const std::string& dir, const std::string& file, uint16_t port) {
+    return spawn({dir + "/bin/mirelith", "-s", "-p", "NET", "127.0.0.1", "-tcpport",
+                  std::to_string(port), "-m", "T90 Prime", "-f", file},
+                 dir);
+}
+
+void firstByte(const std::string& dir) {
+    writeFile(dir + "/small.fls", 4096);
+    // Baseline: start and end a trivial process.
+    const auto b0 = Clock::now();
+    const pid_t t = spawn({"/bin/true"});
+    waitpid(t, nullptr, 0);
+    const double baseline = std::chrono::duration<double>(Clock::now() - b0).count();
+
+    Listener listener;
+    const auto start = Clock::now();
+    const pid_t child = startProgram(dir, "small.fls", listener.port);
+    const int connection = accept(listener.fd, nullptr, nullptr);
+    char byte;
+    const bool got = recv(connection, &byte, 1, MSG_WAITALL) == 1;
+    const double toFirst = std::chrono::duration<double>(Clock::now() - start).count();
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    close(connection);
+    std::printf("TCP start to first byte%s\n", got ? "" : " (NO BYTE)");
+    std::printf("  first byte         %8.2f ms   trivial process %6.2f ms   ratio %.1f\n",
+                toFirst * 1e3, baseline * 1e3, toFirst / baseline);
+}
+
+// Peak resident memory of the program sending `file` (killed once the printer has it all).
+double peakOf(const std::string& dir, const std::string& file, size_t size) {
+    Listener listener;
+    const pid_t child = startProgram(dir, file, listener.port);
+    const int connection = accept(listener.fd, nullptr, nullptr);
+    std::vector<char> buffer(1 << 20);
+    size_t total = 0;
+    ssize_t n;
+    while (total < size && (n = recv(connection, buffer.data(), buffer.size(), 0)) > 0) {
+        total += size_t(n);
+    }
+    // The high-water mark of the program's own address space (a spawned child's rusage can
+    // carry the parent's before exec). The settle phase that follows holds no more memory.
+    double peak = 0;
+    std::ifstream status("/proc/" + std::to_string(child) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            peak = std::strtod(line.c_str() + 6, nullptr) * 1024.0;
+        }
+    }
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    close(connection);
+    if (total != size) {
+        std::printf("  (only %zu of %zu bytes arrived)\n", total, size);
+    }
+    return peak;
+}
+
+void peakMemory(const std::string& dir) {
+    const size_t size = 64u << 20;
+    writeFile(dir + "/large.fls", size);
+    // Baseline: the same program sending a 4 KiB image (code, libraries, runtime).
+    const double baseline = peakOf(dir, "small.fls", 4096);
+    const double peak = peakOf(dir, "large.fls", size);
+    const double mib = 1 << 20;
+    std::printf("64 MiB image over TCP\n");
+    std::printf("  peak memory        %8.1f MiB  with a 4 KiB image %6.1f MiB\n", peak / mib,
+                baseline / mib);
+    std::printf("  growth - image     %8.1f MiB  (goal <= 4)\n",
+                (peak - baseline - double(size)) / mib);
+}
+
+} // namespace
+
+int main() {
+    char pattern[] = "/tmp/mirelith-bench.XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    mkdir((dir + "/bin").c_str(), 0755);
+    // The program's copy keeps its log file in the scratch directory.
+    std::ifstream source(buildDir() + "/main/mirelith", std::ios::binary);
+    std::ofstream(dir + "/bin/mirelith", std::ios::binary) << source.rdbuf();
+    chmod((dir + "/bin/mirelith").c_str(), 0755);
+
+    serialPacing(dir);
+    firstByte(dir);
+    peakMemory(dir);
+    std::system(("rm -rf '" + dir + "'").c_str());
+    return 0;
+}
