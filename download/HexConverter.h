@@ -55,7 +55,7 @@ class HexInput {
 };
 
 // The whole conversion, without files. On success `image` holds hexImageSize bytes; on
-// failure its contents are unspecified.
+// failure its contents carry no meaning.
 HexResult convertHex(HexInput& input, std::vector<uint8_t>& image);
 HexResult convertHexText(std::string_view text, std::vector<uint8_t>& image);
 HexResult convertHexPath(const std::string& path, std::vector<uint8_t>& image);
