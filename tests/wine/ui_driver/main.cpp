@@ -99,6 +99,27 @@ class Program {
     bool started_ = false;
 };
 
+BOOL CALLBACK dumpWindow(HWND window, LPARAM) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[128] = {};
+    char cls[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    GetClassNameA(window, cls, sizeof cls);
+    std::printf("  window %p process %lu visible %d class %s title \"%s\"\n",
+                static_cast<void*>(window), static_cast<unsigned long>(owner),
+                IsWindowVisible(window), cls, title);
+    return TRUE;
+}
+
+// What is on the desktop, to explain a window that did not turn up.
+void dumpWindows(DWORD processId) {
+    std::printf("  windows while waiting for process %lu:\n",
+                static_cast<unsigned long>(processId));
+    EnumWindows(&dumpWindow, 0);
+    std::fflush(stdout);
+}
+
 HWND waitForMessageBox(const WindowProbe& probe) {
     return probe.waitForTitle("QEM_NUV", 5000);
 }
@@ -125,6 +146,7 @@ void cancelledModelChoice(const Options& options) {
     HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 20000);
     check(select != nullptr, "model selection dialog appears");
     if (select == nullptr) {
+        dumpWindows(program.id());
         return;
     }
     HWND list = GetDlgItem(select, IDC_MODEL_LIST);
@@ -196,6 +218,7 @@ void fullDownload(const Options& options) {
     HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 20000);
     check(select != nullptr, "model selection dialog appears");
     if (select == nullptr) {
+        dumpWindows(program.id());
         return;
     }
     HWND list = GetDlgItem(select, IDC_MODEL_LIST);
