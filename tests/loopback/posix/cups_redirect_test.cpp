@@ -200,18 +200,4 @@ TEST_F(CupsRedirectTest, UsbJobStopsOnlyTheQueuesOfItsModel) {
     EXPECT_EQ(viewAll(), before);
 }
 
-TEST_F(CupsRedirectTest, ParallelJobAndASecondDownloadInARow) {
-    const std::map<std::string, QueueView> before = viewAll();
-    std::unique_ptr<Spooler> spooler = makeCupsSpooler(socket_);
-    PrinterQueueRedirector redirector(*spooler);
-    redirector.redirectPrinterQueues("COM1", "");
-    redirector.redirectPrinterQueues("LPT1", "");
-    std::map<std::string, QueueView> during = viewAll();
-    EXPECT_FALSE(during["Labels"].enabled);
-    EXPECT_TRUE(during["Office"].enabled); // the first download's queues came back first
-    EXPECT_FALSE(during["Prime"].enabled); // an empty model name matches every USB queue
-    redirector.restorePrinterQueues();
-    EXPECT_EQ(viewAll(), before);
-}
-
 } // namespace
