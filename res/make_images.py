@@ -184,15 +184,15 @@ def printer_picture(accent, label):
 
 
 def completion_notice():
+    # The lower part stays empty: the dialog's OK button sits over it.
     c = Canvas(330, 190, WHITE)
-    c.centered_text(10, "WARNING!", RED, 2)
-    c.centered_text(32, "PLEASE CHECK THE LED OF THE PRINTER.", RED)
-    c.centered_text(58, "FIRMWARE", BLACK, 3)
-    c.centered_text(86, "DOWNLOAD", BLACK, 3)
-    c.centered_text(122, "AFTER THE DOWNLOAD HAS STARTED,", BLACK)
-    c.centered_text(134, "WAIT UNTIL THE DOWNLOAD IS COMPLETE:", BLACK)
-    c.centered_text(150, "THE DOWNLOAD IS COMPLETE", BLUE)
-    c.centered_text(162, "WHEN THE LED NO LONGER BLINKS.", BLUE)
+    c.centered_text(8, "WARNING!", RED, 2)
+    c.centered_text(28, "PLEASE CHECK THE LED OF THE PRINTER.", RED)
+    c.centered_text(44, "FIRMWARE DOWNLOAD", BLACK, 3)
+    c.centered_text(76, "AFTER THE DOWNLOAD HAS STARTED,", BLACK)
+    c.centered_text(88, "WAIT UNTIL THE DOWNLOAD IS COMPLETE:", BLACK)
+    c.centered_text(104, "THE DOWNLOAD IS COMPLETE", BLUE)
+    c.centered_text(116, "WHEN THE LED NO LONGER BLINKS.", BLUE)
     c.frame(4, 4, 326, 186, SILVER)
     return c
 

@@ -74,6 +74,7 @@ BOOL MainWindow::onInitDialog() {
 
     presenter_.initialize();
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    makeRoomForProgressBar();
     SetWindowTextA(hwnd(), "Mirelith");
     for (size_t i = 0; i < buttons_.size(); ++i) {
         configureStandardButton(buttons_[i], kButtons[i].text, 17, 3);
@@ -125,6 +126,26 @@ bool MainWindow::onCommand(int id, int code) {
     default:
         return false;
     }
+}
+
+void MainWindow::makeRoomForProgressBar() {
+    // The bar has fixed pixel coordinates while the template is sized in dialog units; with a
+    // dialog font whose metrics come out smaller than Arial's the bar would fall outside the
+    // window. Grow the window just enough to show it, never shrink it.
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int wantWidth = kBarFrame.right + kBarFrame.left;
+    const int wantHeight = kBarFrame.bottom + 4;
+    if (client.right >= wantWidth && client.bottom >= wantHeight) {
+        return;
+    }
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    const int growX = client.right < wantWidth ? wantWidth - client.right : 0;
+    const int growY = client.bottom < wantHeight ? wantHeight - client.bottom : 0;
+    SetWindowPos(hwnd(), nullptr, window.left - growX / 2, window.top - growY / 2,
+                 window.right - window.left + growX, window.bottom - window.top + growY,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::onConfigurationClicked() {

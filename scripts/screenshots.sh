@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Screenshots of the Windows program's main window, port configuration dialog and completion
+# notice, taken under Wine on a private Xvfb while ui_driver.exe walks an interactive download
+# to printer-sim. Written to docs/screenshots/.
+# Usage: scripts/screenshots.sh [LINUX_BUILD_DIR] [WINDOWS_BUILD_DIR]   (default: build build-win)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+REPO=$(pwd)
+LINUX_BUILD=$(cd "${1:-build}" && pwd)
+WIN_BUILD=$(cd "${2:-build-win}" && pwd)
+OUT="$REPO/docs/screenshots"
+SIM="$LINUX_BUILD/tools/printer-sim"
+for f in "$SIM" "$WIN_BUILD/main/mirelith.exe" "$WIN_BUILD/tests/wine/ui_driver.exe"; do
+  [ -f "$f" ] || { echo "missing $f: build both programs first" >&2; exit 1; }
+done
+command -v import >/dev/null || { echo "ImageMagick's import is needed" >&2; exit 1; }
+
+# shellcheck source=/dev/null
+source scripts/wine-env.sh
+# shellcheck source=/dev/null
+source tests/wine/xvfb.sh
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/mirelith-shots.XXXXXX")
+SIM_PID=""
+DRIVER_PID=""
+cleanup() {
+  [ -n "$DRIVER_PID" ] && kill "$DRIVER_PID" 2>/dev/null || true
+  [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null || true
+  stop_xvfb
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+start_xvfb || { echo "no X server could be started" >&2; exit 1; }
+
+mkdir -p "$WORK/run" "$WORK/pause" "$WORK/win" "$OUT"
+cp "$WIN_BUILD/main/mirelith.exe" "$WIN_BUILD/tests/wine/ui_driver.exe" "$WORK/win/"
+head -c 120000 /dev/urandom >"$WORK/run/fw.fls"
+"$SIM" --tcp --info-file "$WORK/sim.info" --output "$WORK/received.bin" >/dev/null 2>&1 &
+SIM_PID=$!
+for _ in $(seq 1 100); do [ -f "$WORK/sim.info" ] && break; sleep 0.05; done
+PORT=$(sed -n 's/^tcp=//p' "$WORK/sim.info")
+
+(cd "$WORK/run" && wine "$WORK/win/ui_driver.exe" \
+    --program "$(winepath -w "$WORK/win/mirelith.exe")" --tcp-port "$PORT" \
+    --firmware "$(winepath -w "$WORK/run/fw.fls")" \
+    --pause-dir "$(winepath -w "$WORK/pause")") >"$WORK/driver.out" 2>&1 &
+DRIVER_PID=$!
+
+taken=0
+deadline=$((SECONDS + 240))
+while kill -0 "$DRIVER_PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+  for name in main config completion; do
+    if [ -f "$WORK/pause/$name.ready" ] && [ ! -f "$WORK/pause/$name.done" ]; then
+      # The desktop is black: trimming leaves the windows.
+      import -window root "$WORK/$name-full.png"
+      convert "$WORK/$name-full.png" -trim +repage "$OUT/$name.png"
+      echo "wrote docs/screenshots/$name.png"
+      taken=$((taken + 1))
+      touch "$WORK/pause/$name.done"
+    fi
+  done
+  sleep 0.2
+done
+set +e
+wait "$DRIVER_PID"
+status=$?
+set -e
+DRIVER_PID=""
+tail -1 "$WORK/driver.out"
+[ "$status" -eq 0 ] && [ "$taken" -eq 3 ] || { cat "$WORK/driver.out" >&2; exit 1; }
