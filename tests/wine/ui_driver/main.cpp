@@ -245,6 +245,13 @@ void fullDownload(const Options& options) {
     check(SendMessageA(GetDlgItem(main, IDC_MAIN_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
           "model picture shown");
     check((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "main window is topmost");
+    bool faceSized = true;
+    for (int id : {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(main, id), &r);
+        faceSized = faceSized && r.right - r.left == 108 && r.bottom - r.top == 22;
+    }
+    check(faceSized, "buttons take the 108 x 22 size of their face bitmaps");
 
     WindowProbe::pressKey(main, VK_RETURN);
     WindowProbe::pressKey(GetDlgItem(main, IDC_MAIN_EXIT), VK_ESCAPE);
@@ -260,6 +267,8 @@ void fullDownload(const Options& options) {
     if (config == nullptr) {
         return;
     }
+    check((GetWindowLongA(config, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+          "configuration dialog stays above other windows");
     configurationDialogChecks(probe, main, config);
     if (config == nullptr) {
         check(false, "configuration dialog opens again");
@@ -302,6 +311,9 @@ void fullDownload(const Options& options) {
     if (open == nullptr) {
         return;
     }
+    const std::vector<std::string> types = WindowProbe::comboEntries(GetDlgItem(open, 0x470));
+    check(types == std::vector<std::string>{"Firmware File(*.fls)"},
+          "open-file dialog offers the model's file type");
     HWND nameField =
         GetDlgItem(open, 0x47C) != nullptr ? GetDlgItem(open, 0x47C) : GetDlgItem(open, 0x480);
     SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(options.firmware.c_str()));
