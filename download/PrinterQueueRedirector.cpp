@@ -30,7 +30,11 @@ PrinterQueueRedirector::PrinterQueueRedirector()
 
 PrinterQueueRedirector::PrinterQueueRedirector(Spooler& spooler) : spooler_(spooler) {}
 
-PrinterQueueRedirector::~PrinterQueueRedirector() = default;
+// The owner restores the queues at the end of every download; this is the last safety net for a
+// path that forgot to, so no queue outlives the program stopped or on "FILE:".
+PrinterQueueRedirector::~PrinterQueueRedirector() {
+    restorePrinterQueues();
+}
 
 void PrinterQueueRedirector::redirectPrinterQueues(std::string portArg, std::string modelArg) {
     restorePrinterQueues();

@@ -23,7 +23,9 @@ class PrinterQueueRedirector final : public QueueRedirection {
   public:
     // Over the system's spooler.
     PrinterQueueRedirector();
+    // The spooler must outlive the redirector.
     explicit PrinterQueueRedirector(Spooler& spooler);
+    // Gives back whatever is still redirected.
     ~PrinterQueueRedirector() override;
     PrinterQueueRedirector(const PrinterQueueRedirector&) = delete;
     PrinterQueueRedirector& operator=(const PrinterQueueRedirector&) = delete;

@@ -169,6 +169,16 @@ TEST_F(PrinterQueueRedirectorTest, QueueThatCannotBeRestoredIsKeptForTheNextRest
     EXPECT_THAT(redirector.printerQueueRedirects(), IsEmpty());
 }
 
+TEST_F(PrinterQueueRedirectorTest, DestructionGivesBackWhatIsStillRedirected) {
+    spooler.add("Serial", "COM1:", "Generic");
+    {
+        PrinterQueueRedirector forgetful(spooler);
+        forgetful.redirectPrinterQueues("COM1", "");
+        EXPECT_THAT(ports(), ElementsAre("FILE:"));
+    }
+    EXPECT_THAT(ports(), ElementsAre("COM1:"));
+}
+
 TEST_F(PrinterQueueRedirectorTest, NoLocalPrintersWritesNothing) {
     redirector.redirectPrinterQueues("COM1", "");
     redirector.restorePrinterQueues();
