@@ -143,7 +143,7 @@ void cancelledModelChoice(const Options& options) {
     Program program(options.program);
     check(program.started(), "program starts");
     WindowProbe probe(program.id());
-    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 20000);
+    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
     check(select != nullptr, "model selection dialog appears");
     if (select == nullptr) {
         dumpWindows(program.id());
@@ -215,7 +215,7 @@ void fullDownload(const Options& options) {
     check(program.started(), "program starts");
     WindowProbe probe(program.id());
 
-    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 20000);
+    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
     check(select != nullptr, "model selection dialog appears");
     if (select == nullptr) {
         dumpWindows(program.id());
