@@ -2,6 +2,7 @@
 // (no busy waiting, no drift), and termination signals turned into a byte on a self-pipe so the
 // handler itself does nothing but write(2).
 #include "platform/EventLoop.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -27,6 +28,7 @@ int signalPipeWrite = -1;
 
 void onTerminationSignal(int signo) {
     const int saved = errno;
+    requestInterrupt();
     const unsigned char byte = static_cast<unsigned char>(signo);
     if (signalPipeWrite >= 0) {
         [[maybe_unused]] ssize_t ignored = write(signalPipeWrite, &byte, 1);

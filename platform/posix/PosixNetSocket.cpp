@@ -1,3 +1,4 @@
+#include "platform/Interrupt.h"
 #include "platform/NetSocket.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -6,9 +7,12 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 namespace {
+constexpr int sendPollSliceMs = 100;
+
 // The IPv4 address for text: dotted form first, then the resolver.
 bool resolveIpv4(const std::string& address, in_addr& out) {
     if (::inet_pton(AF_INET, address.c_str(), &out) == 1) {
@@ -51,18 +55,40 @@ class PosixNetSocket final : public NetSocket {
 
     int32_t sendAll(const uint8_t* data, int32_t length) override {
         int32_t sent = 0;
+        int stalledMs = 0;
         while (sent < length) {
+            if (interruptRequested()) {
+                error_ = EINTR;
+                return -1;
+            }
+            // Wait in short slices so an interrupt request is seen promptly and a printer that
+            // stops taking data ends the send instead of blocking it forever.
+            pollfd pfd{fd_.get(), POLLOUT, 0};
+            const int ready = ::poll(&pfd, 1, sendPollSliceMs);
+            if (ready < 0 && errno != EINTR) {
+                error_ = errno;
+                return -1;
+            }
+            if (ready <= 0) {
+                stalledMs += sendPollSliceMs;
+                if (stalledMs >= static_cast<int>(sendStallLimitMs)) {
+                    error_ = ETIMEDOUT;
+                    return -1;
+                }
+                continue;
+            }
             // MSG_NOSIGNAL: a reset peer is an error result, not a SIGPIPE that ends the process.
-            const ssize_t n =
-                ::send(fd_.get(), data + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+            const ssize_t n = ::send(fd_.get(), data + sent, static_cast<size_t>(length - sent),
+                                     MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n < 0) {
-                if (errno == EINTR) {
+                if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
                     continue;
                 }
                 error_ = errno;
                 return -1;
             }
             sent += static_cast<int32_t>(n);
+            stalledMs = 0;
         }
         return length;
     }

@@ -1,3 +1,4 @@
+#include "platform/Interrupt.h"
 #include "platform/NetSocket.h"
 
 #include <winsock2.h>
@@ -6,23 +7,34 @@
 #include <windows.h>
 
 namespace {
+enum class PumpResult { Signalled, TimedOut, Failed };
+
 // Waits for the socket's event while dispatching the thread's window messages, as a
-// message-pumping blocking socket does, so windows stay painted. False when WM_QUIT arrives
-// (it is posted again for the outer loop) or the wait fails.
-bool pumpUntilSignalled(HANDLE event) {
+// message-pumping blocking socket does, so windows stay painted. Failed when WM_QUIT arrives
+// (it is posted again for the outer loop) or the wait fails; TimedOut after timeoutMs.
+PumpResult pumpUntilSignalled(HANDLE event, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
     for (;;) {
-        const DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
+        const DWORD elapsed = GetTickCount() - start;
+        if (timeoutMs != INFINITE && elapsed >= timeoutMs) {
+            return PumpResult::TimedOut;
+        }
+        const DWORD left = timeoutMs == INFINITE ? INFINITE : timeoutMs - elapsed;
+        const DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0) {
-            return true;
+            return PumpResult::Signalled;
+        }
+        if (r == WAIT_TIMEOUT) {
+            return PumpResult::TimedOut;
         }
         if (r != WAIT_OBJECT_0 + 1) {
-            return false;
+            return PumpResult::Failed;
         }
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(msg.wParam));
-                return false;
+                return PumpResult::Failed;
             }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -80,7 +92,8 @@ class Win32NetSocket final : public NetSocket {
         }
         for (;;) {
             WSANETWORKEVENTS events{};
-            if (!pumpUntilSignalled(event_) ||
+            // The system's own connect timeout ends the wait for an unreachable printer.
+            if (pumpUntilSignalled(event_, INFINITE) != PumpResult::Signalled ||
                 WSAEnumNetworkEvents(socket_, event_, &events) != 0) {
                 error_ = WSAEINTR;
                 return false;
@@ -105,8 +118,14 @@ class Win32NetSocket final : public NetSocket {
                 error_ = WSAGetLastError();
                 return -1;
             }
+            // A printer that takes nothing for sendStallLimitMs ends the send as failed.
+            const PumpResult waited = pumpUntilSignalled(event_, sendStallLimitMs);
+            if (waited == PumpResult::TimedOut) {
+                error_ = WSAETIMEDOUT;
+                return -1;
+            }
             WSANETWORKEVENTS events{};
-            if (!pumpUntilSignalled(event_) ||
+            if (waited == PumpResult::Failed ||
                 WSAEnumNetworkEvents(socket_, event_, &events) != 0) {
                 error_ = WSAEINTR;
                 return -1;

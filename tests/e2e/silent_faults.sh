@@ -46,6 +46,20 @@ stop_sim
 rm "$LOG"
 pass "stalled serial printer (${elapsed}s)"
 
+# A network printer that stops reading: the send gives up once nothing has gone out for 30 s
+# (the image is far larger than the socket buffers, so the send really blocks).
+make_image "$WORK/run/huge.fls" 20000000
+start_sim --tcp --stall-after 100000
+started=$(date +%s)
+run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls
+elapsed=$(( $(date +%s) - started ))
+expect_status 2 "stalled network printer"
+expect_log_lines "Write Failed!"
+[ "$elapsed" -lt 90 ] || fail "stalled network run took ${elapsed}s"
+stop_sim
+rm "$LOG"
+pass "stalled network printer (${elapsed}s)"
+
 # A port that cannot be opened.
 export MIRELITH_COM7="$WORK/no-such-device"
 run_mirelith -s -p COM7 -m "T90 Prime" -f fw.fls

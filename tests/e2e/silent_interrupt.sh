@@ -25,3 +25,23 @@ for signal in TERM INT HUP; do
   expect_received "$WORK/run/fw.fls"
   pass "SIG$signal ends the run with status 3"
 done
+
+# SIGTERM while the send to a network printer that stopped reading is blocked: the send is
+# abandoned at once instead of waiting for its stall limit.
+make_image "$WORK/run/huge.fls" 20000000
+start_sim --tcp --stall-after 100000
+(cd "$WORK/run" && exec "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" \
+    -f huge.fls) &
+pid=$!
+sleep 1.5
+kill -TERM "$pid"
+started=$(date +%s%N)
+set +e
+wait "$pid"
+STATUS=$?
+set -e
+waited_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+expect_status 3 "SIGTERM during a blocked send"
+[ "$waited_ms" -lt 2000 ] || fail "SIGTERM during a blocked send took ${waited_ms} ms"
+stop_sim
+pass "SIGTERM during a blocked network send ends the run with status 3"

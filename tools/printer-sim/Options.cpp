@@ -1,5 +1,6 @@
 #include "tools/printer-sim/Options.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 const char* const simUsage = R"(Usage: printer-sim [options]
@@ -58,9 +59,10 @@ bool parseHex(const std::string& text, std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> replyText(const std::string& text) {
-    std::vector<uint8_t> bytes{'_'};
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    bytes.push_back(0);
+    // Built in one go: GCC 12 misreads an insert after a one-element brace init at -O2.
+    std::vector<uint8_t> bytes(text.size() + 2, 0);
+    bytes[0] = '_';
+    std::copy(text.begin(), text.end(), bytes.begin() + 1);
     return bytes;
 }
 

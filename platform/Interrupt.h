@@ -1,0 +1,10 @@
+#pragma once
+// A process-wide "stop as soon as you can" request. A termination signal sets it (setting it is
+// async-signal-safe); calls that may block for long, such as a TCP send to a printer that has
+// stopped reading, look at it so an interrupted run can restore the system and end.
+void requestInterrupt() noexcept;
+bool interruptRequested() noexcept;
+
+// How long a TCP send may go without the printer taking a single byte before it counts as
+// failed: a stalled printer must not hold a silent run forever.
+constexpr unsigned sendStallLimitMs = 30000;
