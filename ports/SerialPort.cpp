@@ -1,5 +1,6 @@
 #include "ports/SerialPort.h"
 
+#include "platform/Interrupt.h"
 #include "ports/SerialLineRules.h"
 
 #include <algorithm>
@@ -72,6 +73,10 @@ int32_t SerialPort::write(const uint8_t* data, int32_t length) {
         }
         sent += std::min(attempt.count, total - sent);
         if (attempt.ok && sent >= total) {
+            break;
+        }
+        // A run that is being stopped gives up the retries: the short count ends the transfer.
+        if (interruptRequested()) {
             break;
         }
         clock_.sleepMs(kRetryDelayMs);

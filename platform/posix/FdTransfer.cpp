@@ -1,4 +1,5 @@
 #include "platform/posix/FdTransfer.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +10,9 @@
 namespace {
 using Steady = std::chrono::steady_clock;
 constexpr int64_t kAbandonSliceMs = 10;
+// Even without an abandon flag, long waits are cut into slices so that a process-wide
+// interrupt request (a termination signal) is noticed within this time.
+constexpr int64_t kInterruptSliceMs = 100;
 
 int64_t msSince(Steady::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
@@ -16,9 +20,8 @@ int64_t msSince(Steady::time_point start) {
 
 // Waits for events on fd for at most waitMs (kNoLimit: no limit). False on a poll failure.
 bool waitFor(int fd, short events, int64_t waitMs, const std::atomic<bool>* abandon) {
-    if (abandon != nullptr) {
-        waitMs = waitMs == kNoLimit ? kAbandonSliceMs : std::min(waitMs, kAbandonSliceMs);
-    }
+    const int64_t slice = abandon != nullptr ? kAbandonSliceMs : kInterruptSliceMs;
+    waitMs = waitMs == kNoLimit ? slice : std::min(waitMs, slice);
     pollfd p{fd, events, 0};
     // Clamped: a huge limit must not wrap into poll's negative "no limit".
     const int timeout =
@@ -28,7 +31,7 @@ bool waitFor(int fd, short events, int64_t waitMs, const std::atomic<bool>* aban
 }
 
 bool abandoned(const std::atomic<bool>* abandon) {
-    return abandon != nullptr && abandon->load();
+    return (abandon != nullptr && abandon->load()) || interruptRequested();
 }
 } // namespace
 

@@ -45,3 +45,23 @@ expect_status 3 "SIGTERM during a blocked send"
 [ "$waited_ms" -lt 2000 ] || fail "SIGTERM during a blocked send took ${waited_ms} ms"
 stop_sim
 pass "SIGTERM during a blocked network send ends the run with status 3"
+
+# The same over a serial line whose printer stopped reading: neither the blocked write attempt
+# nor its retries hold the run.
+make_image "$WORK/run/fw.fls" 100000
+start_sim --pty --stall-after 20000
+(cd "$WORK/run" && MIRELITH_COM1="$SIM_PTY" exec "$MIRELITH" -s -p COM1 -m "T90 Prime" \
+    -f fw.fls) &
+pid=$!
+sleep 1.5
+kill -TERM "$pid"
+started=$(date +%s%N)
+set +e
+wait "$pid"
+STATUS=$?
+set -e
+waited_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+expect_status 3 "SIGTERM during a blocked serial write"
+[ "$waited_ms" -lt 2000 ] || fail "SIGTERM during a blocked serial write took ${waited_ms} ms"
+stop_sim
+pass "SIGTERM during a blocked serial write ends the run with status 3"
