@@ -26,42 +26,36 @@ for signal in TERM INT HUP; do
   pass "SIG$signal ends the run with status 3"
 done
 
-# SIGTERM while the send to a network printer that stopped reading is blocked: the send is
-# abandoned at once instead of waiting for its stall limit.
+# interrupt_blocked_run WHAT ARGS... : starts a silent run with ARGS that blocks on a printer
+# that stopped reading, sends SIGTERM after 1.5 s and expects status 3 within 2 s.
+interrupt_blocked_run() {
+  local what=$1; shift
+  (cd "$WORK/run" && exec "$MIRELITH" "$@") &
+  local pid=$!
+  sleep 1.5
+  kill -TERM "$pid"
+  local started
+  started=$(date +%s%N)
+  set +e
+  wait "$pid"
+  STATUS=$?
+  set -e
+  local waited_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+  expect_status 3 "SIGTERM during $what"
+  [ "$waited_ms" -lt 2000 ] || fail "SIGTERM during $what took ${waited_ms} ms"
+  stop_sim
+  pass "SIGTERM during $what ends the run with status 3"
+}
+
+# A network printer that stopped reading: the blocked send is abandoned at once instead of
+# waiting for its stall limit (the image is far larger than the socket buffers).
 make_image "$WORK/run/huge.fls" 20000000
 start_sim --tcp --stall-after 100000
-(cd "$WORK/run" && exec "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" \
-    -f huge.fls) &
-pid=$!
-sleep 1.5
-kill -TERM "$pid"
-started=$(date +%s%N)
-set +e
-wait "$pid"
-STATUS=$?
-set -e
-waited_ms=$(( ($(date +%s%N) - started) / 1000000 ))
-expect_status 3 "SIGTERM during a blocked send"
-[ "$waited_ms" -lt 2000 ] || fail "SIGTERM during a blocked send took ${waited_ms} ms"
-stop_sim
-pass "SIGTERM during a blocked network send ends the run with status 3"
+interrupt_blocked_run "a blocked network send" \
+    -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls
 
-# The same over a serial line whose printer stopped reading: neither the blocked write attempt
-# nor its retries hold the run.
-make_image "$WORK/run/fw.fls" 100000
+# A serial printer that stopped reading: neither the blocked write attempt nor its retries hold
+# the run.
 start_sim --pty --stall-after 20000
-(cd "$WORK/run" && MIRELITH_COM1="$SIM_PTY" exec "$MIRELITH" -s -p COM1 -m "T90 Prime" \
-    -f fw.fls) &
-pid=$!
-sleep 1.5
-kill -TERM "$pid"
-started=$(date +%s%N)
-set +e
-wait "$pid"
-STATUS=$?
-set -e
-waited_ms=$(( ($(date +%s%N) - started) / 1000000 ))
-expect_status 3 "SIGTERM during a blocked serial write"
-[ "$waited_ms" -lt 2000 ] || fail "SIGTERM during a blocked serial write took ${waited_ms} ms"
-stop_sim
-pass "SIGTERM during a blocked serial write ends the run with status 3"
+export MIRELITH_COM1="$SIM_PTY"
+interrupt_blocked_run "a blocked serial write" -s -p COM1 -m "T90 Prime" -f fw.fls
