@@ -115,6 +115,13 @@ class RecordingReporter : public Reporter {
     void report(int32_t toFile, LogLevel level, std::string text) override {
         reports.push_back({toFile, level, std::move(text)});
     }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const Report& r : reports) {
+            out.push_back(r.text);
+        }
+        return out;
+    }
     std::vector<Report> reports;
 };
 

@@ -2,12 +2,12 @@
 // Fakes around the download engine: a window that records what the engine asks of it, a port
 // and a socket that check the conversation and answer from a script, and a virtual-time driver
 // that delivers the armed timer ticks one after another.
-#include "app/Reporter.h"
 #include "download/MainDialog.h"
 #include "download/MainDialogView.h"
 #include "download/QueueRedirection.h"
-#include "platform/Clock.h"
 #include "ports/PrinterPort.h"
+#include "support/AppFakes.h"
+#include "support/FakeClock.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -148,38 +148,6 @@ class RecordingQueues final : public QueueRedirection {
     std::vector<std::string> calls;
 };
 
-struct Report {
-    int32_t toFile;
-    LogLevel level;
-    std::string text;
-};
-
-class RecordingReporter final : public Reporter {
-  public:
-    void report(int32_t toFile, LogLevel level, std::string text) override {
-        reports.push_back({toFile, level, text});
-    }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const auto& r : reports) {
-            out.push_back(r.text);
-        }
-        return out;
-    }
-    std::vector<Report> reports;
-};
-
-class VirtualClock final : public Clock {
-  public:
-    uint32_t tickCount() override { return now; }
-    void sleepMs(uint32_t ms) override {
-        sleeps.push_back(ms);
-        now += ms;
-    }
-    uint32_t now = 0;
-    std::vector<uint32_t> sleeps;
-};
-
 // One delivered tick: which timer and the interval it had been armed with.
 struct Tick {
     int32_t id;
@@ -194,7 +162,7 @@ struct EngineRig {
     ScriptedSocket socket;
     RecordingQueues queues;
     RecordingReporter reporter;
-    VirtualClock clock;
+    FakeClock clock;
     MainDialog dialog{view, port, socket, queues, reporter, clock};
     std::vector<Tick> ticks;
     std::vector<uint32_t> progressAfter; // progress after each delivered tick

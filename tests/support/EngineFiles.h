@@ -1,6 +1,9 @@
 #pragma once
 // Firmware files for engine tests, in a private scratch directory removed at the end.
+#include "support/EngineFakes.h"
+
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -47,5 +50,26 @@ inline std::vector<uint8_t> patternBytes(size_t n, uint8_t seed = 1) {
     }
     return bytes;
 }
+
+// Engines with a job each: a silent run by default, model "T90 Prime", TCP port 9100, the image
+// in a file of its own.
+class Rigs {
+  public:
+    EngineRig& make(const std::string& portName, int32_t modelCode,
+                    const std::vector<uint8_t>& image, int32_t silent = 1) {
+        EngineRig& r = rigs_.emplace_back();
+        r.dialog.silentRun = silent;
+        r.dialog.modelCode = modelCode;
+        r.dialog.modelName = "T90 Prime";
+        r.dialog.portSettings.portName = portName;
+        r.dialog.portSettings.baudRate = 9100;
+        r.dialog.firmwarePath = scratch.file("fw" + std::to_string(rigs_.size()) + ".fls", image);
+        return r;
+    }
+    ScratchDir scratch;
+
+  private:
+    std::deque<EngineRig> rigs_;
+};
 
 } // namespace enginefakes

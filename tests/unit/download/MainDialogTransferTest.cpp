@@ -7,69 +7,51 @@
 
 using namespace enginefakes;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 namespace {
 
 struct Transfer : ::testing::Test {
-    ScratchDir scratch;
-    EngineRig rig;
-
-    void job(const std::string& portName, int32_t modelCode, const std::vector<uint8_t>& bytes,
-             int32_t silent = 1) {
-        rig.dialog.silentRun = silent;
-        rig.dialog.modelCode = modelCode;
-        rig.dialog.modelName = "T90 Prime";
-        rig.dialog.portSettings.portName = portName;
-        rig.dialog.portSettings.baudRate = 9100;
-        rig.dialog.firmwarePath = scratch.file("fw.fls", bytes);
-    }
-    size_t settleTicks() const { return rig.count(4, 10) + rig.count(4, 800); }
+    Rigs rigs;
 };
 
 TEST_F(Transfer, SerialRunSendsPacketsSettlesFinishesAndCleansUp) {
     const auto bytes = patternBytes(10000);
-    job("COM3", 0, bytes);
-    rig.dialog.startDownload();
-    rig.run();
+    EngineRig& r = rigs.make("COM3", 0, bytes);
+    r.dialog.startDownload();
+    r.run();
 
-    EXPECT_EQ(rig.port.received, bytes);
-    EXPECT_THAT(rig.port.writeLengths, ElementsAre(4096, 4096, 1808));
-    EXPECT_THAT(rig.steps(), ElementsAre(1, 4, 5, 6));
-    // Packets every 10 ms; the last packet does not move the bar (196 stays), so 72 settle
-    // ticks follow: the first 10 ms after the last packet, then one every 800 ms.
-    EXPECT_EQ(rig.count(1, 10), 3u);
-    EXPECT_EQ(rig.progressAfter[0], 4096u * 240 / 10000);
-    EXPECT_EQ(rig.progressAfter[1], 8192u * 240 / 10000);
-    EXPECT_EQ(rig.progressAfter[2], 196u);
-    EXPECT_EQ(rig.count(4, 10), 1u);
-    EXPECT_EQ(rig.count(4, 800), 71u);
-    EXPECT_EQ(rig.count(5, 10), 1u);
-    EXPECT_EQ(rig.count(6, 10), 1u);
-    EXPECT_EQ(rig.dialog.progress, 268u);
+    EXPECT_EQ(r.port.received, bytes);
+    EXPECT_THAT(r.port.writeLengths, ElementsAre(4096, 4096, 1808));
+    EXPECT_THAT(r.steps(), ElementsAre(1, 4, 5, 6));
+    EXPECT_EQ(r.count(1, 10), 3u);
+    EXPECT_EQ(r.progressAfter[0], 4096u * 240 / 10000);
+    EXPECT_EQ(r.progressAfter[1], 8192u * 240 / 10000);
+    EXPECT_EQ(r.count(5, 10), 1u);
+    EXPECT_EQ(r.count(6, 10), 1u);
+    EXPECT_EQ(r.dialog.progress, 268u);
 
-    EXPECT_THAT(rig.queues.calls, ElementsAre("redirect COM3|", "restore"));
-    EXPECT_THAT(rig.port.calls.front(), "configure COM3");
-    EXPECT_EQ(rig.port.calls[1], "open 0");
-    EXPECT_EQ(rig.port.calls.back(), "close");
-    EXPECT_TRUE(rig.dialog.image.empty());
-    EXPECT_EQ(rig.dialog.sentOffset, 0);
-    EXPECT_TRUE(rig.reporter.reports.empty());
-    EXPECT_EQ(rig.view.helpLines.back(), "HELP : Finished firmware download.");
-    EXPECT_TRUE(rig.view.allEnabled());
-    EXPECT_EQ(rig.view.closes, 1);
-    EXPECT_EQ(rig.dialog.outcome(), MainDialog::Outcome::Completed);
-    EXPECT_FALSE(rig.dialog.transferActive());
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM3|", "restore"));
+    EXPECT_EQ(r.port.calls.front(), "configure COM3");
+    EXPECT_EQ(r.port.calls[1], "open 0");
+    EXPECT_EQ(r.port.calls.back(), "close");
+    EXPECT_TRUE(r.dialog.image.empty());
+    EXPECT_EQ(r.dialog.sentOffset, 0);
+    EXPECT_TRUE(r.reporter.reports.empty());
+    EXPECT_EQ(r.view.helpLines.back(), "HELP : Finished firmware download.");
+    EXPECT_TRUE(r.view.allEnabled());
+    EXPECT_EQ(r.view.closes, 1);
+    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
+    EXPECT_FALSE(r.dialog.transferActive());
 }
 
 TEST_F(Transfer, EveryTickKillsItsTimerAndArmsAtMostOneNext) {
-    job("LPT1", 0, patternBytes(5000));
-    rig.dialog.startDownload();
-    rig.run();
+    EngineRig& r = rigs.make("LPT1", 0, patternBytes(5000));
+    r.dialog.startDownload();
+    r.run();
     // Between "kill n" and the next "kill" there is exactly one "set" (none after clean-up).
     int sets = 0;
     int kills = 0;
-    for (const auto& e : rig.view.events) {
+    for (const auto& e : r.view.events) {
         if (e.rfind("kill", 0) == 0) {
             EXPECT_LE(sets - kills, 1) << "two timers armed";
             ++kills;
@@ -80,248 +62,187 @@ TEST_F(Transfer, EveryTickKillsItsTimerAndArmsAtMostOneNext) {
     }
     EXPECT_EQ(sets, kills);
     // Fine timer resolution only for the packet phase, switched on and off once.
-    const auto& ev = rig.view.events;
+    const auto& ev = r.view.events;
     EXPECT_EQ(std::count(ev.begin(), ev.end(), "fine on"), 1);
     EXPECT_EQ(std::count(ev.begin(), ev.end(), "fine off"), 1);
     const auto on = std::find(ev.begin(), ev.end(), "fine on");
     const auto off = std::find(ev.begin(), ev.end(), "fine off");
-    const auto settle = std::find(ev.begin(), ev.end(), "set 4 10");
     EXPECT_LT(on, std::find(ev.begin(), ev.end(), "set 1 10"));
-    EXPECT_LT(off, settle);
+    EXPECT_LT(off, std::find(ev.begin(), ev.end(), "set 4 10"));
 }
 
-TEST_F(Transfer, SettleDurationsOfTheThreeShapes) {
-    // A model without a table entry: serial ends the send near 240, then 28 ticks of 800 ms.
-    {
-        EngineRig r;
-        r.dialog.silentRun = 1;
-        r.dialog.portSettings.portName = "COM1";
-        r.dialog.firmwarePath = scratch.file("a.fls", patternBytes(4096 * 100));
-        r.dialog.startDownload();
-        r.run();
-        EXPECT_EQ(r.progressAfter[98], 4096u * 99 * 240 / (4096 * 100)); // 237 before the last
-        EXPECT_EQ(r.count(4, 10) + r.count(4, 800), 268u - 237u);
-    }
-    // The same model over Ethernet: bar to 100, then 168 settle ticks of 800 ms.
-    {
-        EngineRig r;
-        r.dialog.silentRun = 1;
-        r.dialog.portSettings.portName = "192.168.0.9";
-        r.dialog.portSettings.baudRate = 9100;
-        r.dialog.firmwarePath = scratch.file("b.fls", patternBytes(1000));
-        r.dialog.startDownload();
-        r.run();
-        EXPECT_THAT(r.steps(), ElementsAre(2, 4, 5, 6));
-        EXPECT_EQ(r.progressAfter[0], 100u);
-        EXPECT_EQ(r.count(4, 10), 1u);
-        EXPECT_EQ(r.count(4, 800), 167u);
-    }
-    // Models 310 and 312 over Ethernet: 205, then 63 ticks of 600 ms.
-    for (int32_t model : {310, 312}) {
-        EngineRig r;
-        r.dialog.silentRun = 1;
-        r.dialog.modelCode = model;
-        r.dialog.portSettings.portName = "10.1.1.1";
-        r.dialog.firmwarePath = scratch.file("c.fls", patternBytes(64));
-        r.dialog.startDownload();
-        r.run();
-        EXPECT_EQ(r.progressAfter[0], 205u);
-        EXPECT_EQ(r.count(4, 10) + r.count(4, 600), 63u);
-        EXPECT_EQ(r.count(4, 600), 62u);
-    }
-}
-
-TEST_F(Transfer, NetworkProgressAndSettleIntervalFollowTheModel) {
+// Where the bar stands when the image is out, and how the settle phase takes it on to 268: the
+// first settle tick after 10 ms, then one every `interval`.
+TEST_F(Transfer, SettleFollowsPortModelAndImageSize) {
     struct Case {
+        const char* port;
         int32_t model;
-        uint32_t progress;
+        size_t size;
+        uint32_t barAtLastSend; // progress after the tick that sent the last byte
         uint32_t interval;
+        std::vector<uint32_t> writes; // serial only
     };
-    for (const Case c : {Case{330, 235, 270}, Case{1112, 225, 200}, Case{35011000, 225, 270},
-                         Case{1002, 100, 270}, Case{3503, 225, 200}, Case{340, 235, 800}}) {
-        EngineRig r;
-        r.dialog.silentRun = 1;
-        r.dialog.modelCode = c.model;
-        r.dialog.portSettings.portName = "127.0.0.1";
-        r.dialog.firmwarePath = scratch.file("n.fls", patternBytes(10));
+    const Case cases[] = {
+        // Serial: the last packet does not move the bar.
+        {"COM1", 0, 10000, 196, 800, {4096, 4096, 1808}},
+        {"COM1", 0, 4096 * 100, 237, 800, {}},
+        {"COM1", 0, 4096, 0, 800, {4096}}, // one packet: sent as the last one at once
+        {"COM1", 0, 4097, 239, 800, {4096, 1}},
+        {"COM1", 0, 0, 0, 800, {0}}, // an empty image is one zero-length packet
+        // Ethernet: the whole image in one send, the bar set by the model.
+        {"192.168.0.9", 0, 1000, 100, 800, {}},
+        {"10.1.1.1", 310, 64, 205, 600, {}},
+        {"10.1.1.1", 312, 64, 205, 600, {}},
+        {"127.0.0.1", 330, 10, 235, 270, {}},
+        {"127.0.0.1", 1112, 10, 225, 200, {}},
+        {"127.0.0.1", 35011000, 10, 225, 270, {}},
+        {"127.0.0.1", 1002, 10, 100, 270, {}},
+        {"127.0.0.1", 3503, 10, 225, 200, {}},
+        {"127.0.0.1", 340, 10, 235, 800, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.port) + " model " + std::to_string(c.model) + " size " +
+                     std::to_string(c.size));
+        const auto bytes = patternBytes(c.size);
+        EngineRig& r = rigs.make(c.port, c.model, bytes);
         r.dialog.startDownload();
         r.run();
-        EXPECT_EQ(r.progressAfter[0], c.progress) << c.model;
-        EXPECT_EQ(r.count(4, c.interval), 268u - c.progress - 1) << c.model;
+        const bool serial = c.port[0] == 'C';
+        EXPECT_EQ(serial ? r.port.received : r.socket.received, bytes);
+        EXPECT_THAT(r.steps(), ElementsAre(serial ? 1 : 2, 4, 5, 6));
+        if (!c.writes.empty()) {
+            EXPECT_EQ(r.port.writeLengths, std::vector<int32_t>(c.writes.begin(), c.writes.end()));
+        }
+        const size_t sendTicks = serial ? std::max<size_t>(1, (c.size + 4095) / 4096) : 1;
+        EXPECT_EQ(r.progressAfter[sendTicks - 1], c.barAtLastSend);
+        EXPECT_EQ(r.count(4, 10), 1u);
+        EXPECT_EQ(r.count(4, c.interval), 268u - c.barAtLastSend - 1);
+        EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
     }
-}
-
-TEST_F(Transfer, LastPacketRule) {
-    // Exactly one packet: sent as the last packet on the first tick, bar stays 0.
-    job("COM1", 0, patternBytes(4096));
-    rig.dialog.startDownload();
-    rig.run();
-    EXPECT_THAT(rig.port.writeLengths, ElementsAre(4096));
-    EXPECT_EQ(rig.progressAfter[0], 0u);
-    EXPECT_EQ(settleTicks(), 268u);
-
-    // 4097 bytes: a full packet (bar 239) and then one byte.
-    EngineRig r;
-    r.dialog.silentRun = 1;
-    r.dialog.portSettings.portName = "COM1";
-    const auto bytes = patternBytes(4097);
-    r.dialog.firmwarePath = scratch.file("b.fls", bytes);
-    r.dialog.startDownload();
-    r.run();
-    EXPECT_THAT(r.port.writeLengths, ElementsAre(4096, 1));
-    EXPECT_EQ(r.port.received, bytes);
-    EXPECT_EQ(r.progressAfter[0], 239u);
-    EXPECT_EQ(r.count(4, 10) + r.count(4, 800), 268u - 239u);
-}
-
-TEST_F(Transfer, EmptyImageIsOneZeroLengthPacketThenAFullSettle) {
-    job("COM1", 0, {});
-    rig.dialog.startDownload();
-    rig.run();
-    EXPECT_THAT(rig.port.writeLengths, ElementsAre(0));
-    EXPECT_THAT(rig.steps(), ElementsAre(1, 4, 5, 6));
-    EXPECT_EQ(settleTicks(), 268u);
-    EXPECT_EQ(rig.dialog.outcome(), MainDialog::Outcome::Completed);
 }
 
 TEST_F(Transfer, ShortWriteFailsAtOnceAndCleansUp) {
-    job("COM1", 0, patternBytes(3 * 4096 + 5), /*silent=*/0);
-    rig.dialog.onDownloadClicked();
-    rig.port.acceptScript = {-1, 4095};
-    rig.run();
-    EXPECT_THAT(rig.port.writeLengths, ElementsAre(4096, 4096)); // no retry, no resend
-    EXPECT_THAT(rig.steps(), ElementsAre(1, 3, 6));
-    EXPECT_EQ(rig.count(3, 10), 1u);
-    ASSERT_EQ(rig.reporter.reports.size(), 1u);
-    EXPECT_EQ(rig.reporter.reports[0].text, "Write Failed!");
-    EXPECT_EQ(rig.reporter.reports[0].toFile, 0);
-    EXPECT_EQ(rig.reporter.reports[0].level, LogLevel::Notice);
-    EXPECT_EQ(rig.port.calls.back(), "close");
-    EXPECT_EQ(rig.queues.calls.back(), "restore");
-    EXPECT_TRUE(rig.view.allEnabled());
-    EXPECT_EQ(rig.view.helpLines.back(), "HELP : Finished firmware download.");
-    EXPECT_EQ(rig.view.closes, 0); // interactive: the window stays
-    EXPECT_EQ(rig.dialog.outcome(), MainDialog::Outcome::Failed);
+    EngineRig& r = rigs.make("COM1", 0, patternBytes(3 * 4096 + 5), /*silent=*/0);
+    r.dialog.onDownloadClicked();
+    r.port.acceptScript = {-1, 4095};
+    r.run();
+    EXPECT_THAT(r.port.writeLengths, ElementsAre(4096, 4096)); // no retry, no resend
+    EXPECT_THAT(r.steps(), ElementsAre(1, 3, 6));
+    EXPECT_EQ(r.count(3, 10), 1u);
+    ASSERT_EQ(r.reporter.reports.size(), 1u);
+    EXPECT_EQ(r.reporter.reports[0].text, "Write Failed!");
+    EXPECT_EQ(r.reporter.reports[0].toFile, 0);
+    EXPECT_EQ(r.reporter.reports[0].level, LogLevel::Notice);
+    EXPECT_EQ(r.port.calls.back(), "close");
+    EXPECT_EQ(r.queues.calls.back(), "restore");
+    EXPECT_TRUE(r.view.allEnabled());
+    EXPECT_EQ(r.view.helpLines.back(), "HELP : Finished firmware download.");
+    EXPECT_EQ(r.view.closes, 0); // interactive: the window stays
+    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Failed);
 
     // A short last packet fails the same way.
-    EngineRig r;
-    r.dialog.silentRun = 1;
-    r.dialog.portSettings.portName = "COM1";
-    r.dialog.firmwarePath = scratch.file("s.fls", patternBytes(100));
-    r.port.acceptScript = {99};
-    r.dialog.startDownload();
-    r.run();
-    EXPECT_THAT(r.steps(), ElementsAre(1, 3, 6));
-    EXPECT_EQ(r.view.closes, 1);
+    EngineRig& s = rigs.make("COM1", 0, patternBytes(100));
+    s.port.acceptScript = {99};
+    s.dialog.startDownload();
+    s.run();
+    EXPECT_THAT(s.steps(), ElementsAre(1, 3, 6));
+    EXPECT_EQ(s.view.closes, 1);
 }
 
-TEST_F(Transfer, NetworkSendFailureAndSuccess) {
-    const auto bytes = patternBytes(70000);
-    job("127.0.0.1", 0, bytes);
-    rig.socket.sendResult = -1;
-    rig.dialog.startDownload();
-    rig.run();
-    EXPECT_THAT(rig.steps(), ElementsAre(2, 3, 6));
-    EXPECT_THAT(rig.reporter.texts(), ElementsAre("Write Failed!"));
-    EXPECT_THAT(rig.socket.calls,
-                ElementsAre("create", "connect 127.0.0.1:9100", "send 70000 0", "close"));
-    EXPECT_TRUE(rig.queues.calls.empty());
-    EXPECT_TRUE(rig.port.calls.empty());
-
-    EngineRig r;
-    r.dialog.silentRun = 1;
-    r.dialog.portSettings = rig.dialog.portSettings;
-    r.dialog.firmwarePath = rig.dialog.firmwarePath;
+TEST_F(Transfer, NetworkSendFailure) {
+    EngineRig& r = rigs.make("127.0.0.1", 0, patternBytes(70000));
+    r.socket.sendResult = -1;
     r.dialog.startDownload();
     r.run();
-    EXPECT_EQ(r.socket.received, bytes); // the whole image in one send
-    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
+    EXPECT_THAT(r.steps(), ElementsAre(2, 3, 6));
+    EXPECT_THAT(r.reporter.texts(), ElementsAre("Write Failed!"));
+    EXPECT_THAT(r.socket.calls,
+                ElementsAre("create", "connect 127.0.0.1:9100", "send 70000 0", "close"));
+    EXPECT_TRUE(r.queues.calls.empty());
+    EXPECT_TRUE(r.port.calls.empty());
+    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Failed);
 }
 
 TEST_F(Transfer, SmallPacketsOnUsbForModels203And352) {
-    job("\\\\?\\usb#vid_1234&pid_0001#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", 352,
-        patternBytes(64 * 5 + 1));
-    rig.dialog.startDownload();
-    rig.run();
-    EXPECT_THAT(rig.port.writeLengths, ElementsAre(64, 64, 64, 64, 64, 1));
-    EXPECT_EQ(rig.count(1, 10), 1u); // the first tick from startDownload
-    EXPECT_EQ(rig.count(1, 0), 5u);  // then re-armed with 0 ms
-    EXPECT_EQ(rig.queues.calls.front(),
-              "redirect " + rig.dialog.portSettings.portName + "|T90 Prime");
+    EngineRig& r =
+        rigs.make("\\\\?\\usb#vid_1234&pid_0001#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", 352,
+                  patternBytes(64 * 5 + 1));
+    r.dialog.startDownload();
+    r.run();
+    EXPECT_THAT(r.port.writeLengths, ElementsAre(64, 64, 64, 64, 64, 1));
+    EXPECT_EQ(r.count(1, 10), 1u); // the first tick from startDownload
+    EXPECT_EQ(r.count(1, 0), 5u);  // then re-armed with 0 ms
 }
 
 TEST_F(Transfer, ProgressDoesNotOverflowOnLargeImages) {
     // 20 MiB: sentOffset * 240 passes 2^32 after 17.9 MB.
     const size_t size = 20u << 20;
-    job("COM1", 0, patternBytes(size));
-    rig.dialog.startDownload();
-    rig.run();
-    ASSERT_EQ(rig.port.received.size(), size);
+    EngineRig& r = rigs.make("COM1", 0, patternBytes(size));
+    r.dialog.startDownload();
+    r.run();
+    ASSERT_EQ(r.port.received.size(), size);
     uint32_t last = 0;
     for (size_t i = 0; i + 1 < size / 4096; ++i) {
-        ASSERT_GE(rig.progressAfter[i], last) << i;
-        ASSERT_LE(rig.progressAfter[i], 240u) << i;
-        last = rig.progressAfter[i];
+        ASSERT_GE(r.progressAfter[i], last) << i;
+        ASSERT_LE(r.progressAfter[i], 240u) << i;
+        last = r.progressAfter[i];
     }
     EXPECT_EQ(last, 239u);
 }
 
 TEST_F(Transfer, InteractiveFinishShowsCompletionAndCleansUpInsideIt) {
-    job("COM1", 1111, patternBytes(10), /*silent=*/0);
+    EngineRig& r = rigs.make("COM1", 1111, patternBytes(10), /*silent=*/0);
     // The completion dialog runs a nested loop that delivers the armed clean-up tick.
     bool cleanedInside = false;
-    rig.view.onModal = [&] {
-        ASSERT_EQ(rig.view.timers.count(6), 1u);
-        rig.dialog.onTimer(6);
-        cleanedInside = rig.view.allEnabled() && rig.dialog.image.empty();
+    r.view.onModal = [&] {
+        ASSERT_EQ(r.view.timers.count(6), 1u);
+        r.dialog.onTimer(6);
+        cleanedInside = r.view.allEnabled() && r.dialog.image.empty();
     };
-    rig.dialog.onDownloadClicked();
-    rig.run();
-    EXPECT_TRUE(cleanedInside);
-    EXPECT_THAT(rig.view.helpLines, ElementsAre("HELP : firmware downloading....",
-                                                "HELP : Finished firmware download."));
-    EXPECT_TRUE(rig.reporter.reports.empty());
-
-    // Models 310 and 312 end with the self-test notice instead of the dialog.
-    EngineRig r;
-    r.dialog.modelCode = 312;
-    r.dialog.portSettings.portName = "COM1";
-    r.dialog.firmwarePath = rig.dialog.firmwarePath;
     r.dialog.onDownloadClicked();
     r.run();
-    EXPECT_EQ(std::count(r.view.events.begin(), r.view.events.end(), "completion"), 0);
-    EXPECT_THAT(r.reporter.texts(),
+    EXPECT_TRUE(cleanedInside);
+    EXPECT_THAT(r.view.helpLines, ElementsAre("HELP : firmware downloading....",
+                                              "HELP : Finished firmware download."));
+    EXPECT_TRUE(r.reporter.reports.empty());
+
+    // Models 310 and 312 end with the self-test notice instead of the dialog.
+    EngineRig& s = rigs.make("COM1", 312, patternBytes(10), 0);
+    s.dialog.onDownloadClicked();
+    s.run();
+    EXPECT_EQ(std::count(s.view.events.begin(), s.view.events.end(), "completion"), 0);
+    EXPECT_THAT(s.reporter.texts(),
                 ElementsAre("Do not turn off the printer until the self-test page is printed "
                             "automatically."));
 }
 
 TEST_F(Transfer, StrayAndForeignTicks) {
-    EXPECT_FALSE(rig.dialog.onTimer(7));
-    EXPECT_FALSE(rig.dialog.onTimer(0));
+    EngineRig& r = rigs.make("COM1", 0, patternBytes(9000));
+    EXPECT_FALSE(r.dialog.onTimer(7));
+    EXPECT_FALSE(r.dialog.onTimer(0));
     // A tick already queued for a timer that is no longer armed does nothing.
-    EXPECT_TRUE(rig.dialog.onTimer(1));
-    EXPECT_TRUE(rig.port.calls.empty());
+    EXPECT_TRUE(r.dialog.onTimer(1));
+    EXPECT_TRUE(r.port.calls.empty());
 
-    job("COM1", 0, patternBytes(9000));
-    rig.dialog.startDownload();
-    rig.dialog.onTimer(4); // not the armed step
-    EXPECT_TRUE(rig.port.writeLengths.empty());
-    EXPECT_EQ(rig.view.timers.count(1), 1u);
+    r.dialog.startDownload();
+    r.dialog.onTimer(4); // not the armed step
+    EXPECT_TRUE(r.port.writeLengths.empty());
+    EXPECT_EQ(r.view.timers.count(1), 1u);
 }
 
 TEST_F(Transfer, DestroyDuringTransferGivesEverythingBack) {
-    job("COM2", 0, patternBytes(50000));
-    rig.dialog.startDownload();
-    rig.run(3);
-    rig.dialog.onDestroy();
-    EXPECT_TRUE(rig.view.timers.empty());
-    EXPECT_EQ(rig.port.calls.back(), "close");
-    EXPECT_EQ(rig.queues.calls.back(), "restore");
-    EXPECT_TRUE(rig.dialog.image.empty());
-    EXPECT_EQ(rig.view.events.back(), "fine off");
-    const size_t calls = rig.port.calls.size();
-    rig.dialog.onDestroy(); // twice is harmless
-    EXPECT_EQ(rig.port.calls.size(), calls);
+    EngineRig& r = rigs.make("COM2", 0, patternBytes(50000));
+    r.dialog.startDownload();
+    r.run(3);
+    r.dialog.onDestroy();
+    EXPECT_TRUE(r.view.timers.empty());
+    EXPECT_EQ(r.port.calls.back(), "close");
+    EXPECT_EQ(r.queues.calls.back(), "restore");
+    EXPECT_TRUE(r.dialog.image.empty());
+    EXPECT_EQ(r.view.events.back(), "fine off");
+    const size_t calls = r.port.calls.size();
+    r.dialog.onDestroy(); // twice is harmless
+    EXPECT_EQ(r.port.calls.size(), calls);
 }
 
 } // namespace
