@@ -96,14 +96,6 @@ TEST_F(MainWindowTest, ModelWithoutPictureKeepsPictureAndPortEmpty) {
 TEST(ModelPictures, ChosenByModelCode) {
     EXPECT_EQ(modelPictureFor(100), IDB_MODEL_143);
     EXPECT_EQ(modelPictureFor(2753), IDB_MODEL_142);
-    EXPECT_EQ(modelPictureFor(300), IDB_MODEL_157);
-    EXPECT_EQ(modelPictureFor(350), IDB_MODEL_156);
-    EXPECT_EQ(modelPictureFor(3132), IDB_MODEL_168);
-    EXPECT_EQ(modelPictureFor(691), IDB_MODEL_172);
-    EXPECT_EQ(modelPictureFor(1033), IDB_MODEL_165);
-    EXPECT_EQ(modelPictureFor(1111), IDB_MODEL_174);
-    EXPECT_EQ(modelPictureFor(1502), IDB_MODEL_166);
-    EXPECT_EQ(modelPictureFor(203), IDB_MODEL_160);
     EXPECT_EQ(modelPictureFor(35011000), IDB_MODEL_160);
     EXPECT_EQ(modelPictureFor(0), 0);
     EXPECT_EQ(modelPictureFor(351), 0);
@@ -111,10 +103,8 @@ TEST(ModelPictures, ChosenByModelCode) {
 
 TEST(FirmwareFilter, DependsOnModelCode) {
     EXPECT_EQ(firmwareFileFilter(99), "Firmware File(*.fls)|*.fls||");
-    EXPECT_EQ(firmwareFileFilter(100), "Firmware File(*.hex)|*.hex||");
     EXPECT_EQ(firmwareFileFilter(101), "Firmware File(*.hex)|*.hex||");
     EXPECT_EQ(firmwareFileFilter(1100), "Firmware File(*.fls)|*.fls|Firmware File(*.bin)|*.bin||");
-    EXPECT_EQ(firmwareFileFilter(1112), "Firmware File(*.fls)|*.fls||");
 }
 
 } // namespace

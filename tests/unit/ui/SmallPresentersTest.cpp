@@ -10,25 +10,17 @@ SelectPrinterPresenter t90Models() {
     return SelectPrinterPresenter(modelTableChoices());
 }
 
-TEST(SelectPrinter, ListsModelsInTableOrder) {
-    EXPECT_THAT(t90Models().entries(), ::testing::ElementsAre("T90 Standard", "T90 Prime"));
-}
-
-TEST(SelectPrinter, SelectionGivesNameAndCode) {
+TEST(SelectPrinter, ListsModelsInTableOrderAndMatchesNamesExactly) {
     SelectPrinterPresenter dialog = t90Models();
+    EXPECT_THAT(dialog.entries(), ::testing::ElementsAre("T90 Standard", "T90 Prime"));
     dialog.onSelectionChanged("T90 Prime");
     EXPECT_EQ(dialog.chosenModelName, "T90 Prime");
     EXPECT_EQ(dialog.chosenModelCode, 1112);
-    dialog.onSelectionChanged("T90 Standard");
-    EXPECT_EQ(dialog.chosenModelCode, 1111);
-}
-
-TEST(SelectPrinter, NameMatchIsExactElseFirstCode) {
-    SelectPrinterPresenter dialog = t90Models();
-    dialog.onSelectionChanged("t90 prime");
-    EXPECT_EQ(dialog.chosenModelCode, 1111);
-    dialog.onSelectionChanged("T90 Prime ");
-    EXPECT_EQ(dialog.chosenModelCode, 1111);
+    // Anything but the exact name gets the first code.
+    for (const char* name : {"T90 Standard", "t90 prime", "T90 Prime "}) {
+        dialog.onSelectionChanged(name);
+        EXPECT_EQ(dialog.chosenModelCode, 1111) << name;
+    }
 }
 
 TEST(SelectPrinter, EnterWithoutSelectionChoosesTheFirstEntry) {
