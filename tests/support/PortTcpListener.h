@@ -31,8 +31,7 @@ inline uint8_t patternByte(uint64_t i) {
 
 class PortTcpListener {
   public:
-    // listen false: the port is bound but not listening, so a connect to it is refused.
-    explicit PortTcpListener(bool listen = true) {
+    PortTcpListener() {
 #ifdef _WIN32
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
@@ -46,15 +45,11 @@ class PortTcpListener {
         socklen_t len = sizeof addr;
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
         port_ = ntohs(addr.sin_port);
-        if (listen) {
-            ::listen(socket_, 1);
-            thread_ = std::thread([this] { drain(); });
-        }
+        ::listen(socket_, 1);
+        thread_ = std::thread([this] { drain(); });
     }
     ~PortTcpListener() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
+        finish();
         closeTestSocket(socket_);
 #ifdef _WIN32
         WSACleanup();

@@ -172,19 +172,14 @@ TEST(EnginePrinterSim, FpgaDialogueWithThePrinter) {
         int type;
         const char* report; // nullptr: accepted
     };
+    // The rules are unit-tested; these are the answers as a real line delivers them.
     const Case cases[] = {
         {{"--version", "1.35", "--fpga", "4"}, 1, nullptr},
-        {{"--version", "1.35", "--fpga", "8"}, 2, nullptr},
         {{"--version", "1.35", "--fpga", "8"}, 1, "Please Check the device type of FPGA."},
         {{"--version", "1.20", "--fpga", "4"}, 1, "Please check version of FW."},
-        {{"--version", "1.20"}, 0, nullptr},
         {{"--version", "1.35", "--fpga", "4", "--short-reply", "fpga"},
          1,
          "You need to check version of FW!!!"},
-        {{"--version", "1.35", "--fpga", "4", "--garble-reply", "fpga"},
-         1,
-         "You need to check version of FW!!!"},
-        {{"--version", "1.35"}, 1, "You need to check version of FW!!!"},
         {{}, 1, "Please check version of FW."}, // a printer that never answers
     };
     for (const Case& c : cases) {

@@ -106,17 +106,6 @@ TEST_F(SerialPtyTest, SettingsAppliedAndBytesFlowBothWays) {
     port.close();
 }
 
-TEST_F(SerialPtyTest, XonXoffChoiceSetsSoftwareFlowControl) {
-    settings.handshake = 1;
-    PortDriver port;
-    ASSERT_EQ(port.configure(settings), 1);
-    ASSERT_EQ(port.open(0), 1);
-    termios tio{};
-    ASSERT_EQ(::tcgetattr(pty.slave(), &tio), 0);
-    EXPECT_NE(tio.c_iflag & IXON, 0u);
-    EXPECT_NE(tio.c_iflag & IXOFF, 0u);
-}
-
 TEST_F(SerialPtyTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
     PortDriver first;
     PortDriver second;
@@ -159,25 +148,21 @@ TEST_F(SerialPtyTest, VanishedPeerGivesAShortCountAndCloseStillJoins) {
     port.close();
 }
 
-TEST(SerialNamesLoopback, MalformedAndMissingPortsFailToOpen) {
+// Malformed names are the name mapping's business (unit tests); here names without a device.
+TEST(SerialNamesLoopback, MissingPortFailsToOpen) {
     ::unsetenv("MIRELITH_COM250");
-    for (const std::string& name :
-         {std::string("COM0"), std::string("COM999"), std::string("COM250"),
-          "COM" + std::string(297, '1'), std::string("\\\\.\\COM"), std::string("LPT9")}) {
-        PortSettings s;
-        s.portName = name;
-        s.baudRate = 9600;
-        s.dataBits = 8;
-        FakeClock clock;
-        PortDriver port(systemDeviceFactory(), clock);
-        port.configure(s);
-        EXPECT_EQ(port.open(0), 0) << name;
-    }
-    // A lower-case name is taken for a USB path, which names no device node.
-    PortSettings lower;
-    lower.portName = "com1";
-    PortDriver port;
-    EXPECT_EQ(port.configure(lower), 1);
+    PortSettings s;
+    s.portName = "COM250";
+    s.baudRate = 9600;
+    s.dataBits = 8;
+    FakeClock clock;
+    PortDriver port(systemDeviceFactory(), clock);
+    ASSERT_EQ(port.configure(s), 1);
+    EXPECT_EQ(port.open(0), 0);
+    EXPECT_EQ(clock.sleeps(), std::vector<uint32_t>{200});
+    // A lower-case name is taken for a USB path, which names no device node (and no file).
+    s.portName = "com1";
+    EXPECT_EQ(port.configure(s), 1);
     EXPECT_EQ(port.open(0), 0);
 }
 } // namespace

@@ -25,10 +25,13 @@ TEST(PortKindTest, NameFormsChooseTheVariantCaseSensitively) {
     EXPECT_EQ(portKindFor("\\\\?\\usb#vid_04b8&pid_0202#1#{28d78fad}"), PortKind::Usb);
 }
 
-TEST(PortDriverTest, EveryOperationIsZeroBeforeConfigure) {
+struct PortDriverTest : ::testing::Test {
     FakeDeviceFactory devices;
     FakeClock clock;
-    PortDriver driver(devices, clock);
+    PortDriver driver{devices, clock};
+};
+
+TEST_F(PortDriverTest, EveryOperationIsZeroBeforeConfigure) {
     uint8_t byte = 0x41;
     EXPECT_FALSE(driver.kind().has_value());
     EXPECT_EQ(driver.open(1), 0);
@@ -40,11 +43,7 @@ TEST(PortDriverTest, EveryOperationIsZeroBeforeConfigure) {
     EXPECT_TRUE(clock.sleeps().empty());
 }
 
-TEST(PortDriverTest, ConfigureInstallsTheVariantEvenWhenItRejects) {
-    FakeDeviceFactory devices;
-    FakeClock clock;
-    PortDriver driver(devices, clock);
-
+TEST_F(PortDriverTest, ConfigureInstallsTheVariantEvenWhenItRejects) {
     EXPECT_EQ(driver.configure(named("COM3")), 1);
     EXPECT_EQ(driver.kind(), PortKind::Serial);
     EXPECT_EQ(driver.configure(named("LPT2")), 1);
@@ -59,10 +58,7 @@ TEST(PortDriverTest, ConfigureInstallsTheVariantEvenWhenItRejects) {
     EXPECT_TRUE(devices.usb.conversation().empty());
 }
 
-TEST(PortDriverTest, ReconfigureClosesTheOpenPortAndReopenFindsTheDeviceFree) {
-    FakeDeviceFactory devices;
-    FakeClock clock;
-    PortDriver driver(devices, clock);
+TEST_F(PortDriverTest, ReconfigureClosesTheOpenPortAndReopenFindsTheDeviceFree) {
     ASSERT_EQ(driver.configure(named("COM1")), 1);
     ASSERT_EQ(driver.open(0), 1);
     EXPECT_TRUE(devices.serial.isOpen);
@@ -73,16 +69,4 @@ TEST(PortDriverTest, ReconfigureClosesTheOpenPortAndReopenFindsTheDeviceFree) {
     EXPECT_EQ(devices.serial.opens, 2);
 }
 
-TEST(PortDriverTest, DispatchReachesTheParallelDevice) {
-    FakeDeviceFactory devices;
-    FakeClock clock;
-    PortDriver driver(devices, clock);
-    ASSERT_EQ(driver.configure(named("LPT1")), 1);
-    ASSERT_EQ(driver.open(0), 1);
-    const uint8_t data[3] = {1, 2, 3};
-    EXPECT_EQ(driver.write(data, 3), 3);
-    driver.close();
-    EXPECT_EQ(devices.parallel.written, std::vector<uint8_t>({1, 2, 3}));
-    EXPECT_FALSE(devices.parallel.isOpen);
-}
 } // namespace

@@ -24,26 +24,22 @@ const UsbProductId* productOf(const UsbVendorIds& vendor, int32_t code) {
     return found == vendor.products.end() ? nullptr : &*found;
 }
 
+// Whatever the values: every model of the lower-case table has a product identifier of its own,
+// and the upper-case form carries the same identifiers, upper-cased, for the models it has.
 void expectConsistentShape(const UsbIdTables& tables) {
     const auto& lower = tables.lowerCase;
     ASSERT_EQ(lower.vendorA.products.size(), 39u);
-    ASSERT_EQ(lower.vendorB.products.size(), 1u);
-    EXPECT_EQ(lower.vendorB.products[0].modelCode, 300);
     std::set<std::string> distinct;
     for (const auto& p : lower.vendorA.products) {
         distinct.insert(p.productId);
     }
     EXPECT_EQ(distinct.size(), 39u) << "two models share a product identifier";
     EXPECT_EQ(productOf(lower.vendorA, 350205)->productId, "pid_\t\t");
-
-    // The upper-case form carries the same identifiers for its ten entries.
     const auto& upperForm = tables.upperCase;
-    std::vector<int32_t> codes;
+    EXPECT_EQ(upperForm.vendorA.products.size(), 9u);
     for (const auto& p : upperForm.vendorA.products) {
-        codes.push_back(p.modelCode);
         EXPECT_EQ(p.productId, upper(productOf(lower.vendorA, p.modelCode)->productId));
     }
-    EXPECT_THAT(codes, ElementsAre(200, 100, 101, 203, 352, 1032, 35011, 350211, 2752));
     EXPECT_EQ(upperForm.vendorA.vendorId, upper(lower.vendorA.vendorId));
     EXPECT_EQ(upperForm.vendorB.vendorId, upper(lower.vendorB.vendorId));
     ASSERT_EQ(upperForm.vendorB.products.size(), 1u);
