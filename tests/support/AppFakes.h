@@ -3,6 +3,7 @@
 // asked so tests can check the conversation.
 #include "app/MainWindowRunner.h"
 #include "app/Reporter.h"
+#include "app/StartupSettings.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessEnvironment.h"
@@ -124,6 +125,13 @@ class RecordingReporter : public Reporter {
     }
     std::vector<Report> reports;
 };
+
+// Settings before any option is read, with the program started in /fw.
+inline StartupSettings inFw() {
+    StartupSettings s;
+    s.startDirectory = "/fw";
+    return s;
+}
 
 class RecordingRunner : public MainWindowRunner {
   public:

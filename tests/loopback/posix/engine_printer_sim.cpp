@@ -1,6 +1,6 @@
 // The real engine, port driver and event loop against the real printer-sim over a
-// pseudo-terminal, for the model rules a silent command line cannot select: the model-1100
-// header and the FPGA dialogue of models 310 and 312.
+// pseudo-terminal, for the one model rule a silent command line cannot select that talks with
+// the printer: the FPGA dialogue of models 310 and 312, with real replies in real time.
 #include "download/MainDialog.h"
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"
@@ -151,19 +151,6 @@ Outcome runJob(int32_t modelCode, const std::string& path) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     dialog.onDestroy();
     return {reporter.texts(), view.lastStep};
-}
-
-TEST(EnginePrinterSim, Model1100HeaderReachesThePrinter) {
-    ScratchDir dir;
-    Sim sim(dir, {});
-    ASSERT_TRUE(sim.ready()) << "printer-sim did not start: " << simPath();
-    const auto body = patternBytes(100000);
-    const Outcome outcome = runJob(1100, dir.file("fw.fls", body));
-    EXPECT_THAT(outcome.reports, IsEmpty());
-    EXPECT_EQ(outcome.lastStep, 4);
-    std::vector<uint8_t> expected{0x08, 0x23, 0x6D, 0x74, 0x6D, 0x73};
-    expected.insert(expected.end(), body.begin(), body.end());
-    EXPECT_EQ(sim.received(), expected);
 }
 
 TEST(EnginePrinterSim, FpgaDialogueWithThePrinter) {

@@ -6,12 +6,6 @@
 
 namespace {
 
-StartupSettings inFw() {
-    StartupSettings s;
-    s.startDirectory = "/fw";
-    return s;
-}
-
 class CommandLine : public ::testing::Test {
   protected:
     RunMode parse(std::vector<std::string> words) {

@@ -9,12 +9,6 @@
 
 namespace {
 
-StartupSettings inFw() {
-    StartupSettings s;
-    s.startDirectory = "/fw";
-    return s;
-}
-
 TEST(ModelTable, OnlyTheExactNameOfTheSecondEntryGivesItsCode) {
     EXPECT_EQ(modelCodeFor("T90 Prime"), 1112);
     EXPECT_EQ(modelCodeFor("T90 Standard"), 1111);
@@ -137,16 +131,6 @@ TEST_F(Discovery, NewestFirmwareFailsWithoutAUsableCandidate) {
     add({"KAV-100A_031512.fls", "KAV-100.fls", "KAV-100_nodate.fls"});
     EXPECT_FALSE(findNewestFirmware(settings, files));
     EXPECT_EQ(settings.firmwareFileName, "");
-}
-
-TEST_F(Discovery, ThousandsOfUndatedNames) {
-    for (int i = 0; i < 3000; ++i) {
-        files.addEntry("/fw", "KAV_name" + std::to_string(i) + "_without_date.fls");
-    }
-    files.addEntry("/fw", "KAV_x_070720.fls");
-    settings.modelName = "KAV";
-    ASSERT_TRUE(findNewestFirmware(settings, files));
-    EXPECT_EQ(settings.firmwareFileName, "KAV_x_070720.fls");
 }
 
 TEST(FileExists, MissingReadableAndFailing) {

@@ -6,12 +6,6 @@
 
 namespace {
 
-StartupSettings inFw() {
-    StartupSettings s;
-    s.startDirectory = "/fw";
-    return s;
-}
-
 class IniSettings : public ::testing::Test {
   protected:
     RunMode load(const std::string& body) {
