@@ -37,6 +37,26 @@ void checkEqual(const std::string& actual, const std::string& expected, const st
     check(actual == expected, what + " (got \"" + actual + "\", expected \"" + expected + "\")");
 }
 
+// Checks that a window turned up; the steps that need it are skipped when it did not.
+bool found(HWND window, const std::string& what) {
+    check(window != nullptr, what);
+    return window != nullptr;
+}
+
+// Which of the main window's four buttons are enabled, as "1" or "0" for each.
+std::string mainButtons(HWND main) {
+    std::string states;
+    for (int id : {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
+        states += WindowProbe::enabled(main, id) ? '1' : '0';
+    }
+    return states;
+}
+
+bool helpLineBecomes(HWND main, const std::string& text, DWORD timeoutMs) {
+    return WindowProbe::waitUntil(
+        [&] { return WindowProbe::itemText(main, IDC_MAIN_HELP) == text; }, timeoutMs);
+}
+
 struct Options {
     std::string program;
     std::string tcpPort;
@@ -138,15 +158,22 @@ void clickListEntry(HWND list, int index) {
     PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
+// The first window of a run: the model selection (a cold Wine start can take long).
+HWND modelSelection(const Program& program, const WindowProbe& probe) {
+    check(program.started(), "program starts");
+    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
+    if (!found(select, "model selection dialog appears")) {
+        dumpWindows(program.id());
+    }
+    return select;
+}
+
 // Escape in the model selection ends the program with status 1 before any window shows.
 void cancelledModelChoice(const Options& options) {
     Program program(options.program);
-    check(program.started(), "program starts");
     WindowProbe probe(program.id());
-    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
-    check(select != nullptr, "model selection dialog appears");
+    HWND select = modelSelection(program, probe);
     if (select == nullptr) {
-        dumpWindows(program.id());
         return;
     }
     HWND list = GetDlgItem(select, IDC_MODEL_LIST);
@@ -212,13 +239,9 @@ void configurationDialogChecks(const WindowProbe& probe, HWND main, HWND& config
 
 void fullDownload(const Options& options) {
     Program program(options.program);
-    check(program.started(), "program starts");
     WindowProbe probe(program.id());
-
-    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
-    check(select != nullptr, "model selection dialog appears");
+    HWND select = modelSelection(program, probe);
     if (select == nullptr) {
-        dumpWindows(program.id());
         return;
     }
     HWND list = GetDlgItem(select, IDC_MODEL_LIST);
@@ -229,19 +252,14 @@ void fullDownload(const Options& options) {
     clickListEntry(list, 1);
 
     HWND main = probe.waitForDialog({IDC_MAIN_PICTURE, IDC_MAIN_EXIT}, 10000);
-    check(main != nullptr, "main window appears after the choice");
-    if (main == nullptr) {
+    if (!found(main, "main window appears after the choice")) {
         return;
     }
     checkEqual(WindowProbe::text(main), "Mirelith", "window text");
     checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP),
                "HELP : Set Communication Configuration. ", "help line at start");
     checkEqual(WindowProbe::itemText(main, IDC_MAIN_BANNER), "   Mirelith V1.0.0", "banner");
-    check(WindowProbe::enabled(main, IDC_MAIN_CONFIGURATION) &&
-              !WindowProbe::enabled(main, IDC_MAIN_SELECT_FW) &&
-              !WindowProbe::enabled(main, IDC_MAIN_DOWNLOAD) &&
-              WindowProbe::enabled(main, IDC_MAIN_EXIT),
-          "only Configuration and Exit enabled at start");
+    checkEqual(mainButtons(main), "1001", "only Configuration and Exit enabled at start");
     check(SendMessageA(GetDlgItem(main, IDC_MAIN_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
           "model picture shown");
     check((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "main window is topmost");
@@ -263,15 +281,13 @@ void fullDownload(const Options& options) {
 
     WindowProbe::click(main, IDC_MAIN_CONFIGURATION);
     HWND config = probe.waitForDialog({IDC_CONFIG_OK, IDC_RADIO_COM}, 10000);
-    check(config != nullptr, "configuration dialog opens");
-    if (config == nullptr) {
+    if (!found(config, "configuration dialog opens")) {
         return;
     }
     check((GetWindowLongA(config, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
           "configuration dialog stays above other windows");
     configurationDialogChecks(probe, main, config);
-    if (config == nullptr) {
-        check(false, "configuration dialog opens again");
+    if (!found(config, "configuration dialog opens again")) {
         return;
     }
 
@@ -291,9 +307,7 @@ void fullDownload(const Options& options) {
     check(WindowProbe::waitUntil([&] { return !IsWindow(config); }, 5000), "OK closes the dialog");
     checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Select Firmware File.",
                "help line after configuration");
-    check(WindowProbe::enabled(main, IDC_MAIN_SELECT_FW) &&
-              !WindowProbe::enabled(main, IDC_MAIN_DOWNLOAD),
-          "Select f/w enabled, Download not yet");
+    checkEqual(mainButtons(main), "1101", "Select f/w enabled, Download not yet");
 
     // The open-file dialog is a real window: type the name into it and press Open.
     WindowProbe::click(main, IDC_MAIN_SELECT_FW);
@@ -307,8 +321,7 @@ void fullDownload(const Options& options) {
             return open != nullptr;
         },
         15000);
-    check(open != nullptr, "open-file dialog appears");
-    if (open == nullptr) {
+    if (!found(open, "open-file dialog appears")) {
         return;
     }
     const std::vector<std::string> types = WindowProbe::comboEntries(GetDlgItem(open, 0x470));
@@ -326,29 +339,16 @@ void fullDownload(const Options& options) {
                "help line after the file choice");
 
     WindowProbe::click(main, IDC_MAIN_DOWNLOAD);
-    check(WindowProbe::waitUntil(
-              [&] {
-                  return WindowProbe::itemText(main, IDC_MAIN_HELP) ==
-                         "HELP : firmware downloading....";
-              },
-              5000),
+    check(helpLineBecomes(main, "HELP : firmware downloading....", 5000),
           "help line while downloading");
-    check(!WindowProbe::enabled(main, IDC_MAIN_CONFIGURATION) &&
-              !WindowProbe::enabled(main, IDC_MAIN_EXIT),
-          "buttons disabled during the download");
+    checkEqual(mainButtons(main), "0000", "buttons disabled during the download");
 
     HWND notice = probe.waitForDialog({IDC_COMPLETION_OK}, 60000, {IDC_CONFIG_OK});
-    check(notice != nullptr, "completion notice appears");
-    if (notice == nullptr) {
+    if (!found(notice, "completion notice appears")) {
         return;
     }
     // The clean-up step runs while the notice is still open.
-    check(WindowProbe::waitUntil(
-              [&] {
-                  return WindowProbe::itemText(main, IDC_MAIN_HELP) ==
-                         "HELP : Finished firmware download.";
-              },
-              5000),
+    check(helpLineBecomes(main, "HELP : Finished firmware download.", 5000),
           "clean-up ran while the notice is open");
     check(IsWindow(notice) && IsWindowVisible(notice), "notice still open after the clean-up");
     pauseFor(options, "completion");
@@ -356,16 +356,11 @@ void fullDownload(const Options& options) {
     check(WindowProbe::waitUntil([&] { return !IsWindow(notice); }, 5000), "OK closes the notice");
     checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Finished firmware download.",
                "help line after the download");
-    check(WindowProbe::enabled(main, IDC_MAIN_CONFIGURATION) &&
-              WindowProbe::enabled(main, IDC_MAIN_SELECT_FW) &&
-              WindowProbe::enabled(main, IDC_MAIN_DOWNLOAD) &&
-              WindowProbe::enabled(main, IDC_MAIN_EXIT),
-          "all buttons enabled again");
+    checkEqual(mainButtons(main), "1111", "all buttons enabled again");
 
     PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = probe.waitForTitle("About Mirelith", 5000);
-    check(about != nullptr, "About box opens from the system menu command");
-    if (about != nullptr) {
+    if (found(about, "About box opens from the system menu command")) {
         PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         WindowProbe::waitUntil([&] { return !IsWindow(about); }, 5000);
     }
