@@ -17,6 +17,8 @@ command -v import >/dev/null || { echo "ImageMagick's import is needed" >&2; exi
 
 # shellcheck source=/dev/null
 source scripts/wine-env.sh
+# A wineserver left from a run without a display would own a desktop with no X driver.
+wineserver -w
 # shellcheck source=/dev/null
 source tests/wine/xvfb.sh
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/mirelith-shots.XXXXXX")

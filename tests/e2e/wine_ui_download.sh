@@ -12,6 +12,10 @@ WIN="$BUILD/../build-win"
 command -v Xvfb >/dev/null || fail "Xvfb is not installed"
 # shellcheck source=/dev/null
 source "$REPO/scripts/wine-env.sh"
+# Windows of every Wine process belong to the desktop of the prefix's running wineserver; one
+# left over from a run without a display (the other Wine tests) has no X driver, so wait for it
+# to end before starting our own display.
+wineserver -w
 
 # A private copy, so the program's log file lands in the work directory.
 mkdir -p "$WORK/win"
