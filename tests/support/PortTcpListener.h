@@ -31,7 +31,8 @@ inline uint8_t patternByte(uint64_t i) {
 
 class PortTcpListener {
   public:
-    PortTcpListener() {
+    // listen false: the port is bound but not listening, so a connect to it is refused.
+    explicit PortTcpListener(bool listen = true) {
 #ifdef _WIN32
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
@@ -45,11 +46,15 @@ class PortTcpListener {
         socklen_t len = sizeof addr;
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
         port_ = ntohs(addr.sin_port);
-        ::listen(socket_, 1);
-        thread_ = std::thread([this] { drain(); });
+        if (listen) {
+            ::listen(socket_, 1);
+            thread_ = std::thread([this] { drain(); });
+        }
     }
     ~PortTcpListener() {
-        finish();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
         closeTestSocket(socket_);
 #ifdef _WIN32
         WSACleanup();
