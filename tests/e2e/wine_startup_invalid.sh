@@ -9,8 +9,8 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 WIN_BUILD=${MIRELITH_WIN_BUILD:-$1/../build-win}
 EXE="$WIN_BUILD/main/mirelith.exe"
 if [ ! -f "$EXE" ]; then
-  echo "SKIPPED: no Windows build at $WIN_BUILD"
-  exit 0
+  echo "SKIP: no Windows build at $WIN_BUILD"
+  exit 77
 fi
 # shellcheck source=/dev/null
 source "$ROOT/scripts/wine-env.sh"
