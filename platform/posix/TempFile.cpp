@@ -109,13 +109,6 @@ bool TempFile::close() {
     return true;
 }
 
-std::string TempFile::release() {
-    close();
-    std::string path;
-    path.swap(path_);
-    return path;
-}
-
 bool removeFile(const std::string& path) {
     if (path.empty())
         return false;

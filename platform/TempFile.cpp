@@ -1,0 +1,9 @@
+// The part of TempFile that is the same on every system.
+#include "platform/TempFile.h"
+
+std::string TempFile::release() {
+    close();
+    std::string path;
+    path.swap(path_);
+    return path;
+}
