@@ -13,8 +13,8 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 FirmwareImage::LoadResult FirmwareImage::load(const std::string& path) {
     release();
-    // Opened for update like the printer tools always did: a read-only or locked file is
-    // refused here rather than half-way through.
+    // Opened for update, so a read-only or locked file is refused here rather than half-way
+    // through the transfer.
     File file(std::fopen(path.c_str(), "r+b"));
     if (!file) {
         return LoadResult::OpenFailed;
