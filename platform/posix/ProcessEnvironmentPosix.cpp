@@ -55,7 +55,9 @@ class PosixEnvironment final : public ProcessEnvironment {
                 return buffer;
             }
             if (errno != ERANGE) {
-                return {};
+                // The directory was removed under us (or cannot be named): "." still is the
+                // current directory, whereas an empty name would send every path to the root.
+                return ".";
             }
             buffer.resize(buffer.size() * 2);
         }

@@ -1,6 +1,7 @@
 // The real file system service on this machine (a temporary directory): the log file is only
 // ever appended to or created new, never truncated; probing tells missing from unreadable.
 #include "platform/FileSystem.h"
+#include "platform/ProcessEnvironment.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -83,6 +84,18 @@ TEST_F(SystemFiles, ThePerUserLogDirectoryIsMadeWhenFirstNeeded) {
     const std::string log = path("state/mirelith/_QEM_NUV.txt");
     ASSERT_TRUE(files.createNew(log, "VORANEX NUV\r\n\r\n"));
     EXPECT_EQ(contentOf(log), "VORANEX NUV\r\n\r\n");
+}
+
+// Started in a directory that has since been removed, the INI file and the firmware are still
+// looked for there, never in the root directory.
+TEST_F(SystemFiles, ARemovedCurrentDirectoryIsStillTheStartDirectory) {
+    const fs::path before = fs::current_path();
+    fs::create_directory(path("gone"));
+    fs::current_path(path("gone"));
+    fs::remove(path("gone"));
+    const std::string current = systemEnvironment().currentDirectory();
+    fs::current_path(before);
+    EXPECT_EQ(current, ".");
 }
 #endif
 
