@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -157,9 +158,10 @@ UsbIdValues parseUsbIdText(const std::string& text, std::vector<int>* rejectedLi
                 accepted = true;
             } else if (keyword == "product") {
                 char* end = nullptr;
-                long code = std::strtol(first.c_str(), &end, 10);
-                if (!first.empty() && *end == '\0' && code != kUnmatchableModelCode &&
-                    isKnownCode(static_cast<int32_t>(code))) {
+                long long code = std::strtoll(first.c_str(), &end, 10);
+                // A number past the range of a model code must not wrap onto a real one.
+                if (!first.empty() && *end == '\0' && code >= INT32_MIN && code <= INT32_MAX &&
+                    code != kUnmatchableModelCode && isKnownCode(static_cast<int32_t>(code))) {
                     values.products.emplace_back(static_cast<int32_t>(code), lowered(second));
                     accepted = true;
                 }

@@ -87,9 +87,10 @@ TEST(UsbIdTable, MalformedLinesAreRejectedAndChangeNothing) {
                                         "product 1112\n"        // value missing
                                         "product 1112 0001 extra\n"
                                         "product 11x2 0001\n"
-                                        "vid_1234\n",
+                                        "vid_1234\n"
+                                        "product 4294967496 0001\n", // 2^32 + 200
                                         &rejected);
-    EXPECT_THAT(rejected, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8, 9));
+    EXPECT_THAT(rejected, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8, 9, 10));
     UsbIdTables tables = buildUsbIdTables(values);
     UsbIdTables defaults = buildUsbIdTables(defaultUsbIdValues());
     EXPECT_EQ(tables.lowerCase.vendorA.vendorId, defaults.lowerCase.vendorA.vendorId);
