@@ -1,6 +1,8 @@
 #pragma once
 // Pieces the program's dialogs share: the application-wide dialog colours, dragging a
 // captionless window by its background, the white framed background, text conversions.
+#include "app/FirmwareApp.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,8 +11,9 @@
 inline constexpr COLORREF kDialogBackground = RGB(255, 255, 255);
 inline constexpr COLORREF kDialogText = RGB(80, 80, 80);
 
-// Caption of every message box the program shows.
-inline constexpr const char* kMessageCaption = "QEM_NUV";
+// Caption of the dialogs' own message boxes: the application title, as on the start-up
+// messages. The download's reports go through the event log and carry its caption instead.
+inline constexpr const char* kMessageCaption = FirmwareApp::kTitle;
 
 // Moves the window with the mouse as if its (missing) title bar had been grabbed.
 void beginDragMove(HWND window);
@@ -27,7 +30,7 @@ std::string controlText(HWND control);
 // The directory of the program's own file, without a trailing backslash.
 std::string programDirectory();
 
-// A message box captioned "QEM_NUV" with one OK button.
+// A message box with the application title as caption and one OK button.
 void showMessage(HWND owner, const std::string& text);
 
 // The module whose resources the views load (the program itself).

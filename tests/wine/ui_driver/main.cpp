@@ -140,8 +140,23 @@ void dumpWindows(DWORD processId) {
     std::fflush(stdout);
 }
 
+// The configuration dialog's message boxes carry the application title, as the main window
+// does; of the two only the message box has an OK button.
 HWND waitForMessageBox(const WindowProbe& probe) {
-    return probe.waitForTitle("QEM_NUV", 5000);
+    HWND found = nullptr;
+    WindowProbe::waitUntil(
+        [&] {
+            for (HWND window : probe.topWindows()) {
+                if (WindowProbe::text(window) == "Mirelith" &&
+                    GetDlgItem(window, IDOK) != nullptr) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        5000);
+    return found;
 }
 
 void closeMessageBox(HWND box) {
