@@ -252,6 +252,8 @@ void MainDialog::fail(const std::string& text) {
     }
 }
 
+// The device is released before the queues get it back, at the end of a transfer and when the
+// window goes alike: a queue given its port while we still hold the device could not open it.
 void MainDialog::releaseConnection() {
     image.release();
     if (socketOpen_) {
