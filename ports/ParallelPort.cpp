@@ -8,10 +8,7 @@ ParallelPort::~ParallelPort() {
 }
 
 int32_t ParallelPort::configure(const PortSettings& settings) {
-    timeouts_ = CommTimeouts{
-        settings.timeouts.readIntervalTimeout, settings.timeouts.readTotalTimeoutMultiplier,
-        settings.timeouts.readTotalTimeoutConstant, settings.timeouts.writeTotalTimeoutMultiplier,
-        settings.timeouts.writeTotalTimeoutConstant};
+    timeouts_ = settings.timeouts;
     readBufferSize_ = settings.readBufferSize;
     spareBufferSize_ = settings.spareBufferSize;
     if (settings.portName.rfind("LPT", 0) != 0) {

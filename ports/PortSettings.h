@@ -2,20 +2,15 @@
 // The one record that describes a printer connection. It is copied by value wherever it goes:
 // start-up, the main window, the configuration dialog and PortDriver::configure each hold
 // their own copy.
+#include "platform/DeviceTypes.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 
-// COMMTIMEOUTS in its own field order. Only the parallel port applies it.
-struct PortTimeouts {
-    uint32_t readIntervalTimeout = 0;
-    uint32_t readTotalTimeoutMultiplier = 0;
-    uint32_t readTotalTimeoutConstant = 0;
-    uint32_t writeTotalTimeoutMultiplier = 0;
-    uint32_t writeTotalTimeoutConstant = 0;
-
-    friend bool operator==(const PortTimeouts&, const PortTimeouts&) = default;
-};
+// COMMTIMEOUTS in its own field order; the same record the devices take. Only the parallel
+// port applies it.
+using PortTimeouts = CommTimeouts;
 
 struct PortSettings {
     // "COM1", "\\.\COM10", "LPT1", a USB device interface path, or an IP address text.

@@ -9,10 +9,7 @@ UsbPort::~UsbPort() {
 }
 
 int32_t UsbPort::configure(const PortSettings& settings) {
-    timeouts_ = CommTimeouts{
-        settings.timeouts.readIntervalTimeout, settings.timeouts.readTotalTimeoutMultiplier,
-        settings.timeouts.readTotalTimeoutConstant, settings.timeouts.writeTotalTimeoutMultiplier,
-        settings.timeouts.writeTotalTimeoutConstant};
+    timeouts_ = settings.timeouts;
     readBufferSize_ = settings.readBufferSize;
     spareBufferSize_ = settings.spareBufferSize;
     if (settings.portName.empty()) {
