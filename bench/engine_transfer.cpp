@@ -11,6 +11,7 @@
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
+#include "support/PtyPrinterSim.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -19,7 +20,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -29,38 +29,9 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string buildDir() {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    std::string self(buffer, n > 0 ? size_t(n) : 0);
-    self = self.substr(0, self.rfind('/')); // .../bench
-    return self.substr(0, self.rfind('/'));
-}
-
-pid_t spawn(std::vector<std::string> args, const std::string& workDir = "") {
-    std::vector<char*> argv;
-    for (auto& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!workDir.empty()) {
-        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-    }
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
 
 void writeFile(const std::string& path, size_t size) {
     std::vector<char> bytes(size);
@@ -92,59 +63,23 @@ class NoQueues final : public QueueRedirection {
     void restorePrinterQueues() override {}
 };
 
-// Ends the loop when the sending phase is over and notes when that was.
-class SendPhaseView final : public MainDialogView {
-  public:
-    explicit SendPhaseView(EventLoop& loop) : loop_(loop) {}
-    void setTimer(int32_t id, uint32_t intervalMs) override {
-        loop_.setTimer(id, intervalMs);
-        if (id == 3 || id == 4) {
-            end = Clock::now();
-            cpuEnd = cpuSeconds();
-            failed = id == 3;
-            loop_.close();
-        }
-    }
-    void killTimer(int32_t id) override { loop_.killTimer(id); }
-    void repaintWindow() override {}
-    void repaintProgressBar() override {}
-    void enableControl(int32_t, bool) override {}
-    void showHelpText(const std::string&) override {}
-    void showCompletionDialog() override {}
-    void closeWindow() override { loop_.close(); }
-
-    Clock::time_point end;
-    double cpuEnd = 0;
-    bool failed = false;
-
-  private:
-    EventLoop& loop_;
-};
-
 void serialPacing(const std::string& dir) {
-    const std::string info = dir + "/sim.info";
-    const pid_t sim = spawn({buildDir() + "/tools/printer-sim", "--pty", "--info-file", info});
-    std::string pty;
-    for (int i = 0; i < 200 && pty.empty(); ++i) {
-        std::ifstream in(info);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("pty=", 0) == 0) {
-                pty = line.substr(4);
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (sim < 0 || pty.empty()) {
+    PtyPrinterSim sim(dir, {});
+    if (!sim.ready()) {
         std::printf("serial pacing: printer-sim did not start\n");
         return;
     }
-    setenv("MIRELITH_COM1", pty.c_str(), 1);
     const size_t size = 1u << 20;
     writeFile(dir + "/serial.fls", size);
 
     auto loop = makeSilentEventLoop();
-    SendPhaseView view(*loop);
+    // The sending phase ends when the settle (or failure) step is armed.
+    Clock::time_point end;
+    double cpuEnd = 0;
+    SendPhaseView view(*loop, [&](int32_t) {
+        end = Clock::now();
+        cpuEnd = cpuSeconds();
+    });
     PortDriver port;
     NetPort socket;
     NoQueues queues;
@@ -164,14 +99,14 @@ void serialPacing(const std::string& dir) {
     const double cpuStart = cpuSeconds();
     loop->run([&](int32_t id) { dialog.onTimer(id); });
     dialog.onDestroy();
-    kill(sim, SIGTERM);
-    waitpid(sim, nullptr, 0);
+    sim.stop();
 
     const size_t packets = (size + 4095) / 4096;
     const double ideal = double(packets) * 0.010;
-    const double wall = std::chrono::duration<double>(view.end - start).count();
-    const double cpu = view.cpuEnd - cpuStart;
-    std::printf("serial 1 MiB, %zu packets%s\n", packets, view.failed ? " (WRITE FAILED)" : "");
+    const double wall = std::chrono::duration<double>(end - start).count();
+    const double cpu = cpuEnd - cpuStart;
+    std::printf("serial 1 MiB, %zu packets%s\n", packets,
+                view.lastStep == 3 ? " (WRITE FAILED)" : "");
     std::printf("  sending phase      %8.1f ms   ideal %8.1f ms   ratio %.4f (goal <= 1.02)\n",
                 wall * 1e3, ideal * 1e3, wall / ideal);
     std::printf("  CPU during it      %8.1f ms   share of wall %.2f %% (goal < 5 %%)\n", cpu * 1e3,
@@ -197,16 +132,16 @@ struct Listener {
 };
 
 pid_t startProgram(const std::string& dir, const std::string& file, uint16_t port) {
-    return spawn({dir + "/bin/mirelith", "-s", "-p", "NET", "127.0.0.1", "-tcpport",
-                  std::to_string(port), "-m", "T90 Prime", "-f", file},
-                 dir);
+    return spawnProcess({dir + "/bin/mirelith", "-s", "-p", "NET", "127.0.0.1", "-tcpport",
+                         std::to_string(port), "-m", "T90 Prime", "-f", file},
+                        dir);
 }
 
 void firstByte(const std::string& dir) {
     writeFile(dir + "/small.fls", 4096);
     // Baseline: start and end a trivial process.
     const auto b0 = Clock::now();
-    const pid_t t = spawn({"/bin/true"});
+    const pid_t t = spawnProcess({"/bin/true"});
     waitpid(t, nullptr, 0);
     const double baseline = std::chrono::duration<double>(Clock::now() - b0).count();
 
@@ -276,7 +211,7 @@ int main() {
     const std::string dir = mkdtemp(pattern);
     mkdir((dir + "/bin").c_str(), 0755);
     // The program's copy keeps its log file in the scratch directory.
-    std::ifstream source(buildDir() + "/main/mirelith", std::ios::binary);
+    std::ifstream source(buildTreeDir() + "/main/mirelith", std::ios::binary);
     std::ofstream(dir + "/bin/mirelith", std::ios::binary) << source.rdbuf();
     chmod((dir + "/bin/mirelith").c_str(), 0755);
 
