@@ -1,14 +1,8 @@
 #include "app/StartupSettings.h"
 
 bool StartupSettings::fillSerialDefaults() {
-    portSettings.timeouts = PortTimeouts{10, 10, 10, 0, 0};
-    portSettings.readBufferSize = 8192;
-    portSettings.spareBufferSize = 4096;
+    applyFixedPortDefaults(portSettings);
     portSettings.reserved1 = 1;
-    portSettings.reserved2 = 0;
-    portSettings.reserved3 = 3000;
-    portSettings.reserved4 = 0;
-    portSettings.reserved5 = 0;
     if (portIsCom) {
         portSettings.dataBits = 8;
         portSettings.stopBits = 0;

@@ -33,3 +33,16 @@ struct PortSettings {
 
     friend bool operator==(const PortSettings&, const PortSettings&) = default;
 };
+
+// The values every connection gets besides its name and line settings, at start-up and after the
+// configuration dialog alike: the timeouts, the buffer sizes and the carried reserved2..5.
+// reserved1 is left alone: start-up sets it, the dialog hands it through.
+inline void applyFixedPortDefaults(PortSettings& settings) {
+    settings.timeouts = PortTimeouts{10, 10, 10, 0, 0};
+    settings.readBufferSize = 8192;
+    settings.spareBufferSize = 4096;
+    settings.reserved2 = 0;
+    settings.reserved3 = 3000;
+    settings.reserved4 = 0;
+    settings.reserved5 = 0;
+}

@@ -72,11 +72,5 @@ void applyConfigValues(PortSettings& settings, const PortConfigValues& values) {
     settings.parity = values.parity;
     settings.handshake = values.handshake;
     settings.reserved1 = values.reserved1;
-    settings.timeouts = PortTimeouts{10, 10, 10, 0, 0};
-    settings.readBufferSize = 8192;
-    settings.spareBufferSize = 4096;
-    settings.reserved2 = 0;
-    settings.reserved3 = 3000;
-    settings.reserved4 = 0;
-    settings.reserved5 = 0;
+    applyFixedPortDefaults(settings);
 }
