@@ -34,12 +34,6 @@ std::string uniquePart() {
 
 } // namespace
 
-TempFile::~TempFile() {
-    close();
-    if (!path_.empty())
-        removeFile(path_);
-}
-
 std::string TempFile::defaultDirectory() {
     const char* dir = std::getenv("TMPDIR");
     if (dir != nullptr && dir[0] == '/')

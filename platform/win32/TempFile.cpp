@@ -67,12 +67,6 @@ class OwnerOnlySecurity {
 
 } // namespace
 
-TempFile::~TempFile() {
-    close();
-    if (!path_.empty())
-        removeFile(path_);
-}
-
 std::string TempFile::defaultDirectory() {
     char system[MAX_PATH + 1] = {};
     UINT n = GetSystemDirectoryA(system, MAX_PATH);
