@@ -51,6 +51,18 @@ inline std::vector<uint8_t> patternBytes(size_t n, uint8_t seed = 1) {
     return bytes;
 }
 
+// An image of `size` bytes (at least 44) carrying an FPGA header of the given type (0, 1 or 2).
+inline std::vector<uint8_t> fpgaImage(int type, size_t size = 300) {
+    auto bytes = patternBytes(size);
+    bytes[9] = 'D';
+    bytes[10] = 'x';
+    bytes[40] = 0xCF;
+    bytes[41] = type == 2 ? '!' : 'A';
+    bytes[42] = type == 1 ? 0xA1 : 0x00;
+    bytes[43] = 0x03;
+    return bytes;
+}
+
 // Engines with a job each: a silent run by default, model "T90 Prime", TCP port 9100, the image
 // in a file of its own.
 class Rigs {

@@ -20,17 +20,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-std::vector<uint8_t> fpgaImage(int type) {
-    auto bytes = patternBytes(150000);
-    bytes[9] = 'D';
-    bytes[10] = 'x';
-    bytes[40] = 0xCF;
-    bytes[41] = type == 2 ? '!' : 'A';
-    bytes[42] = type == 1 ? 0xA1 : 0x00;
-    bytes[43] = 0x03;
-    return bytes;
-}
-
 struct Outcome {
     std::vector<std::string> reports;
     int32_t lastStep = 0;
@@ -81,7 +70,7 @@ TEST(EnginePrinterSim, FpgaDialogueWithThePrinter) {
         ScratchDir dir;
         PtyPrinterSim sim(dir.path(""), c.simArgs);
         ASSERT_TRUE(sim.ready());
-        const auto image = fpgaImage(c.type);
+        const auto image = fpgaImage(c.type, 150000);
         const Outcome outcome = runJob(312, dir.file("fw.fls", image));
         const auto received = sim.received();
         if (c.report == nullptr) {

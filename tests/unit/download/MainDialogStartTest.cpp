@@ -22,18 +22,6 @@ std::vector<uint8_t> text(const std::string& s, bool nul = true) {
     return out;
 }
 
-// An image with an FPGA header of the given type (0, 1 or 2).
-std::vector<uint8_t> fpgaImage(int type) {
-    auto bytes = patternBytes(300);
-    bytes[9] = 'D';
-    bytes[10] = 'x';
-    bytes[40] = 0xCF;
-    bytes[41] = type == 2 ? '!' : 'A';
-    bytes[42] = type == 1 ? 0xA1 : 0x00;
-    bytes[43] = 0x03;
-    return bytes;
-}
-
 // After a refused start everything is given back and the buttons are enabled again.
 void expectGivenBack(const EngineRig& r) {
     EXPECT_TRUE(r.view.timers.empty());
