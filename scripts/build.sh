@@ -5,13 +5,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-all}
 jobs=$(nproc 2>/dev/null || echo 2)
+# ccache keeps rebuilds of unchanged files cheap across the build directories.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 if [ "$what" = linux ] || [ "$what" = all ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELITH_BENCH=ON >/dev/null
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELITH_BENCH=ON "${launcher[@]}" >/dev/null
   cmake --build build -j"$jobs"
 fi
 if [ "$what" = windows ] || [ "$what" = all ]; then
   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
   cmake --build build-win -j"$jobs"
 fi
