@@ -8,7 +8,7 @@
 #include <string>
 
 class PrinterPort {
-public:
+  public:
     virtual ~PrinterPort() = default;
     // 1 when the settings are accepted, 0 when rejected.
     virtual int32_t configure(PortSettings settings) = 0;
@@ -19,12 +19,16 @@ public:
     // Number of bytes delivered into buffer.
     virtual int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) = 0;
     virtual void close() = 0;
+    // Why the last open, configure or write failed, in words a user can act on: the device path
+    // and the system's reason ("/dev/ttyS0: permission denied ..."); empty when nothing failed
+    // or the reason is unknown.
+    virtual std::string lastErrorText() const { return {}; }
 };
 
 // One outgoing TCP stream. Connect and send block the caller until they finish; on Windows
 // they keep the caller's window messages flowing while they wait.
 class NetConnection {
-public:
+  public:
     virtual ~NetConnection() = default;
     // Non-zero when a stream socket was created.
     virtual int32_t create() = 0;
@@ -35,4 +39,7 @@ public:
     virtual void close() = 0;
     // Drops the socket without using it again, so the next download can create it afresh.
     virtual void detach() = 0;
+    // Why the last create, connect or send failed, with the address ("192.0.2.7:9100: connection
+    // refused"); empty when nothing failed or the reason is unknown.
+    virtual std::string lastErrorText() const { return {}; }
 };
