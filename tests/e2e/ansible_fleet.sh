@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The Ansible role against a fleet of local hosts, each with its own working directory and its
+# own printer-sim on 127.0.0.1: one takes the image, one refuses connections, one drops the
+# connection part-way, one stops reading (its run is cut short by the role's run time limit,
+# so the stall costs seconds, not the program's 30 s network limit), one has settings the
+# program rejects, one cannot be deployed to. The summary table must agree with what the
+# simulators received, and a second play must not send again to the printer that has the image.
+if ! command -v ansible-playbook >/dev/null; then
+  echo "skip: ansible-playbook is not installed" >&2
+  exit 77
+fi
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+PLAYBOOK="$(cd "$(dirname "$0")/../.." && pwd)/deploy/ansible/update-printers.yml"
+
+SIM_PIDS=()
+fleet_cleanup() {
+  local pid
+  for pid in "${SIM_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  e2e_cleanup
+}
+trap fleet_cleanup EXIT
+
+# host_sim NAME ARGS... : a printer-sim of its own for host NAME; sets PORT_<NAME>.
+host_sim() {
+  local name=$1 i
+  shift
+  "$SIM" --info-file "$WORK/sims/$name.info" --output "$WORK/sims/$name.bin" "$@" \
+      >/dev/null 2>"$WORK/sims/$name.err" &
+  SIM_PIDS+=($!)
+  for i in $(seq 1 100); do
+    [ -s "$WORK/sims/$name.info" ] && break
+    sleep 0.05
+  done
+  printf -v "PORT_$name" '%s' "$(sed -n 's/^tcp=//p' "$WORK/sims/$name.info")"
+  [ -n "$(eval echo "\$PORT_$name")" ] || fail "printer-sim for $name did not start"
+}
+received() { stat -c %s "$WORK/sims/$1.bin"; }
+connections() { grep -c 'connection accepted' "$WORK/sims/$1.err" || true; }
+
+# row HOST : the host's line of the summary table, as words.
+row() { grep "^$1 " "$WORK/reports/summary.txt" || fail "no summary row for $1"; }
+expect_row() {
+  local host=$1 pattern=$2
+  row "$host" | grep -Eq "$pattern" || fail "summary row of $host: [$(row "$host")], expected /$pattern/"
+}
+
+mkdir -p "$WORK/sims" "$WORK/hosts"
+: >"$WORK/not-a-directory"
+# Large enough that a printer that stops reading really blocks the sender.
+IMAGE="$WORK/KAV_T90_010226.fls"
+make_image "$IMAGE" 20000000
+SIZE=20000000
+
+host_sim good --tcp
+host_sim refusing --refuse
+host_sim closing --tcp --close-after 100000
+host_sim stalling --tcp --stall-after 100000
+
+cat >"$WORK/inventory.ini" <<EOF
+[printers]
+good     mirelith_tcp_port=$PORT_good
+refusing mirelith_tcp_port=$PORT_refusing
+closing  mirelith_tcp_port=$PORT_closing
+stalling mirelith_tcp_port=$PORT_stalling mirelith_run_timeout=4
+invalid  mirelith_tcp_port=$PORT_good mirelith_model="T90 Prime"
+broken   mirelith_tcp_port=$PORT_good mirelith_dir=$WORK/not-a-directory/sub
+
+[printers:vars]
+ansible_connection=local
+ansible_python_interpreter="{{ ansible_playbook_python }}"
+mirelith_dir=$WORK/hosts/{{ inventory_hostname }}
+mirelith_port=NET
+mirelith_address=127.0.0.1
+mirelith_model=KAV_T90
+mirelith_firmware=$IMAGE
+mirelith_binary=$MIRELITH
+mirelith_report_dir=$WORK/reports
+EOF
+
+export ANSIBLE_NOCOLOR=1 ANSIBLE_FORCE_COLOR=0 ANSIBLE_RETRY_FILES_ENABLED=0
+export ANSIBLE_LOCAL_TEMP="$WORK/ansible-local" ANSIBLE_REMOTE_TEMP="$WORK/ansible-remote"
+# play [ARGS...] : runs the playbook; sets PLAY_STATUS, keeps the output in play.out.
+play() {
+  set +e
+  timeout 300 ansible-playbook -i "$WORK/inventory.ini" --forks 10 "$PLAYBOOK" "$@" \
+      >"$WORK/play.out" 2>&1
+  PLAY_STATUS=$?
+  set -e
+  [ -f "$WORK/reports/summary.txt" ] || { cat "$WORK/play.out" >&2; fail "no summary table"; }
+}
+
+# --- First play: every outcome once. ---
+started=$(date +%s)
+play
+elapsed=$(( $(date +%s) - started ))
+[ "$PLAY_STATUS" -eq 2 ] || { cat "$WORK/play.out" >&2; fail "first play: exit status $PLAY_STATUS, expected 2 (failed hosts)"; }
+grep -q "HOST .* OUTCOME" "$WORK/play.out" || fail "the table is not in the play's output"
+
+# The table agrees with the printers: the whole image only at the good one.
+[ "$(received good)" -eq "$SIZE" ] || fail "good printer received $(received good) bytes"
+cmp -s "$IMAGE" "$WORK/sims/good.bin" || fail "good printer received other bytes than the image"
+expect_row good " sent +$SIZE/$SIZE +this run .*KAV_T90_010226.fls to 127.0.0.1:$PORT_good"
+[ "$(connections refusing)" -eq 0 ] || fail "the refusing printer accepted a connection"
+expect_row refusing " failed .*Socket Connect Error! ip=127.0.0.1, tcpport=$PORT_refusing"
+[ "$(received closing)" -eq 100000 ] || fail "closing printer received $(received closing) bytes"
+expect_row closing " failed .*/$SIZE +this run +Write Failed!"
+[ "$(received stalling)" -eq 100000 ] || fail "stalling printer received $(received stalling) bytes"
+expect_row stalling " interrupted .*/$SIZE +this run +stopped after 4 s"
+expect_row invalid " invalid .*Invalid parameters"
+expect_row broken " error .*Create the working directory"
+pass "first play: one row per host, as the printers saw it (${elapsed}s)"
+
+# Each host's result and (for failures) its log were brought back.
+for host in good refusing closing stalling invalid; do
+  [ -s "$WORK/reports/$host/mirelith-result.json" ] || fail "no result fetched for $host"
+done
+[ ! -e "$WORK/reports/good/_QEM_NUV.txt" ] || fail "a log was fetched for the good host"
+tr -d '\r' <"$WORK/reports/refusing/_QEM_NUV.txt" |
+  grep -q "  Socket Connect Error! ip=127.0.0.1, tcpport=$PORT_refusing$" ||
+  fail "refusing host's log: $(cat "$WORK/reports/refusing/_QEM_NUV.txt")"
+grep -q '"outcome": *"interrupted"' "$WORK/reports/stalling/mirelith-result.json" ||
+  fail "stalling host's result: $(cat "$WORK/reports/stalling/mirelith-result.json")"
+grep -q 'FWNAME=KAV_T90_010226.fls' "$WORK/hosts/good/qemnuv.ini" || fail "qemnuv.ini: $(cat "$WORK/hosts/good/qemnuv.ini")"
+pass "results and logs fetched"
+
+# --- Second play: the printer that has the image is left alone, the others are tried again. ---
+play
+[ "$PLAY_STATUS" -eq 2 ] || { cat "$WORK/play.out" >&2; fail "second play: exit status $PLAY_STATUS"; }
+[ "$(connections good)" -eq 1 ] || fail "the good printer was contacted again ($(connections good) connections)"
+[ "$(received good)" -eq "$SIZE" ] || fail "good printer received $(received good) bytes after the second play"
+expect_row good " sent +$SIZE/$SIZE +earlier "
+[ "$(connections closing)" -eq 2 ] || fail "the closing printer was not tried again"
+expect_row closing " failed .* this run "
+pass "second play sends nothing new to the updated printer"
+
+# --- A new image for the good host alone: it is sent, and the play succeeds. ---
+NEW="$WORK/KAV_T90_020226.fls"
+make_image "$NEW" 300000
+play --limit good -e "mirelith_firmware=$NEW"
+[ "$PLAY_STATUS" -eq 0 ] || { cat "$WORK/play.out" >&2; fail "play of the good host: exit status $PLAY_STATUS"; }
+[ "$(connections good)" -eq 2 ] || fail "a new image was not sent"
+[ "$(received good)" -eq $((SIZE + 300000)) ] || fail "good printer holds $(received good) bytes"
+expect_row good " sent +300000/300000 +this run "
+[ "$(wc -l <"$WORK/reports/summary.txt")" -eq 2 ] || fail "summary of a limited play: $(cat "$WORK/reports/summary.txt")"
+pass "a changed image is sent again; exit status 0 when every printer is updated"
