@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Ansible role against a fleet of local hosts, each with its own working directory and its
-# own printer-sim on 127.0.0.1: one takes the image, one refuses connections, one drops the
-# connection part-way, one stops reading (its run is cut short by the role's run time limit,
-# so the stall costs seconds, not the program's 30 s network limit), one has settings the
-# program rejects, one cannot be deployed to. The summary table must agree with what the
-# simulators received, and a second play must not send again to the printer that has the image.
+# own printer-sim on 127.0.0.1 (or a pseudo-terminal): one takes the image over TCP and one over
+# a serial line, one refuses connections, one drops the connection part-way, one stops reading
+# (its run is cut short by the role's run time limit, so the stall costs seconds, not the
+# program's 30 s network limit), one has settings the program rejects, one cannot be deployed
+# to. The summary table must agree with what the simulators received, and a second play must
+# not send again to the printers that have the image.
 if ! command -v ansible-playbook >/dev/null; then
   echo "skip: ansible-playbook is not installed" >&2
   exit 77
@@ -56,6 +57,16 @@ host_sim good --tcp
 host_sim refusing --refuse
 host_sim closing --tcp --close-after 100000
 host_sim stalling --tcp --stall-after 100000
+# A serial printer on a pseudo-terminal, reached through a device-node override, with an image
+# of its own (the serial path paces its packets, so a large one would take long).
+"$SIM" --pty --info-file "$WORK/sims/serial.info" --output "$WORK/sims/serial.bin" \
+    >/dev/null 2>"$WORK/sims/serial.err" &
+SIM_PIDS+=($!)
+for i in $(seq 1 100); do [ -s "$WORK/sims/serial.info" ] && break; sleep 0.05; done
+PTY_serial=$(sed -n 's/^pty=//p' "$WORK/sims/serial.info")
+[ -n "$PTY_serial" ] || fail "printer-sim for serial did not start"
+SERIAL_IMAGE="$WORK/KAV_T90_030326.fls"
+make_image "$SERIAL_IMAGE" 30000
 
 cat >"$WORK/inventory.ini" <<EOF
 [printers]
@@ -65,6 +76,7 @@ closing  mirelith_tcp_port=$PORT_closing
 stalling mirelith_tcp_port=$PORT_stalling mirelith_run_timeout=4
 invalid  mirelith_tcp_port=$PORT_good mirelith_model="T90 Prime"
 broken   mirelith_tcp_port=$PORT_good mirelith_dir=$WORK/not-a-directory/sub
+serial   mirelith_port=COM3 mirelith_device=$PTY_serial mirelith_firmware=$SERIAL_IMAGE
 
 [printers:vars]
 ansible_connection=local
@@ -109,6 +121,8 @@ expect_row closing " failed .*/$SIZE +this run +Write Failed!"
 expect_row stalling " interrupted .*/$SIZE +this run +stopped after 4 s"
 expect_row invalid " invalid .*Invalid parameters"
 expect_row broken " error .*Create the working directory"
+cmp -s "$SERIAL_IMAGE" "$WORK/sims/serial.bin" || fail "serial printer received $(received serial) bytes"
+expect_row serial " sent +30000/30000 +this run .*KAV_T90_030326.fls to $PTY_serial"
 pass "first play: one row per host, as the printers saw it (${elapsed}s)"
 
 # Each host's result and (for failures) its log were brought back.
@@ -131,6 +145,7 @@ play
 [ "$(received good)" -eq "$SIZE" ] || fail "good printer received $(received good) bytes after the second play"
 expect_row good " sent +$SIZE/$SIZE +earlier "
 [ "$(connections closing)" -eq 2 ] || fail "the closing printer was not tried again"
+[ "$(received serial)" -eq 30000 ] || fail "the serial printer was sent to again"
 expect_row closing " failed .* this run "
 pass "second play sends nothing new to the updated printer"
 
