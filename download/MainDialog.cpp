@@ -5,6 +5,8 @@
 #include "download/ModelRules.h"
 #include "download/TimerId.h"
 
+#include <algorithm>
+
 namespace {
 constexpr const char* helpDownloading = "HELP : firmware downloading....";
 constexpr const char* helpFinished = "HELP : Finished firmware download.";
@@ -115,6 +117,7 @@ void MainDialog::startDownload() {
         }
     }
 
+    observer_->bytesSent(0, imageLength);
     if (useNetwork != 0) {
         armTimer(id(TimerId::SendNetwork), stepIntervalMs);
     } else {
@@ -162,7 +165,9 @@ void MainDialog::tickSendPacket() {
     const uint8_t* next = image.data() + sentOffset;
     if (remaining > int64_t(packetSize)) {
         const auto length = static_cast<int32_t>(packetSize);
-        if (port.write(next, length) != length) {
+        const int32_t accepted = port.write(next, length);
+        if (accepted != length) {
+            observer_->bytesSent(sentOffset + std::max(accepted, 0), imageLength);
             finishSendPhase();
             armTimer(id(TimerId::WriteFailed), stepIntervalMs);
             return;
@@ -170,11 +175,14 @@ void MainDialog::tickSendPacket() {
         sentOffset += length;
         // 64-bit: sentOffset * 240 leaves 32 bits for any image above 17 MiB.
         setProgress(static_cast<uint32_t>(int64_t(sentOffset) * progressSendSpan / imageLength));
+        observer_->bytesSent(sentOffset, imageLength);
         armTimer(id(TimerId::SendPacket), packetSize == 64 ? 0 : stepIntervalMs);
         return;
     }
     const auto length = static_cast<int32_t>(remaining);
-    const bool written = port.write(next, length) == length;
+    const int32_t accepted = port.write(next, length);
+    const bool written = accepted == length;
+    observer_->bytesSent(sentOffset + std::max(accepted, 0), imageLength);
     finishSendPhase();
     if (!written) {
         armTimer(id(TimerId::WriteFailed), stepIntervalMs);
@@ -190,6 +198,7 @@ void MainDialog::tickSendNetwork() {
         armTimer(id(TimerId::WriteFailed), stepIntervalMs);
         return;
     }
+    observer_->bytesSent(imageLength, imageLength);
     setProgress(networkProgressFor(modelCode));
     armTimer(id(TimerId::Settle), stepIntervalMs);
 }
@@ -203,6 +212,8 @@ void MainDialog::tickWriteFailed() {
 
 void MainDialog::tickSettle() {
     setProgress(progress + 1);
+    observer_->settling(progress >= progressFull ? 0 : progressFull - progress,
+                        settleIntervalFor(modelCode));
     if (progress >= progressFull) {
         armTimer(id(TimerId::Finish), stepIntervalMs);
     } else {

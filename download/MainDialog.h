@@ -7,6 +7,7 @@
 #include "download/FirmwareImage.h"
 #include "download/MainDialogView.h"
 #include "download/QueueRedirection.h"
+#include "download/RunObserver.h"
 #include "platform/Clock.h"
 #include "ports/PrinterPort.h"
 
@@ -23,6 +24,8 @@ class MainDialog : public DownloadJob {
 
     // Takes the job start-up prepared (the DownloadJob fields).
     void setJob(const DownloadJob& job) { static_cast<DownloadJob&>(*this) = job; }
+    // Who hears of the bytes sent and the settle phase (a silent run's terminal and result).
+    void setRunObserver(RunObserver* observer) { observer_ = observer; }
 
     // Download button (control 1002).
     void onDownloadClicked();
@@ -82,4 +85,6 @@ class MainDialog : public DownloadJob {
     bool queuesRedirected_ = false;
     bool fineTimers_ = false;
     Outcome outcome_ = Outcome::None;
+    RunObserver noObserver_;
+    RunObserver* observer_ = &noObserver_;
 };

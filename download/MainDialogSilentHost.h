@@ -10,6 +10,7 @@
 #include "download/MainDialog.h"
 #include "download/MainDialogView.h"
 #include "download/QueueRedirection.h"
+#include "download/RunObserver.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "ports/PrinterPort.h"
@@ -33,6 +34,8 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
 
     MainDialogSilentHost(Parts parts, int& exitStatus);
     void run(const DownloadJob& job) override;
+    // Who hears how the run goes and ends (terminal lines, the result file).
+    void setRunObserver(RunObserver& observer) { observer_ = &observer; }
 
   private:
     void setTimer(int32_t id, uint32_t intervalMs) override { loop_->setTimer(id, intervalMs); }
@@ -45,7 +48,26 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
     void closeWindow() override { loop_->close(); }
     void setFineTimerResolution(bool on) override { loop_->setFineTimerResolution(on); }
 
+    // Passes the engine's reports on and keeps the byte count for the end of the run.
+    class ByteCounter final : public RunObserver {
+      public:
+        explicit ByteCounter(RunObserver*& next) : next_(next) {}
+        void bytesSent(int64_t sent, int64_t total) override {
+            this->sent = sent;
+            next_->bytesSent(sent, total);
+        }
+        void settling(uint32_t ticksLeft, uint32_t intervalMs) override {
+            next_->settling(ticksLeft, intervalMs);
+        }
+        int64_t sent = 0;
+
+      private:
+        RunObserver*& next_;
+    };
+
     Parts parts_;
     int& exitStatus_;
     std::unique_ptr<EventLoop> loop_;
+    RunObserver noObserver_;
+    RunObserver* observer_ = &noObserver_;
 };

@@ -1,0 +1,210 @@
+#include "download/TerminalProgress.h"
+
+#include <algorithm>
+#include <istream>
+#include <memory>
+
+namespace {
+
+constexpr const char* kProgram = "mirelith: ";
+constexpr uint32_t kRedrawMs = 100;    // a 10 ms packet pace would redraw needlessly often
+constexpr uint32_t kRateAfterMs = 500; // before this a rate is mostly start-up noise
+constexpr size_t kBarWidth = 24;
+
+std::string fileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string fileSizeText(FileSystem& files, const std::string& path) {
+    std::unique_ptr<std::istream> in = files.openForReading(path);
+    if (!in || !in->seekg(0, std::ios::end)) {
+        return "not readable";
+    }
+    return groupedNumber(static_cast<int64_t>(in->tellg())) + " bytes";
+}
+
+const char* signalName(int signal) {
+    switch (signal) {
+    case 1:
+        return "SIGHUP";
+    case 2:
+        return "SIGINT";
+    case 15:
+        return "SIGTERM";
+    default:
+        return "a signal";
+    }
+}
+
+std::string seconds(uint32_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+    return text;
+}
+
+} // namespace
+
+std::string groupedNumber(int64_t value) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    for (size_t i = digits.size(); i > 3; i -= 3) {
+        digits.insert(i - 3, ",");
+    }
+    return value < 0 ? "-" + digits : digits;
+}
+
+std::string clockDuration(uint32_t ms) {
+    const uint32_t total = (ms + 999) / 1000; // a countdown shows 0:00 only at the very end
+    char text[32];
+    if (total >= 3600) {
+        std::snprintf(text, sizeof text, "%u:%02u:%02u", total / 3600, total / 60 % 60, total % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%u:%02u", total / 60, total % 60);
+    }
+    return text;
+}
+
+std::string sendingLine(int64_t sent, int64_t total, uint32_t elapsedMs) {
+    sent = std::clamp<int64_t>(sent, 0, std::max<int64_t>(total, 0));
+    const int64_t percent = total > 0 ? sent * 100 / total : 100;
+    const auto filled =
+        static_cast<size_t>(total > 0 ? sent * int64_t(kBarWidth) / total : int64_t(kBarWidth));
+    std::string bar = "[" + std::string(filled, '=');
+    if (filled < kBarWidth) {
+        bar += '>' + std::string(kBarWidth - filled - 1, ' ');
+    }
+    bar += "]";
+
+    char text[200];
+    std::snprintf(text, sizeof text, "%s %3d%%  %s / %s bytes", bar.c_str(), int(percent),
+                  groupedNumber(sent).c_str(), groupedNumber(total).c_str());
+    std::string line = text;
+    if (elapsedMs >= kRateAfterMs && sent > 0) {
+        const double bytesPerMs = double(sent) / elapsedMs;
+        std::snprintf(
+            text, sizeof text, "  %.1f KiB/s  %s left", bytesPerMs * 1000.0 / 1024.0,
+            clockDuration(static_cast<uint32_t>(double(total - sent) / bytesPerMs)).c_str());
+        line += text;
+    }
+    return line;
+}
+
+std::string settlingLine(uint32_t ticksLeft, uint32_t intervalMs) {
+    return "the printer is writing its firmware: " + clockDuration(ticksLeft * intervalMs) +
+           " left";
+}
+
+TerminalProgress::TerminalProgress(std::FILE* out, Style style, const RunContext& context,
+                                   FileSystem& files, Clock& clock)
+    : out_(out), style_(style), context_(context), files_(files), clock_(clock) {}
+
+void TerminalProgress::runStarted(const DownloadJob& job) {
+    job_ = job;
+    startTick_ = clock_.tickCount();
+    if (style_.quiet) {
+        return;
+    }
+    const PortSettings& port = job.portSettings;
+    const std::string label = context_.portLabel(port.portName, port.baudRate);
+    const std::string device = context_.device(port.portName, port.baudRate);
+    std::string where = label;
+    if (label == "NET" || device.empty() || device != label) {
+        where += " (" + (device.empty() ? std::string("no such device") : device) + ")";
+    }
+    printLine(std::string(kProgram) + "sending " + fileNameOf(job.firmwarePath) + " (" +
+              fileSizeText(files_, job.firmwarePath) + ") to " + job.modelName + " (model " +
+              std::to_string(job.modelCode) + ") on " + where + "; settings from " +
+              context_.settingsSource());
+}
+
+void TerminalProgress::bytesSent(int64_t sent, int64_t total) {
+    if (!style_.isTerminal || style_.quiet) {
+        return;
+    }
+    const uint32_t now = clock_.tickCount();
+    if (drawnOnce_ && sent < total && now - lastDrawTick_ < kRedrawMs) {
+        return;
+    }
+    lastDrawTick_ = now;
+    drawInPlace(sendingLine(sent, total, now - startTick_));
+}
+
+void TerminalProgress::settling(uint32_t ticksLeft, uint32_t intervalMs) {
+    if (!style_.isTerminal || style_.quiet) {
+        return;
+    }
+    drawInPlace(settlingLine(ticksLeft, intervalMs));
+}
+
+void TerminalProgress::runEnded(const RunEnd& end) {
+    clearInPlace();
+    const std::optional<std::string> logged = context_.loggedLine();
+    const std::string loggedTo =
+        logged ? "; logged to " + context_.logPath : std::string("; nothing was logged");
+    switch (end.outcome) {
+    case RunOutcome::Sent:
+        if (!style_.quiet) {
+            printLine(std::string(kProgram) + "done: " + groupedNumber(end.bytesSent) +
+                      " bytes sent in " + seconds(end.durationMs) +
+                      "; the printer prints a self-test page when it has taken the firmware");
+        }
+        break;
+    case RunOutcome::Invalid:
+        printLine(std::string(kProgram) + "invalid parameters" +
+                  (logged ? " (\"" + *logged + "\")" : std::string()) + loggedTo +
+                  "; see mirelith --help");
+        break;
+    case RunOutcome::Failed: {
+        std::string line = std::string(kProgram) + "failed: " +
+                           (logged ? *logged : std::string("the download did not complete"));
+        if (!end.reason.empty()) {
+            line += " (" + end.reason + ")";
+        }
+        if (end.imageLength > 0) {
+            line += "; " + groupedNumber(end.bytesSent) + " of " + groupedNumber(end.imageLength) +
+                    " bytes sent";
+        }
+        printLine(line + loggedTo);
+        break;
+    }
+    case RunOutcome::Interrupted:
+        printLine(std::string(kProgram) + "interrupted by " + signalName(end.interruptSignal) +
+                  " after " + groupedNumber(end.bytesSent) + " of " +
+                  groupedNumber(end.imageLength) + " bytes" +
+                  (end.bytesSent > 0
+                       ? "; the printer may need a power cycle before it takes firmware again"
+                       : std::string("")) +
+                  loggedTo);
+        break;
+    }
+}
+
+void TerminalProgress::noUsbPrinter(const std::string& modelName, int32_t modelCode) {
+    printLine(std::string(kProgram) + "failed: no attached USB printer belongs to " + modelName +
+              " (model " + std::to_string(modelCode) +
+              "); nothing was downloaded (see mirelith --list)");
+}
+
+void TerminalProgress::drawInPlace(const std::string& text) {
+    std::string line = "\r" + text;
+    if (text.size() < drawnWidth_) {
+        line += std::string(drawnWidth_ - text.size(), ' ');
+    }
+    drawnWidth_ = text.size();
+    drawnOnce_ = true;
+    std::fputs(line.c_str(), out_);
+    std::fflush(out_);
+}
+
+void TerminalProgress::clearInPlace() {
+    if (drawnWidth_ > 0) {
+        std::fputs(("\r" + std::string(drawnWidth_, ' ') + "\r").c_str(), out_);
+        drawnWidth_ = 0;
+    }
+}
+
+void TerminalProgress::printLine(const std::string& text) {
+    clearInPlace();
+    std::fputs((text + "\n").c_str(), out_);
+    std::fflush(out_);
+}

@@ -1,0 +1,95 @@
+// The result file: a digest that matches the standard's vectors across block boundaries, every
+// key present in the agreed order whatever is unknown, and a file that is replaced whole.
+#include "app/RunResult.h"
+#include "app/Sha256.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+std::string sha256Of(const std::string& text, size_t piece) {
+    Sha256 sha;
+    for (size_t at = 0; at < text.size(); at += piece) {
+        sha.update(text.data() + at, std::min(piece, text.size() - at));
+    }
+    return sha.finishHex();
+}
+
+TEST(RunResult, Sha256MatchesTheStandardVectors) {
+    EXPECT_EQ(sha256Of("", 1), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(sha256Of("abc", 1),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // 56 bytes: the length no longer fits the block, so padding takes a second one.
+    EXPECT_EQ(sha256Of("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 7),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(sha256Of(std::string(1'000'000, 'a'), 4093),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
+    RunResult r;
+    r.outcome = RunOutcome::Invalid;
+    r.exitStatus = 1;
+    r.logLine = "Invalid parameters";
+    r.started = "2026-12-07T02:40:00Z";
+    r.version = "1.0.0";
+    const auto json = nlohmann::ordered_json::parse(toJson(r));
+    std::vector<std::string> keys;
+    for (const auto& item : json.items()) {
+        keys.push_back(item.key());
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "reason",
+                                              "model", "model_code", "port", "device", "file",
+                                              "file_size", "sha256", "bytes_sent", "started",
+                                              "duration_ms", "version"}));
+    EXPECT_EQ(json["outcome"], "invalid");
+    EXPECT_EQ(json["exit_status"], 1);
+    EXPECT_TRUE(json["model"].is_null() && json["sha256"].is_null() && json["reason"].is_null());
+}
+
+TEST(RunResult, TextThatIsNotUtf8IsWrittenNotRefused) {
+    RunResult r;
+    r.file = "fw\xe9.fls"; // an ANSI (Latin-1) name from a Windows directory
+    const auto json = nlohmann::json::parse(toJson(r));
+    EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
+}
+
+TEST(RunResult, LastLogLineLosesItsTimestamp) {
+    EXPECT_EQ(lastLogLineText("[2026/12/07-02:40:00]  Port Open Error. Port=COM1\r\n"
+                              "[2026/12/07-02:40:01]  Write Failed!\r\n"),
+              "Write Failed!");
+    EXPECT_EQ(lastLogLineText(""), std::nullopt);
+}
+
+TEST(RunResult, UtcTimeIsIso8601) {
+    EXPECT_EQ(isoUtc(std::chrono::system_clock::time_point(std::chrono::seconds(1796610000))),
+              "2026-12-07T02:20:00Z");
+}
+
+TEST(RunResult, FileIsReplacedWholeOrNotAtAll) {
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("mirelith-result-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "r.json").string();
+    std::ofstream(path) << "old";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, "{\"outcome\": \"sent\"}\n", error)) << error;
+    std::stringstream content;
+    content << std::ifstream(path).rdbuf();
+    EXPECT_EQ(content.str(), "{\"outcome\": \"sent\"}\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+    EXPECT_FALSE(writeFileAtomically((dir / "missing" / "r.json").string(), "x", error));
+    EXPECT_NE(error.find("missing"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+// The program's own options are taken out wherever start-up would skip them, and nowhere else:
+// every other word reaches start-up where it stood.
+#include "app/ToolOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+ToolOptions take(Words words, ToolOptionSet known = ToolOptionSet::All) {
+    words.insert(words.begin(), "mirelith");
+    return takeToolOptions(words, known);
+}
+
+Words kept(const ToolOptions& options) {
+    return Words(options.arguments.begin() + 1, options.arguments.end());
+}
+
+TEST(ToolOptions, OursAreTakenWhereStartUpSkipsWords) {
+    const ToolOptions o = take({"-q", "-s", "-p", "NET", "10.0.0.9", "--result", "r.json", "-m",
+                                "T90 Prime", "--version", "-f", "fw.fls", "-h", "--list"});
+    EXPECT_EQ(kept(o), (Words{"-s", "-p", "NET", "10.0.0.9", "-m", "T90 Prime", "-f", "fw.fls"}));
+    EXPECT_TRUE(o.quiet && o.version && o.help && o.list);
+    EXPECT_EQ(o.resultPath, "r.json");
+
+    EXPECT_TRUE(take({"--help"}).help);
+    EXPECT_TRUE(take({"anything", "-h"}).help); // an interactive command line reads no values
+    EXPECT_EQ(take({"-s", "--result=out/r.json"}).resultPath, "out/r.json");
+}
+
+TEST(ToolOptions, OptionValuesKeepTheirMeaning) {
+    // Each of these words is the value of a start-up option, so it stays.
+    const std::vector<Words> lines = {
+        {"-s", "-m", "--help"},           {"-s", "-f", "-q"},
+        {"-s", "-p", "NET", "-q"},        {"-s", "-p", "net", "--list", "-tcpport", "1"},
+        {"-s", "-p", "COM1", "-b", "-h"}, {"-s", "-p", "NET", "1.2.3.4", "-tcpport", "--version"},
+    };
+    for (const Words& line : lines) {
+        const ToolOptions o = take(line);
+        EXPECT_EQ(kept(o), line) << ::testing::PrintToString(line);
+        EXPECT_FALSE(o.help || o.version || o.list || o.quiet);
+    }
+    // A COM value is one word: the next one is an option position again.
+    EXPECT_TRUE(take({"-s", "-p", "COM1", "-q"}).quiet);
+}
+
+TEST(ToolOptions, ResultWithoutAFileStaysAsStartUpReadsIt) {
+    for (const Words& line : {Words{"-s", "-m", "X", "--result"},
+                              Words{"-s", "--result", "-p", "COM1"}, Words{"-s", "--result="}}) {
+        const ToolOptions o = take(line);
+        EXPECT_EQ(kept(o), line);
+        EXPECT_TRUE(o.resultWithoutFile);
+        EXPECT_FALSE(o.resultPath);
+    }
+    // In front of "-s" it makes the command line interactive, as it always did.
+    EXPECT_EQ(kept(take({"--result", "-s", "-p", "COM1"})),
+              (Words{"--result", "-s", "-p", "COM1"}));
+}
+
+TEST(ToolOptions, TheWindowsSetTakesOnlyResult) {
+    const ToolOptions o =
+        take({"-q", "-s", "--help", "--result", "r.json", "-q"}, ToolOptionSet::ResultOnly);
+    EXPECT_EQ(kept(o), (Words{"-q", "-s", "--help", "-q"}));
+    EXPECT_EQ(o.resultPath, "r.json");
+    EXPECT_FALSE(o.help || o.quiet);
+}
+
+} // namespace

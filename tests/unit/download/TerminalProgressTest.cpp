@@ -1,0 +1,109 @@
+// The terminal's view of a silent run: the bar's arithmetic, and which lines reach a terminal,
+// a pipe and a quiet run.
+#include "download/TerminalProgress.h"
+#include "support/AppFakes.h"
+#include "support/FakeClock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+TEST(TerminalProgress, NumbersAndDurations) {
+    EXPECT_EQ(groupedNumber(0), "0");
+    EXPECT_EQ(groupedNumber(999), "999");
+    EXPECT_EQ(groupedNumber(262144), "262,144");
+    EXPECT_EQ(groupedNumber(1234567890123), "1,234,567,890,123");
+    EXPECT_EQ(clockDuration(0), "0:00");
+    EXPECT_EQ(clockDuration(1), "0:01"); // a countdown reaches 0:00 only at its end
+    EXPECT_EQ(clockDuration(60000), "1:00");
+    EXPECT_EQ(clockDuration(3723000), "1:02:03");
+}
+
+TEST(TerminalProgress, SendingLineArithmetic) {
+    EXPECT_EQ(sendingLine(0, 262144, 0), "[>                       ]   0%  0 / 262,144 bytes");
+    // Half of 256 KiB in 1 s: 128 KiB/s, one second to go.
+    EXPECT_EQ(sendingLine(131072, 262144, 1000),
+              "[============>           ]  50%  131,072 / 262,144 bytes  128.0 KiB/s  0:01 left");
+    EXPECT_EQ(sendingLine(0, 0, 0), "[========================] 100%  0 / 0 bytes");
+    // 2 GiB images do not overflow the percentage or the bar.
+    const int64_t big = int64_t(1) << 31;
+    EXPECT_NE(sendingLine(big - 1, big, 600000).find(" 99%"), std::string::npos);
+    EXPECT_EQ(settlingLine(28, 800), "the printer is writing its firmware: 0:23 left");
+}
+
+class Printed : public ::testing::Test {
+  protected:
+    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+        std::FILE* out = std::tmpfile();
+        TerminalProgress terminal(out, style, context, files, clock);
+        DownloadJob job;
+        job.modelName = "T90 Prime";
+        job.modelCode = 1112;
+        job.firmwarePath = "/fw/fw.fls";
+        job.portSettings.portName = "127.0.0.1";
+        job.portSettings.baudRate = 9100;
+        terminal.runStarted(job);
+        for (int64_t sent = 0; sent <= 8192; sent += 4096) {
+            clock.advance(150);
+            terminal.bytesSent(sent, 8192);
+        }
+        terminal.settling(1, 200);
+        RunEnd end;
+        end.outcome = outcome;
+        end.bytesSent = 8192;
+        end.imageLength = 8192;
+        end.durationMs = 1500;
+        end.reason = "127.0.0.1:9100: connection reset by peer";
+        end.interruptSignal = 2;
+        terminal.runEnded(end);
+        std::string text(4096, '\0');
+        std::rewind(out);
+        text.resize(std::fread(text.data(), 1, text.size(), out));
+        std::fclose(out);
+        return text;
+    }
+
+    RunContext context{
+        [](const std::string&, int32_t) { return std::string("NET"); },
+        [](const std::string& name, int32_t port) { return name + ":" + std::to_string(port); },
+        [] { return std::string("the command line"); }, [this] { return logged; },
+        "/var/log/mirelith/_QEM_NUV.txt"};
+    std::optional<std::string> logged;
+    FakeFileSystem files;
+    FakeClock clock;
+};
+
+TEST_F(Printed, APipeGetsTheStartAndEndLinesOnly) {
+    files.addFile("/fw/fw.fls", std::string(8192, 'x'));
+    const std::string text = run({false, false}, RunOutcome::Sent);
+    EXPECT_EQ(text, "mirelith: sending fw.fls (8,192 bytes) to T90 Prime (model 1112) on NET "
+                    "(127.0.0.1:9100); settings from the command line\n"
+                    "mirelith: done: 8,192 bytes sent in 1.5 s; the printer prints a self-test "
+                    "page when it has taken the firmware\n");
+}
+
+TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
+    const std::string text = run({true, false}, RunOutcome::Sent);
+    EXPECT_GE(std::count(text.begin(), text.end(), '\r'), 3);
+    EXPECT_NE(text.find("\r[============>           ]  50%"), std::string::npos);
+    EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
+    // The bar is blanked before the end line, which starts at the left margin.
+    EXPECT_NE(text.find(" \rmirelith: done: 8,192 bytes"), std::string::npos);
+}
+
+TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
+    EXPECT_EQ(run({true, true}, RunOutcome::Sent), "");
+    logged = "Write Failed!";
+    EXPECT_EQ(run({true, true}, RunOutcome::Failed),
+              "mirelith: failed: Write Failed! (127.0.0.1:9100: connection reset by peer); 8,192 "
+              "of 8,192 bytes sent; logged to /var/log/mirelith/_QEM_NUV.txt\n");
+    logged.reset();
+    EXPECT_EQ(run({false, true}, RunOutcome::Interrupted),
+              "mirelith: interrupted by SIGINT after 8,192 of 8,192 bytes; the printer may need a "
+              "power cycle before it takes firmware again; nothing was logged\n");
+}
+
+} // namespace
