@@ -25,68 +25,65 @@
 
 namespace {
 BuildInfo buildInfo() {
-  BuildInfo build{kProgramVersion, compilerDescription(), ""};
+    BuildInfo build{kProgramVersion, compilerDescription(), ""};
 #ifdef QT_VERSION_STR
-  build.qtVersion = QT_VERSION_STR;
+    build.qtVersion = QT_VERSION_STR;
 #endif
-  return build;
+    return build;
 }
 } // namespace
 
-int main(int argc, char **argv) {
-  // The program's own options are answered, or put aside, before start-up reads
-  // the rest.
-  const ToolOptions options = takeToolOptions(
-      std::vector<std::string>(argv, argv + argc), ToolOptionSet::All);
-  EventLog &log = EventLog::instance();
-  if (options.help) {
-    std::fputs(helpText(log.filePath()).c_str(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::fputs(versionText(buildInfo()).c_str(), stdout);
-    return 0;
-  }
-  if (options.list) {
-    return printDeviceList(stdout);
-  }
-  if (options.resultWithoutFile) {
-    std::fputs("mirelith: --result needs a file name (--result FILE or "
-               "--result=FILE); "
-               "no result file is written\n",
-               stderr);
-  }
+int main(int argc, char** argv) {
+    // The program's own options are answered, or put aside, before start-up reads
+    // the rest.
+    const ToolOptions options =
+        takeToolOptions(std::vector<std::string>(argv, argv + argc), ToolOptionSet::All);
+    EventLog& log = EventLog::instance();
+    if (options.help) {
+        std::fputs(helpText(log.filePath()).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(versionText(buildInfo()).c_str(), stdout);
+        return 0;
+    }
+    if (options.list) {
+        return printDeviceList(stdout);
+    }
+    if (options.resultWithoutFile) {
+        std::fputs("mirelith: --result needs a file name (--result FILE or "
+                   "--result=FILE); "
+                   "no result file is written\n",
+                   stderr);
+    }
 
-  std::optional<SocketLayer> sockets;
-  FirmwareApp app(
-      {systemEnvironment(), systemFileSystem(), systemDesktop(), log,
-       [&] { return sockets.emplace().status(); },
-       [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
-       options.arguments});
-  SilentRunViews views({kProgramVersion,
-                        options.resultPath,
-                        stderr,
-                        {isatty(STDERR_FILENO) == 1, options.quiet},
-                        options.arguments.size() > 1},
-                       app, log, systemFileSystem(), systemClock());
+    std::optional<SocketLayer> sockets;
+    FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
+                     [&] { return sockets.emplace().status(); },
+                     [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
+                     options.arguments});
+    SilentRunViews views({kProgramVersion,
+                          options.resultPath,
+                          stderr,
+                          {isatty(STDERR_FILENO) == 1, options.quiet},
+                          options.arguments.size() > 1},
+                         app, log, systemFileSystem(), systemClock());
 
-  PortDriver port;
-  NetPort socket;
-  PrinterQueueRedirector queues;
-  MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(),
-                                   makeSilentEventLoop,
-                                   [&] { views.flushLog(); }},
-                                  app.exitStatus);
-  silentHost.setRunObserver(views.observer());
-  InteractiveUnavailableRunner runner(
-      silentHost, app.exitStatus, [](const std::string &line) {
+    PortDriver port;
+    NetPort socket;
+    PrinterQueueRedirector queues;
+    MainDialogSilentHost silentHost(
+        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
+        app.exitStatus);
+    silentHost.setRunObserver(views.observer());
+    InteractiveUnavailableRunner runner(silentHost, app.exitStatus, [](const std::string& line) {
         std::fprintf(stderr, "%s\n", line.c_str());
-      });
-  app.initInstance(runner);
-  std::string resultError;
-  if (!views.finish(app.exitStatus, resultError)) {
-    std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
-                 resultError.c_str());
-  }
-  return app.exitInstance();
+    });
+    app.initInstance(runner);
+    std::string resultError;
+    if (!views.finish(app.exitStatus, resultError)) {
+        std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
+                     resultError.c_str());
+    }
+    return app.exitInstance();
 }
