@@ -1,6 +1,5 @@
-// Linux entry point: the same start-up as on Windows over the POSIX platform
-// services. A silent run is hosted in a headless event loop; an interactive one
-// is not available here.
+// Linux entry point: the same start-up as on Windows over the POSIX platform services. A silent
+// run is hosted in a headless event loop; an interactive one is not available here.
 #include "app/EventLog.h"
 #include "app/FirmwareApp.h"
 #include "app/InteractiveUnavailableRunner.h"
@@ -34,8 +33,7 @@ BuildInfo buildInfo() {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The program's own options are answered, or put aside, before start-up reads
-    // the rest.
+    // The program's own options are answered, or put aside, before start-up reads the rest.
     const ToolOptions options =
         takeToolOptions(std::vector<std::string>(argv, argv + argc), ToolOptionSet::All);
     EventLog& log = EventLog::instance();
@@ -51,8 +49,7 @@ int main(int argc, char** argv) {
         return printDeviceList(stdout);
     }
     if (options.resultWithoutFile) {
-        std::fputs("mirelith: --result needs a file name (--result FILE or "
-                   "--result=FILE); "
+        std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
                    "no result file is written\n",
                    stderr);
     }
