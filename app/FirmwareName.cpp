@@ -3,22 +3,33 @@
 #include "app/TextRules.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
-std::optional<int64_t> localTimeValue(int32_t year, int32_t month, int32_t day, int32_t hour) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_isdst = -1; // daylight saving as the calendar says
-    const std::time_t value = std::mktime(&parts);
-    if (value == static_cast<std::time_t>(-1)) {
-        return std::nullopt;
-    }
-    return static_cast<int64_t>(value);
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+// Days from 1 January 1970 to the given day of the proleptic Gregorian calendar (Howard
+// Hinnant's days_from_civil), for any year.
+int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = floorDiv(year, 400);
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// A local wall-clock time as seconds since 1 January 1970 00:00 local time, with months and
+// days out of range rolled over the way mktime rolls them (month 13 is January of the next
+// year, day 0 the last day of the month before). 64-bit throughout, so both builds order every
+// date alike; the time zone and daylight saving are left out, as two local times of the same
+// zone keep their order without them.
+int64_t localTimeValue(int64_t year, int64_t month, int64_t day, int64_t hour) {
+    year += floorDiv(month - 1, 12);
+    month -= floorDiv(month - 1, 12) * 12;
+    return (daysFromCivil(year, month, 1) + day - 1) * 86400 + hour * 3600;
 }
 
 } // namespace

@@ -18,8 +18,9 @@ std::string_view fileTitle(std::string_view name);
 std::string_view firmwareModelPart(std::string_view name);
 
 // The date of the six characters before the last four (MMDDYY, year 20YY) at 00:00:00 local
-// time, as a time value. Each pair is read like atoi and the calendar normalises the result,
-// so "13" as a month rolls into the next year. Empty when the date cannot be represented.
+// time, as seconds of local time since 1970. Each pair is read like atoi and the calendar
+// normalises the result, so "13" as a month rolls into the next year. Computed in 64 bits on
+// every build, so a date from 2038 on is ordered like any other; it always has a value.
 std::optional<int64_t> firmwareDate(std::string_view name);
 
 // 1 January 1970, 09:00:00 local time: a file must be dated later than this to be chosen.

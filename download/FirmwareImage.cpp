@@ -26,6 +26,9 @@ FirmwareImage::LoadResult FirmwareImage::load(const std::string& path) {
     if (end < 0) {
         return LoadResult::ReadFailed;
     }
+    if (end == 0) {
+        return LoadResult::Empty;
+    }
     if (static_cast<int64_t>(end) > maxLength) {
         return LoadResult::TooLarge;
     }

@@ -13,10 +13,11 @@ class FirmwareImage {
     // still grow by a six-byte header.
     static constexpr int64_t maxLength = INT32_MAX - 6;
 
-    enum class LoadResult { Loaded, OpenFailed, TooLarge, ReadFailed, OutOfMemory };
+    enum class LoadResult { Loaded, OpenFailed, Empty, TooLarge, ReadFailed, OutOfMemory };
 
     // Opens `path` for reading and updating (so a read-only file is refused, like a locked one)
-    // and reads all of it. On any failure the image stays empty.
+    // and reads all of it. A file of no bytes is refused: the printer would receive nothing while
+    // the run reported a download. On any failure the image stays empty.
     LoadResult load(const std::string& path);
 
     // Puts `header` in front unless the image already begins with it. Returns true when added.

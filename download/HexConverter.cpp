@@ -31,6 +31,11 @@ HexResult chooseFormat(HexLineReader& reader, uint64_t& decidingLine) {
         return result;
     }
     do {
+        if (reader.loneCarriageReturn()) {
+            result.error = HexError::LoneCarriageReturn;
+            result.line = reader.lineNumber();
+            return result;
+        }
         if (line.empty())
             continue;
         const char c = line[0];
@@ -110,6 +115,7 @@ class ImageFiller {
     }
 
     void setLine(uint64_t line) { line_ = line; }
+    bool shortRecord() { return fail(HexError::ShortRecord, -1); }
 
   private:
     // Whether any of the n offsets from `from` on was stored before; with mark, remembers them.
@@ -153,8 +159,9 @@ bool intelLine(std::string_view line, int64_t& base, ImageFiller& filler) {
     switch (line[8]) { // the second digit of the record type
     case '0': {
         const size_t count = hexfields::readByte(line, 1);
+        // A cut-short record (a truncated file) would leave a hole of 0xFF in the image.
         if (line.size() < 9 + 2 * count)
-            return true;
+            return filler.shortRecord();
         const int64_t address = hexfields::read(line, 3, 4) + base;
         return filler.store(line, 9, address, count);
     }
@@ -195,7 +202,7 @@ bool sRecordLine(std::string_view line, ImageFiller& filler) {
         return true;
     const size_t data = 4 + digits;
     if (line.size() < data + 2 * static_cast<size_t>(count))
-        return true;
+        return filler.shortRecord();
     return filler.store(line, data, hexfields::read(line, 4, digits), static_cast<size_t>(count));
 }
 
@@ -207,6 +214,11 @@ HexResult fillImage(HexLineReader& reader, HexFormat format, uint64_t decidingLi
     int64_t base = 0;
     std::string_view line;
     while (reader.next(line)) {
+        if (reader.loneCarriageReturn()) {
+            result.error = HexError::LoneCarriageReturn;
+            result.line = reader.lineNumber();
+            break;
+        }
         if (line.empty())
             continue;
         const uint64_t number = reader.lineNumber();
@@ -347,6 +359,12 @@ std::string describeHexResult(const HexResult& result) {
         break;
     case HexError::ConflictingByte:
         text = "two records give one address different values";
+        break;
+    case HexError::ShortRecord:
+        text = "a data record is cut short: fewer data digits than its count";
+        break;
+    case HexError::LoneCarriageReturn:
+        text = "a line end is a lone CR; only LF and CR LF end lines";
         break;
     case HexError::OutputFailed:
         text = "the image file could not be written";

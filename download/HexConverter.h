@@ -19,16 +19,18 @@ enum class HexFormat { Undecided, IntelHex, SRecord6, SRecord8 };
 
 enum class HexError {
     None,
-    CannotOpen,      // the input file cannot be opened
-    ReadFailed,      // reading or rewinding the input failed part way
-    Empty,           // no line at all
-    BadLeadChar,     // the first decisive line begins with something other than ':', 'S', 's'
-    LeadMismatch,    // a later line's lead character does not belong to the chosen format
-    NoFormat,        // no S2, S3 or Intel line decided the format
-    TooManyBytes,    // more than hexImageSize data bytes
-    OutsideImage,    // a data byte's offset lies outside the image
-    ConflictingByte, // a data byte overwrites an earlier byte of the file with another value
-    OutputFailed,    // the image file could not be created or written in full
+    CannotOpen,         // the input file cannot be opened
+    ReadFailed,         // reading or rewinding the input failed part way
+    Empty,              // no line at all
+    BadLeadChar,        // the first decisive line begins with something other than ':', 'S', 's'
+    LeadMismatch,       // a later line's lead character does not belong to the chosen format
+    NoFormat,           // no S2, S3 or Intel line decided the format
+    TooManyBytes,       // more than hexImageSize data bytes
+    OutsideImage,       // a data byte's offset lies outside the image
+    ConflictingByte,    // a data byte overwrites an earlier byte of the file with another value
+    ShortRecord,        // a data record holds fewer data characters than its count says
+    LoneCarriageReturn, // a CR that is not part of a CR LF line end (old Mac line ends)
+    OutputFailed,       // the image file could not be created or written in full
 };
 
 struct HexResult {

@@ -33,6 +33,7 @@ bool HexLineReader::next(std::string_view& line) {
         ++lineNumber_;
         if (len > 0 && start[len - 1] == '\r')
             --len;
+        loneCr_ = std::memchr(start, '\r', len) != nullptr;
         line = std::string_view(start, len);
         return true;
     }
@@ -40,11 +41,18 @@ bool HexLineReader::next(std::string_view& line) {
     // The line crosses chunk boundaries: keep its start, skip the rest up to the LF.
     size_t kept = 0;
     bool truncated = false;
+    // A CR ending one chunk is lone unless the next chunk starts with the LF.
+    bool crBeforeChunk = false;
+    loneCr_ = false;
     for (;;) {
         start = chunk_.data() + pos_;
         avail = end_ - pos_;
         const void* lf = std::memchr(start, '\n', avail);
         size_t len = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) : avail;
+        // Within the piece every CR but its last character is followed by another character.
+        loneCr_ = loneCr_ || (crBeforeChunk && len > 0) ||
+                  (len > 1 && std::memchr(start, '\r', len - 1) != nullptr);
+        crBeforeChunk = len > 0 && start[len - 1] == '\r' && !lf;
         size_t take = std::min(len, carry_.size() - kept);
         std::memcpy(carry_.data() + kept, start, take);
         kept += take;

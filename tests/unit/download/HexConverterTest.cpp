@@ -76,10 +76,16 @@ TEST(HexIntel, UpperDataWrappingOntoLowerDataFailsUnlessTheBytesAgree) {
     EXPECT_EQ(c.result.offset, 0x12);
     EXPECT_EQ(c.result.line, 4u);
 
-    // The same bytes written twice are not a conflict.
-    c = convert(intel(0, 0x10, {1, 2, 3}) + intel(0, 0x11, {2, 3, 9}));
+    // The same bytes written twice are not a conflict; a record that starts before the earlier
+    // data keeps its first byte.
+    c = convert(intel(0, 0x10, {1, 2, 3}) + intel(0, 0x11, {2, 3, 9}) + intel(0, 0x0F, {7, 1}));
     ASSERT_TRUE(c.result.ok());
-    EXPECT_TRUE(holds(c.image, {{0x10, {1, 2, 3, 9}}}));
+    EXPECT_TRUE(holds(c.image, {{0x0F, {7, 1, 2, 3, 9}}}));
+
+    // Overlapping data that differs in its very first byte.
+    c = convert(intel(0, 0x10, {1, 2}) + intel(0, 0x10, {5, 2}));
+    EXPECT_EQ(c.result.error, HexError::ConflictingByte);
+    EXPECT_EQ(c.result.offset, 0x10);
 }
 
 TEST(HexIntel, RecordDetailsTheConverterDoesNotCheck) {
@@ -101,19 +107,27 @@ TEST(HexIntel, LineEndsAndDosEndOfFileMark) {
     ASSERT_TRUE(c.result.ok()) << describeHexResult(c.result);
     EXPECT_TRUE(holds(c.image, {{0, {1, 0xFC}}, {2, {2, 0x0A}}, {4, {0xFF}}}));
 
+    // Lone CR line ends would read as one line holding only the first record: refused.
+    c = convert(":0200000001FC\r:02000200020AF2\r");
+    EXPECT_EQ(c.result.error, HexError::LoneCarriageReturn);
+
     // Ctrl-Z followed by more records: the lead check accepts it and reading goes on.
     c = convert(":0100000011EE\n\x1A\n:0100010022DC");
     ASSERT_TRUE(c.result.ok());
     EXPECT_TRUE(holds(c.image, {{0, {0x11, 0x22}}}));
 }
 
-TEST(HexIntel, LinesTooShortForTheirFieldsContributeNothing) {
-    auto c = convert(":04000000010203\n" // four bytes announced, three present
-                     ":0200000\n"        // no type digit
+TEST(HexIntel, LinesTooShortForTheirFieldsContributeNothingButCutDataFails) {
+    auto c = convert(":0200000\n"        // no type digit
                      ":02000002100\n"    // segment value cut short: base stays 0
                      ":01000100AAAA\n"); // what a full record stores
     ASSERT_TRUE(c.result.ok());
     EXPECT_TRUE(holds(c.image, {{1, {0xAA}}}));
+
+    // Four bytes announced, three present (a truncated file): a hole would go to the printer.
+    c = convert(":0100000011EE\n:04000400010203\n");
+    EXPECT_EQ(c.result.error, HexError::ShortRecord);
+    EXPECT_EQ(c.result.line, 2u);
 }
 
 // --- S-records -------------------------------------------------------------------------------
@@ -143,10 +157,12 @@ TEST(HexSRecord, FormatNeedsAnS2OrS3Record) {
 
 TEST(HexSRecord, ByteCountsTooSmallOrTooLargeForTheLine) {
     // Count 04 in an S2 line: 3 address bytes + check sum, no data. Count 03: below that.
-    // Count 08 with only 2 data bytes present: the line is short, nothing is stored.
-    auto c = convert("S204000010EB\nS2030000\nS20800002001027F\nS2050000300AC0\n");
+    auto c = convert("S204000010EB\nS2030000\nS2050000300AC0\n");
     ASSERT_TRUE(c.result.ok());
     EXPECT_TRUE(holds(c.image, {{0x30, {0x0A}}}));
+
+    // Count 08 with fewer than its 4 data bytes present: the record is cut short.
+    EXPECT_EQ(convert("S2050000300AC0\nS20800002001027F\n").result.error, HexError::ShortRecord);
 }
 
 // --- Choosing the format ---------------------------------------------------------------------

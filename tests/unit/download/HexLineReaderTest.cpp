@@ -82,6 +82,17 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+// For each line, whether it held a CR that was not part of its line end.
+std::vector<bool> loneCrsOf(const std::string& text) {
+    TrickleInput input(text);
+    HexLineReader reader(input);
+    std::vector<bool> lone;
+    std::string_view line;
+    while (reader.next(line))
+        lone.push_back(reader.loneCarriageReturn());
+    return lone;
+}
+
 } // namespace
 
 TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
@@ -90,6 +101,13 @@ TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
     EXPECT_EQ(linesOf("a\r\nbc\n\n\r\nd"), (V{"a", "bc", "", "", "d"}));
     EXPECT_EQ(linesOf("a\rb\n"), (V{"a\rb"})); // a lone CR is not a line end
     EXPECT_EQ(linesOf("x\n"), (V{"x"}));       // no empty line after the last LF
+    // Wherever the reads split them (1 to 7 bytes each): CR LF is a line end, a CR before
+    // anything else is not, and neither is missing at the end of the input.
+    using B = std::vector<bool>;
+    EXPECT_EQ(loneCrsOf("a\rb\nc\r\nd\r"), (B{true, false, false}));
+    EXPECT_EQ(loneCrsOf("\r\nab\rc\r\r\n:\r\n"), (B{false, true, false}));
+    EXPECT_EQ(loneCrsOf(std::string(70000, 'x') + "\r\n" + std::string(70000, 'y') + "\ry\n"),
+              (B{false, true}));
 }
 
 TEST(HexLineReader, KeepsOnlyTheStartOfAVeryLongLine) {
