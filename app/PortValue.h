@@ -1,6 +1,8 @@
 #pragma once
 // How a port value from "-p" or PORTTYPE is understood: upper-cased, then classified by its
-// leading characters.
+// leading characters. Where the system takes device paths as port names (Linux), a device path
+// is taken as it is, not upper-cased: "/dev/ttyUSB0" is of the COM type, "/dev/lp0" of the LPT
+// type and "/dev/usb/lp0" of the USB type.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,7 +11,8 @@ enum class PortType : int32_t { None, Com, Lpt, Usb, Net };
 
 struct PortValue {
     PortType type = PortType::None;
-    // COM and LPT: the device name to open ("COM10" and longer become "\\.\COM10").
+    // COM and LPT: the device name to open ("COM10" and longer become "\\.\COM10"). USB: the
+    // device path when one was given, else empty (discovery finds the printer).
     std::string portName;
 };
 

@@ -31,8 +31,11 @@ void applyPortValue(StartupSettings& settings, const PortValue& port) {
         settings.portIsLpt = true;
         break;
     case PortType::Usb:
-        // The device path comes from USB discovery later.
-        settings.portGiven = false;
+        // A named device path is used as it is; otherwise USB discovery finds one later.
+        settings.portGiven = !port.portName.empty();
+        if (settings.portGiven) {
+            settings.portSettings.portName = port.portName;
+        }
         settings.portIsUsb = true;
         break;
     case PortType::Net:

@@ -14,6 +14,9 @@ class DeviceFactory {
     virtual std::unique_ptr<SerialDevice> openSerial(const std::string& name) = 0;
     virtual std::unique_ptr<FileDevice> openParallel(const std::string& name) = 0;
     virtual std::unique_ptr<FileDevice> openUsb(const std::string& path) = 0;
+    // Why the last open gave null, naming the device tried ("/dev/ttyS0: permission denied;
+    // join the group dialout ..."); empty when the system gave no reason.
+    virtual std::string lastOpenError() const { return {}; }
 };
 
 // The host's real devices.

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 class FileDevice {
   public:
@@ -20,4 +21,6 @@ class FileDevice {
     virtual IoResult readWithin(uint8_t* buffer, uint32_t length, uint32_t waitMs,
                                 const std::atomic<bool>& abandon) = 0;
     virtual void cancelIo() = 0;
+    // Why the last call above failed, naming the device; empty when unknown.
+    virtual std::string lastErrorText() const { return {}; }
 };

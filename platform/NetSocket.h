@@ -14,7 +14,15 @@ class NetSocket {
     virtual int32_t sendAll(const uint8_t* data, int32_t length) = 0;
     // errno or WSAGetLastError of the last failure.
     virtual int nativeError() const = 0;
+    // The last failure in words, with the address ("192.0.2.7:9100: connection refused");
+    // empty when nothing failed.
+    virtual std::string lastErrorText() const { return {}; }
 };
+
+// How long a connect may wait for the printer to answer before it fails as timed out: a
+// printer that silently drops the request would otherwise hold the run for the system's own
+// limit (over two minutes on Linux).
+constexpr unsigned connectLimitMs = 20000;
 
 class SocketFactory {
   public:

@@ -3,6 +3,7 @@
 #include "platform/DeviceTypes.h"
 
 #include <cstdint>
+#include <string>
 
 enum class DtrControl : uint8_t { Disable = 0, Enable = 1, Handshake = 2 };
 enum class RtsControl : uint8_t { Disable = 0, Enable = 1, Handshake = 2, Toggle = 3 };
@@ -50,4 +51,6 @@ class SerialDevice {
     virtual IoResult read(uint8_t* buffer, uint32_t length) = 0;
     // Abandons transfers that the calling thread has in progress.
     virtual void cancelIo() = 0;
+    // Why the last call above failed, naming the device; empty when unknown.
+    virtual std::string lastErrorText() const { return {}; }
 };

@@ -22,6 +22,8 @@ class NetPort final : public NetConnection {
     int32_t send(const uint8_t* data, int32_t length, int32_t flags) override;
     void close() override;
     void detach() override;
+    // Kept past detach and close, until the next create.
+    std::string lastErrorText() const override { return lastErrorText_; }
 
     bool isCreated() const { return socket_ != nullptr; }
     // errno or WSAGetLastError of the last failed call, 0 if none failed.
@@ -31,4 +33,5 @@ class NetPort final : public NetConnection {
     SocketFactory& sockets_;
     std::unique_ptr<NetSocket> socket_;
     int lastError_ = 0;
+    std::string lastErrorText_;
 };

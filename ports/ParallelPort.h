@@ -25,6 +25,8 @@ class ParallelPort {
 
     bool isOpen() const { return isOpen_; }
     const CommTimeouts& timeouts() const { return timeouts_; }
+    // Why the last configure, open or write fell short; empty when it did not.
+    const std::string& lastErrorText() const { return lastError_; }
 
   private:
     DeviceFactory& devices_;
@@ -35,4 +37,5 @@ class ParallelPort {
     int32_t spareBufferSize_ = 0;
     std::unique_ptr<FileDevice> deviceHandle_;
     bool isOpen_ = false;
+    std::string lastError_;
 };

@@ -1,5 +1,6 @@
 #include "ports/PortDriver.h"
 
+#include "platform/DevicePaths.h"
 #include "platform/WindowsVersion.h"
 #include "ports/WindowsFamily.h"
 
@@ -29,6 +30,15 @@ PortKind portKindFor(const std::string& portName) {
     if (startsWith(portName, "LPT")) {
         return PortKind::Parallel;
     }
+    switch (devicePathKind(portName)) {
+    case DevicePathKind::Serial:
+        return PortKind::Serial;
+    case DevicePathKind::Parallel:
+        return PortKind::Parallel;
+    case DevicePathKind::Usb:
+    case DevicePathKind::None:
+        break;
+    }
     return PortKind::Usb;
 }
 
@@ -56,15 +66,35 @@ int32_t PortDriver::configure(PortSettings settings) {
         port_ = std::make_unique<UsbPort>(devices_);
         break;
     }
-    return dispatch(port_, 0, [&](auto& p) { return p.configure(settings); });
+    lastError_.clear();
+    const int32_t result = dispatch(port_, 0, [&](auto& p) { return p.configure(settings); });
+    if (result == 0) {
+        noteFailure();
+    }
+    return result;
 }
 
 int32_t PortDriver::open(int32_t startReader) {
-    return dispatch(port_, 0, [&](auto& p) { return p.open(startReader); });
+    const int32_t result = dispatch(port_, 0, [&](auto& p) { return p.open(startReader); });
+    if (result == 0) {
+        noteFailure();
+    }
+    return result;
 }
 
 int32_t PortDriver::write(const uint8_t* data, int32_t length) {
-    return dispatch(port_, 0, [&](auto& p) { return p.write(data, length); });
+    const int32_t result = dispatch(port_, 0, [&](auto& p) { return p.write(data, length); });
+    if (result < length) {
+        noteFailure();
+    }
+    return result;
+}
+
+void PortDriver::noteFailure() {
+    std::string reason = dispatch(port_, std::string(), [](auto& p) { return p.lastErrorText(); });
+    if (!reason.empty()) {
+        lastError_ = std::move(reason);
+    }
 }
 
 int32_t PortDriver::read(uint8_t* buffer, int32_t length, int32_t waitMs) {

@@ -17,8 +17,10 @@
 
 enum class PortKind : int32_t { Serial = 0, Parallel = 1, Usb = 2 };
 
-// "COM..." and "\\.\COM..." are serial, "LPT..." parallel, anything else (a device path, a
-// lower-case "com1", an empty name) USB. Case-sensitive.
+// "COM..." and "\\.\COM..." are serial, "LPT..." parallel, anything else (a lower-case "com1",
+// an empty name, a USB device interface path) USB. Case-sensitive. Where the system takes device
+// paths as port names (Linux), a serial or parallel device path ("/dev/ttyUSB0", "/dev/lp0")
+// is of that kind, and every other device path ("/dev/usb/lp0") USB.
 PortKind portKindFor(const std::string& portName);
 
 class PortDriver final : public PrinterPort {
@@ -37,15 +39,22 @@ class PortDriver final : public PrinterPort {
     int32_t write(const uint8_t* data, int32_t length) override;
     int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) override;
     void close() override;
+    // Why the last configure, open or write failed, kept until the next configure; the engine
+    // reads it after it has closed the port.
+    std::string lastErrorText() const override { return lastError_; }
 
     // The installed variant's kind, none before the first configure.
     std::optional<PortKind> kind() const;
 
   private:
+    // Keeps the installed variant's reason for a failure.
+    void noteFailure();
+
     DeviceFactory& devices_;
     Clock& clock_;
     uint32_t windowsVersion_;
     std::variant<std::monostate, std::unique_ptr<SerialPort>, std::unique_ptr<ParallelPort>,
                  std::unique_ptr<UsbPort>>
         port_;
+    std::string lastError_;
 };

@@ -14,7 +14,9 @@ SerialPort::~SerialPort() {
 int32_t SerialPort::configure(const PortSettings& settings) {
     readBufferSize_ = settings.readBufferSize;
     spareBufferSize_ = settings.spareBufferSize;
+    lastError_.clear();
     if (settings.portName.empty()) {
+        lastError_ = "no port name given";
         return 0;
     }
     settings_ = settings;
@@ -26,30 +28,48 @@ int32_t SerialPort::open(int32_t /*startReader*/) {
         // Reopening: stop the old reader too, so only one thread ever reads the device.
         close();
     }
+    lastError_.clear();
     deviceHandle_ = devices_.openSerial(settings_.portName);
     // The printer needs a moment after the port opens, whether or not it opened.
     clock_.sleepMs(kOpenSettleMs);
+    const std::string& name = settings_.portName;
     if (!deviceHandle_) {
+        lastError_ = devices_.lastOpenError();
+        if (lastError_.empty()) {
+            lastError_ = name + ": the port cannot be opened";
+        }
         return 0;
     }
     SerialLineSettings line;
     if (!deviceHandle_->getLineSettings(line)) {
-        releaseDevice();
-        return 0;
+        return openFailed(name + ": the line settings cannot be read");
     }
     const auto wanted = serialLineSettingsFor(settings_, line);
-    if (!wanted || !deviceHandle_->setLineSettings(*wanted)) {
-        releaseDevice();
-        return 0;
+    if (!wanted) {
+        const bool knownHandshake =
+            settings_.handshake == kHandshakeDtrDsr || settings_.handshake == kHandshakeXonXoff;
+        return openFailed(knownHandshake
+                              ? name + ": these line settings are out of range"
+                              : name + ": handshake " + std::to_string(settings_.handshake) +
+                                    " is not supported");
+    }
+    if (!deviceHandle_->setLineSettings(*wanted)) {
+        return openFailed(name + ": the line settings were refused");
     }
     ModemLines lines;
-    if (!deviceHandle_->modemStatus(lines) || !printerReady(settings_.handshake, lines)) {
+    if (!deviceHandle_->modemStatus(lines)) {
+        return openFailed(name + ": the modem lines cannot be read");
+    }
+    if (!printerReady(settings_.handshake, lines)) {
+        // The device is fine; the printer is off, unplugged or wired without the line.
+        lastError_ = name + ": the printer does not assert " +
+                     (settings_.handshake == kHandshakeXonXoff ? "CTS" : "DSR") +
+                     ": is it switched on and connected?";
         releaseDevice();
         return 0;
     }
     if (!deviceHandle_->setTimeouts(kSerialTimeouts)) {
-        releaseDevice();
-        return 0;
+        return openFailed(name + ": the timeouts were refused");
     }
     deviceHandle_->purge();
     rxBuffer_.allocate(static_cast<size_t>(std::max(readBufferSize_, 0)));
@@ -84,6 +104,13 @@ int32_t SerialPort::write(const uint8_t* data, int32_t length) {
             break;
         }
     }
+    if (sent < total) {
+        const std::string reason = deviceHandle_->lastErrorText();
+        lastError_ = interruptRequested() ? settings_.portName + ": interrupted"
+                     : !reason.empty()    ? reason
+                                          : settings_.portName + ": the printer took no data for " +
+                                             std::to_string(kWriteLimitMs / 1000) + " s";
+    }
     return static_cast<int32_t>(sent);
 }
 
@@ -103,6 +130,13 @@ void SerialPort::close() {
     readerThread_.stop();
     releaseDevice();
     rxBuffer_.release();
+}
+
+int32_t SerialPort::openFailed(const std::string& fallback) {
+    const std::string reason = deviceHandle_->lastErrorText();
+    lastError_ = reason.empty() ? fallback : reason;
+    releaseDevice();
+    return 0;
 }
 
 void SerialPort::releaseDevice() {

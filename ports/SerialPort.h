@@ -42,9 +42,13 @@ class SerialPort {
 
     bool isOpen() const { return isOpen_; }
     size_t bufferedCount() const { return rxBuffer_.count(); }
+    // Why the last configure, open or write fell short; empty when it did not.
+    const std::string& lastErrorText() const { return lastError_; }
 
   private:
     void releaseDevice();
+    // Notes why open failed (the device's own reason when it gave one) and lets the device go.
+    int32_t openFailed(const std::string& fallback);
 
     DeviceFactory& devices_;
     Clock& clock_;
@@ -56,4 +60,5 @@ class SerialPort {
     int32_t spareBufferSize_ = 0;
     std::atomic<bool> isOpen_{false};
     std::mutex txLock_;
+    std::string lastError_;
 };

@@ -12,7 +12,9 @@ int32_t UsbPort::configure(const PortSettings& settings) {
     timeouts_ = settings.timeouts;
     readBufferSize_ = settings.readBufferSize;
     spareBufferSize_ = settings.spareBufferSize;
+    lastError_.clear();
     if (settings.portName.empty()) {
+        lastError_ = "no USB printer was found (none attached of this model)";
         return 0;
     }
     portName_ = settings.portName;
@@ -26,8 +28,13 @@ int32_t UsbPort::open(int32_t startReader) {
     if (portName_.empty()) {
         return 0;
     }
+    lastError_.clear();
     deviceHandle_ = devices_.openUsb(portName_);
     if (!deviceHandle_) {
+        lastError_ = devices_.lastOpenError();
+        if (lastError_.empty()) {
+            lastError_ = portName_ + ": the printer cannot be opened";
+        }
         return 0;
     }
     rxBuffer_.allocate(static_cast<size_t>(std::max(readBufferSize_, 0)));
@@ -51,6 +58,10 @@ int32_t UsbPort::write(const uint8_t* data, int32_t length) {
         // A driver that takes part of a piece gets the rest on the next round; one that takes
         // nothing while claiming success would otherwise loop for ever.
         if (!result.ok || result.count == 0) {
+            lastError_ = deviceHandle_->lastErrorText();
+            if (lastError_.empty()) {
+                lastError_ = portName_ + ": the printer took no data";
+            }
             return 0;
         }
         sent += std::min(result.count, piece);

@@ -37,6 +37,8 @@ class UsbPort {
     bool isOpen() const { return isOpen_; }
     bool readerRunning() const { return readerThread_.running(); }
     size_t bufferedCount() const { return rxBuffer_.count(); }
+    // Why the last configure, open or write fell short; empty when it did not.
+    const std::string& lastErrorText() const { return lastError_; }
 
   private:
     DeviceFactory& devices_;
@@ -49,4 +51,5 @@ class UsbPort {
     int32_t spareBufferSize_ = 0;
     std::atomic<bool> isOpen_{false};
     std::atomic<bool> readerEnabled_{false};
+    std::string lastError_;
 };

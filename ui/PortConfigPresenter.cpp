@@ -1,5 +1,6 @@
 #include "ui/PortConfigPresenter.h"
 
+#include "platform/DevicePaths.h"
 #include "res/resource.h"
 
 #include <charconv>
@@ -41,11 +42,29 @@ void fillList(PortConfigView& view, int32_t id, std::initializer_list<const char
     view.selectListEntry(id, selected);
 }
 
+// The port type of a device path typed as a port name (Linux), nothing for any other text.
+std::optional<PortType> portTypeOfDevicePath(const std::string& text) {
+    switch (devicePathKind(text)) {
+    case DevicePathKind::Serial:
+        return PortType::Com;
+    case DevicePathKind::Parallel:
+        return PortType::Lpt;
+    case DevicePathKind::Usb:
+        return PortType::Usb;
+    case DevicePathKind::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int32_t portTypeIndexFor(const std::string& portName) {
     if (portName.starts_with("COM") || portName.starts_with("\\\\.\\COM")) {
         return static_cast<int32_t>(PortType::Com);
+    }
+    if (const auto kind = portTypeOfDevicePath(portName)) {
+        return static_cast<int32_t>(*kind);
     }
     if (portName.starts_with("LPT")) {
         return static_cast<int32_t>(PortType::Lpt);
@@ -247,13 +266,22 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
         baudRate = tcpPortValue;
         return;
     }
-    if (selected < 0) {
+    // A device path typed into the list (Linux) is a port of its own type; anything else typed
+    // names no port.
+    const std::string typed = selected < 0 ? view_.listEditText(IDC_PORT_COMBO) : std::string();
+    const std::optional<PortType> typedType = portTypeOfDevicePath(typed);
+    const bool typedPath = typedType && static_cast<int32_t>(*typedType) == portTypeIndex;
+    if (selected < 0 && !typedPath) {
         view_.showMessage("Invalid Port Name!");
         cancelled = true;
         return;
     }
 
-    const std::string text = view_.listEntryText(IDC_PORT_COMBO, selected);
+    const std::string text = typedPath ? typed : view_.listEntryText(IDC_PORT_COMBO, selected);
+    if (typedPath && portTypeIndex == static_cast<int32_t>(PortType::Usb)) {
+        portName = text;
+        return;
+    }
     if (portTypeIndex == static_cast<int32_t>(PortType::Usb)) {
         // The first entry of that name wins; an unknown name leaves the port as it came in.
         for (const UsbDeviceEntry& entry : usbDevices) {

@@ -19,6 +19,9 @@ class PortConfigView {
     // -1 when no entry is selected (for example after typing into the edit part).
     virtual int32_t selectedListIndex(int32_t controlId) = 0;
     virtual std::string listEntryText(int32_t controlId, int32_t index) = 0;
+    // What was typed into the edit part of a list that has one. Views whose lists take no
+    // typing (the Win32 dialog's port list offers only its entries) leave it empty.
+    virtual std::string listEditText(int32_t /*controlId*/) { return {}; }
 
     // The radio group of the four port types: index of the checked button, -1 for none.
     virtual void setCheckedPortType(int32_t index) = 0;

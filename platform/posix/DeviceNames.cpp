@@ -1,5 +1,7 @@
 #include "platform/posix/DeviceNames.h"
 
+#include "platform/DevicePaths.h"
+
 namespace {
 constexpr int kMaxPortNumber = 256;
 
@@ -34,6 +36,9 @@ int portNumber(const std::string& name, const std::string& prefix) {
 }
 
 std::string serialDevicePath(const std::string& name, const EnvLookup& env) {
+    if (devicePathKind(name) == DevicePathKind::Serial) {
+        return name;
+    }
     int number = portNumber(name, "COM");
     if (number == 0) {
         number = portNumber(name, "\\\\.\\COM");
@@ -42,5 +47,8 @@ std::string serialDevicePath(const std::string& name, const EnvLookup& env) {
 }
 
 std::string parallelDevicePath(const std::string& name, const EnvLookup& env) {
+    if (devicePathKind(name) == DevicePathKind::Parallel) {
+        return name;
+    }
     return pathFor(portNumber(name, "LPT"), "LPT", "/dev/lp", env);
 }

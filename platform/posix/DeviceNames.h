@@ -11,6 +11,7 @@ using EnvLookup = std::function<const char*(const char*)>;
 // that form or the number is outside 1..256.
 int portNumber(const std::string& name, const std::string& prefix);
 
-// The device path for a serial or parallel port name, "" when the name names no port.
+// The device path for a serial or parallel port name, "" when the name names no port. A device
+// path of the port's kind ("/dev/ttyUSB0" for serial, "/dev/lp0" for parallel) names itself.
 std::string serialDevicePath(const std::string& name, const EnvLookup& env);
 std::string parallelDevicePath(const std::string& name, const EnvLookup& env);

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileDevice.h"
 
+#include "platform/posix/DeviceErrorText.h"
 #include "platform/posix/FdTransfer.h"
 
 bool PosixFileDevice::setTimeouts(const CommTimeouts& timeouts) {
@@ -13,8 +14,15 @@ bool PosixFileDevice::purge() {
     return true;
 }
 
+IoResult PosixFileDevice::noted(IoResult result) {
+    if (!result.ok) {
+        lastError_ = deviceErrorReason(path_, result.nativeError);
+    }
+    return result;
+}
+
 IoResult PosixFileDevice::write(const uint8_t* data, uint32_t length) {
-    return writeFd(fd_.get(), data, length, writeLimitMs(timeouts_, length, hasTimeouts_));
+    return noted(writeFd(fd_.get(), data, length, writeLimitMs(timeouts_, length, hasTimeouts_)));
 }
 
 IoResult PosixFileDevice::read(uint8_t* buffer, uint32_t length) {

@@ -2,9 +2,12 @@
 #include "platform/NetSocket.h"
 #include "platform/posix/UniqueFd.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -12,9 +15,11 @@
 
 namespace {
 constexpr int sendPollSliceMs = 100;
+// Waits are sliced so an interrupt request ends them promptly.
+constexpr int connectPollSliceMs = 100;
 
-// The IPv4 address for text: dotted form first, then the resolver.
-bool resolveIpv4(const std::string& address, in_addr& out) {
+// The IPv4 address for text: dotted form first, then the resolver. On failure, why not.
+bool resolveIpv4(const std::string& address, in_addr& out, std::string& why) {
     if (::inet_pton(AF_INET, address.c_str(), &out) == 1) {
         return true;
     }
@@ -22,7 +27,11 @@ bool resolveIpv4(const std::string& address, in_addr& out) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(address.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    const int rc = ::getaddrinfo(address.c_str(), nullptr, &hints, &found);
+    if (rc != 0 || found == nullptr) {
+        why = address.empty() ? std::string("no address given")
+                              : "not an IP address, and no host of that name is known (" +
+                                    std::string(::gai_strerror(rc)) + ")";
         return false;
     }
     out = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
@@ -30,27 +39,83 @@ bool resolveIpv4(const std::string& address, in_addr& out) {
     return true;
 }
 
+std::string connectErrorText(int error) {
+    switch (error) {
+    case ECONNREFUSED:
+        return "connection refused: nothing accepts connections on this port";
+    case ETIMEDOUT:
+        return "connection timed out: no answer within " + std::to_string(connectLimitMs / 1000) +
+               " s (is the printer on, and the address right?)";
+    case EINTR:
+        return "interrupted";
+    case EHOSTUNREACH:
+        return "no route to host";
+    case ENETUNREACH:
+        return "network unreachable";
+    default:
+        return std::strerror(error);
+    }
+}
+
+long long msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
 class PosixNetSocket final : public NetSocket {
   public:
     explicit PosixNetSocket(UniqueFd fd) : fd_(std::move(fd)) {}
 
     bool connect(const std::string& address, uint16_t port) override {
+        target_ = address + ":" + std::to_string(port);
+        errorText_.clear();
         sockaddr_in target{};
         target.sin_family = AF_INET;
         target.sin_port = htons(port);
-        if (address.empty() || !resolveIpv4(address, target.sin_addr)) {
+        std::string why;
+        if (!resolveIpv4(address, target.sin_addr, why)) {
             error_ = EHOSTUNREACH;
+            errorText_ = target_ + ": " + why;
             return false;
         }
-        int rc;
-        do {
-            rc = ::connect(fd_.get(), reinterpret_cast<sockaddr*>(&target), sizeof target);
-        } while (rc != 0 && errno == EINTR);
-        if (rc != 0) {
-            error_ = errno;
-            return false;
+        // Non-blocking, so the wait for the printer's answer has our own limit instead of the
+        // system's, and can end at once when the run is interrupted.
+        const int flags = ::fcntl(fd_.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(fd_.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+            return failed(errno);
         }
-        return true;
+        if (::connect(fd_.get(), reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
+            return true;
+        }
+        // An interrupted connect goes on in the background, like one in progress.
+        if (errno != EINPROGRESS && errno != EINTR) {
+            return failed(errno);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        for (;;) {
+            if (interruptRequested()) {
+                return failed(EINTR);
+            }
+            const long long left = static_cast<long long>(connectLimitMs) - msSince(start);
+            if (left <= 0) {
+                return failed(ETIMEDOUT);
+            }
+            pollfd pfd{fd_.get(), POLLOUT, 0};
+            const int ready =
+                ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, connectPollSliceMs)));
+            if (ready < 0 && errno != EINTR) {
+                return failed(errno);
+            }
+            if (ready > 0) {
+                int error = 0;
+                socklen_t size = sizeof error;
+                if (::getsockopt(fd_.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+                    error = errno;
+                }
+                return error == 0 ? true : failed(error);
+            }
+        }
     }
 
     int32_t sendAll(const uint8_t* data, int32_t length) override {
@@ -59,6 +124,7 @@ class PosixNetSocket final : public NetSocket {
         while (sent < length) {
             if (interruptRequested()) {
                 error_ = EINTR;
+                errorText_ = target_ + ": interrupted";
                 return -1;
             }
             // Wait in short slices so an interrupt request is seen promptly and a printer that
@@ -67,12 +133,15 @@ class PosixNetSocket final : public NetSocket {
             const int ready = ::poll(&pfd, 1, sendPollSliceMs);
             if (ready < 0 && errno != EINTR) {
                 error_ = errno;
+                errorText_ = target_ + ": " + std::strerror(errno);
                 return -1;
             }
             if (ready <= 0) {
                 stalledMs += sendPollSliceMs;
                 if (stalledMs >= static_cast<int>(sendStallLimitMs)) {
                     error_ = ETIMEDOUT;
+                    errorText_ = target_ + ": the printer took no data for " +
+                                 std::to_string(sendStallLimitMs / 1000) + " s";
                     return -1;
                 }
                 continue;
@@ -85,6 +154,7 @@ class PosixNetSocket final : public NetSocket {
                     continue;
                 }
                 error_ = errno;
+                errorText_ = target_ + ": the connection broke: " + std::strerror(errno);
                 return -1;
             }
             sent += static_cast<int32_t>(n);
@@ -94,10 +164,19 @@ class PosixNetSocket final : public NetSocket {
     }
 
     int nativeError() const override { return error_; }
+    std::string lastErrorText() const override { return errorText_; }
 
   private:
+    bool failed(int error) {
+        error_ = error;
+        errorText_ = target_ + ": " + connectErrorText(error);
+        return false;
+    }
+
     UniqueFd fd_;
     int error_ = 0;
+    std::string target_;
+    std::string errorText_;
 };
 
 class PosixSocketFactory final : public SocketFactory {

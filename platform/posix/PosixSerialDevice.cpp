@@ -1,5 +1,6 @@
 #include "platform/posix/PosixSerialDevice.h"
 
+#include "platform/posix/DeviceErrorText.h"
 #include "platform/posix/FdTransfer.h"
 #include "platform/posix/TermiosMapping.h"
 
@@ -11,10 +12,15 @@ PosixSerialDevice::~PosixSerialDevice() {
     ::ioctl(fd_.get(), TIOCNXCL);
 }
 
+bool PosixSerialDevice::failed(int error) {
+    lastError_ = deviceErrorReason(path_, error);
+    return false;
+}
+
 bool PosixSerialDevice::getLineSettings(SerialLineSettings& settings) {
     termios tio{};
     if (::tcgetattr(fd_.get(), &tio) != 0) {
-        return false;
+        return failed(errno);
     }
     settings = lineSettingsFrom(tio);
     return true;
@@ -22,9 +28,20 @@ bool PosixSerialDevice::getLineSettings(SerialLineSettings& settings) {
 
 bool PosixSerialDevice::setLineSettings(const SerialLineSettings& settings) {
     termios tio{};
-    if (::tcgetattr(fd_.get(), &tio) != 0 || !applyLineSettings(settings, tio) ||
-        ::tcsetattr(fd_.get(), TCSANOW, &tio) != 0) {
+    if (::tcgetattr(fd_.get(), &tio) != 0) {
+        return failed(errno);
+    }
+    if (speedForBaudRate(settings.baudRate) == B0) {
+        lastError_ = path_ + ": baud rate " + std::to_string(settings.baudRate) +
+                     " is not supported (supported: " + supportedBaudRatesText() + ")";
         return false;
+    }
+    if (!applyLineSettings(settings, tio)) {
+        lastError_ = path_ + ": these data bits, parity or stop bits are not supported";
+        return false;
+    }
+    if (::tcsetattr(fd_.get(), TCSANOW, &tio) != 0) {
+        return failed(errno);
     }
     // DTR and RTS levels; a pseudo-terminal has no modem lines, so failures are ignored.
     int dtr = TIOCM_DTR;
@@ -46,7 +63,7 @@ bool PosixSerialDevice::modemStatus(ModemLines& lines) {
             lines.cts = true;
             return true;
         }
-        return false;
+        return failed(errno);
     }
     lines.dsr = (bits & TIOCM_DSR) != 0;
     lines.cts = (bits & TIOCM_CTS) != 0;
@@ -73,7 +90,12 @@ bool PosixSerialDevice::inputQueued(uint32_t& count) {
 }
 
 IoResult PosixSerialDevice::write(const uint8_t* data, uint32_t length) {
-    return writeFd(fd_.get(), data, length, writeLimitMs(timeouts_, length, hasTimeouts_));
+    const IoResult result =
+        writeFd(fd_.get(), data, length, writeLimitMs(timeouts_, length, hasTimeouts_));
+    if (!result.ok) {
+        failed(result.nativeError);
+    }
+    return result;
 }
 
 IoResult PosixSerialDevice::read(uint8_t* buffer, uint32_t length) {

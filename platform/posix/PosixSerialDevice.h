@@ -2,10 +2,13 @@
 #include "platform/SerialDevice.h"
 #include "platform/posix/UniqueFd.h"
 
+#include <string>
+
 // A termios serial line (or a pseudo-terminal standing in for one).
 class PosixSerialDevice final : public SerialDevice {
   public:
-    explicit PosixSerialDevice(UniqueFd fd) : fd_(std::move(fd)) {}
+    // path names the device in failure reasons.
+    PosixSerialDevice(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
     // Gives up exclusive use, which the terminal would otherwise keep while anyone else
     // (a bridge holding the other end open, say) still has it open.
     ~PosixSerialDevice() override;
@@ -21,9 +24,14 @@ class PosixSerialDevice final : public SerialDevice {
     IoResult write(const uint8_t* data, uint32_t length) override;
     IoResult read(uint8_t* buffer, uint32_t length) override;
     void cancelIo() override {}
+    std::string lastErrorText() const override { return lastError_; }
 
   private:
+    bool failed(int error);
+
     UniqueFd fd_;
+    std::string path_;
+    std::string lastError_;
     CommTimeouts timeouts_;
     bool hasTimeouts_ = false;
 };

@@ -21,6 +21,14 @@ speed_t speedForBaudRate(uint32_t baudRate) {
     return B0;
 }
 
+std::string supportedBaudRatesText() {
+    std::string text;
+    for (const auto& [rate, speed] : kSpeeds) {
+        text += (text.empty() ? "" : ", ") + std::to_string(rate);
+    }
+    return text;
+}
+
 uint32_t baudRateForSpeed(speed_t speed) {
     for (const auto& [rate, s] : kSpeeds) {
         if (s == speed) {
