@@ -73,7 +73,7 @@ Exit status:
 
 std::string helpText(const std::string& logPath) {
     std::string text = kUsage;
-    text += "Models (-m, MODELNAME) and their codes:\n";
+    text += "Models that -m chooses by name, and their codes:\n";
     for (const ModelEntry& entry : ModelTable::entries) {
         char line[80];
         std::snprintf(line, sizeof line, "  %-16s %d\n",
@@ -81,9 +81,10 @@ std::string helpText(const std::string& logPath) {
                       static_cast<int>(entry.modelCode));
         text += line;
     }
-    char fallback[120];
+    char fallback[200];
     std::snprintf(fallback, sizeof fallback,
-                  "  any other name downloads with the rules of code %d\n",
+                  "  any other name (KAV..., and every name from qemnuv.ini or a file name)\n"
+                  "  downloads with the rules of code %d\n",
                   static_cast<int>(ModelTable::entries[0].modelCode));
     text += fallback;
     text += kRest;

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# --result FILE: one JSON object per silent run, for every way a run ends (sent, failed,
+# invalid, interrupted, and no USB printer attached), written whole in place of an older one.
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+
+RESULT="$WORK/results/r.json"
+mkdir -p "$WORK/results"
+VERSION=$(sed -n 's/^project(Mirelith VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+
+# expect_result KEY=JSON... : each key of the result file holds exactly that JSON value; every
+# agreed key is present and the common ones are well-formed.
+expect_result() {
+  python3 - "$RESULT" "$VERSION" "$@" <<'PY' || fail "result file: $(cat "$RESULT" 2>/dev/null)"
+import json, re, sys
+path, version, *pairs = sys.argv[1:]
+r = json.load(open(path))
+keys = ["outcome", "exit_status", "log_line", "reason", "model", "model_code", "port", "device",
+        "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version"]
+assert list(r) == keys, list(r)
+assert r["version"] == version, r["version"]
+assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", r["started"]), r["started"]
+assert isinstance(r["duration_ms"], int) and r["duration_ms"] >= 0
+for pair in pairs:
+    key, want = pair.split("=", 1)
+    assert r[key] == json.loads(want), f"{key}: {r[key]!r} != {want}"
+PY
+}
+
+make_image "$WORK/run/fw.fls" 200000
+SHA=$(sha256sum "$WORK/run/fw.fls" | cut -d' ' -f1)
+echo "an older result" >"$RESULT"
+
+# sent: --result in front of -s, as a fleet tool would put it.
+start_sim --tcp
+run_mirelith --result "$RESULT" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls
+expect_status 0 "sent"
+expect_received "$WORK/run/fw.fls"
+expect_result 'outcome="sent"' exit_status=0 log_line=null reason=null 'model="T90 Prime"' \
+    model_code=1112 'port="NET"' "device=\"127.0.0.1:$SIM_TCP\"" 'file="fw.fls"' file_size=200000 \
+    "sha256=\"$SHA\"" bytes_sent=200000
+[ "$(ls -A "$WORK/results")" = "r.json" ] || fail "left beside the result: $(ls -A "$WORK/results")"
+pass "sent"
+
+# failed: a refused connection carries its log line and the system's reason.
+start_sim --refuse
+run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls "--result=$RESULT"
+expect_status 2 "refused"
+expect_result 'outcome="failed"' exit_status=2 \
+    "log_line=\"Socket Connect Error! ip=127.0.0.1, tcpport=$SIM_TCP\"" bytes_sent=0 \
+    "sha256=\"$SHA\""
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert "refused" in r["reason"], r' \
+    "$RESULT" || fail "no reason: $(cat "$RESULT")"
+expect_log_lines "Socket Connect Error! ip=127.0.0.1, tcpport=$SIM_TCP"
+rm -f "$LOG"
+pass "failed"
+
+# invalid: the settings never made a job, so only the outcome and the log line are known.
+run_mirelith -s -p PRN --result "$RESULT"
+expect_status 1 "invalid"
+expect_result 'outcome="invalid"' exit_status=1 'log_line="Invalid parameters"' model=null \
+    port=null file=null sha256=null bytes_sent=0
+expect_log_lines "Invalid parameters"
+rm -f "$LOG"
+pass "invalid"
+
+# interrupted: the bytes the printer took before the signal.
+start_sim --pty --stall-after 20000
+(cd "$WORK/run" && MIRELITH_COM1="$SIM_PTY" exec "$MIRELITH" -q -s -p COM1 -m KAV -f fw.fls \
+    --result "$RESULT" 2>/dev/null) &
+pid=$!
+sleep 1.5
+kill -TERM "$pid"
+set +e
+wait "$pid"
+STATUS=$?
+set -e
+expect_status 3 "interrupted"
+expect_result 'outcome="interrupted"' exit_status=3 'port="COM1"' "device=\"$SIM_PTY\"" \
+    'model="KAV"' model_code=1111
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 0 < r["bytes_sent"] < 200000, r' \
+    "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
+pass "interrupted"
+
+# No USB printer of the model attached: start-up ends before any run, still with a result.
+mkdir -p "$WORK/sysfs/bus/usb/devices"
+MIRELITH_SYSFS_ROOT="$WORK/sysfs" run_mirelith -s -p USB -m "T90 Prime" -f fw.fls --result "$RESULT"
+expect_status 2 "no USB printer"
+expect_result 'outcome="failed"' exit_status=2 log_line=null 'port="USB"' device=null \
+    'model="T90 Prime"' model_code=1112 "sha256=\"$SHA\"" bytes_sent=0
+grep -q "failed: no attached USB printer belongs to T90 Prime (model 1112)" "$WORK/mirelith.err" ||
+  fail "no terminal line for the missing USB printer: $(cat "$WORK/mirelith.err")"
+pass "no USB printer"
+
+# A result file that cannot be written is said on the terminal; the exit status stays the run's.
+start_sim --tcp
+run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls \
+    --result "$WORK/no-such-dir/r.json"
+expect_status 0 "unwritable result"
+grep -q "the result file was not written: .*no-such-dir" "$WORK/mirelith.err" ||
+  fail "unwritable result not reported: $(cat "$WORK/mirelith.err")"
+pass "an unwritable result file is reported, the run's status kept"
