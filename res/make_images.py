@@ -3,11 +3,16 @@
 icon. Everything is drawn here from rectangles and a small built-in pixel font, so the build
 needs nothing beyond Python and the output is the same on every machine.
 
-Usage: make_images.py OUTPUT_DIRECTORY
+The Windows resource script takes BMP files and an ICO file; the Qt views take the very same
+pictures as PNG files named by their resource ids (139.png, 150.png, 128.png for the icon and
+128-16.png for its small form), listed in mirelith.qrc.
+
+Usage: make_images.py OUTPUT_DIRECTORY [--png]
 """
 import os
 import struct
 import sys
+import zlib
 
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
@@ -250,6 +255,29 @@ def write_ico(path, sizes):
         f.write(header + entries + b''.join(d for _, d in images))
 
 
+def write_png(path, canvas):
+    """Writes 8-bit RGB, or RGBA when the canvas has transparent (None) pixels."""
+    w, h = canvas.width, canvas.height
+    alpha = any(c is None for row in canvas.pixels for c in row)
+    raw = bytearray()
+    for row in canvas.pixels:
+        raw.append(0)  # no filter
+        for color in row:
+            if color is None:
+                raw += bytes((0, 0, 0, 0))
+            else:
+                raw += bytes(color) + (b'\xff' if alpha else b'')
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
+
+    header = struct.pack('>IIBBBBB', w, h, 8, 6 if alpha else 2, 0, 0, 0)
+    with open(path, 'wb') as f:
+        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+                chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b''))
+
+
 MODEL_PICTURES = {
     142: ((0, 96, 160), "S-200"),
     143: ((120, 60, 160), "HEX"),
@@ -264,15 +292,31 @@ MODEL_PICTURES = {
 }
 
 
+def pictures():
+    """Every picture as (resource id, BMP file name, bits per pixel of the BMP, canvas)."""
+    yield 139, 'face_normal.bmp', 4, button_face(BLACK, BLACK, WHITE)
+    yield 140, 'face_pressed.bmp', 4, button_face(RED, RED, WHITE)
+    yield 141, 'face_disabled.bmp', 4, button_face(SILVER, SILVER, WHITE)
+    for bitmap_id, (accent, label) in MODEL_PICTURES.items():
+        yield bitmap_id, 'model_%d.bmp' % bitmap_id, 24, printer_picture(accent, label)
+    yield 150, 'completion.bmp', 24, completion_notice()
+
+
+def write_pngs(out):
+    for bitmap_id, _, _, canvas in pictures():
+        write_png(os.path.join(out, '%d.png' % bitmap_id), canvas)
+    write_png(os.path.join(out, '128.png'), icon_image(32))
+    write_png(os.path.join(out, '128-16.png'), icon_image(16))
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    write_bmp(os.path.join(out, 'face_normal.bmp'), button_face(BLACK, BLACK, WHITE), 4)
-    write_bmp(os.path.join(out, 'face_pressed.bmp'), button_face(RED, RED, WHITE), 4)
-    write_bmp(os.path.join(out, 'face_disabled.bmp'), button_face(SILVER, SILVER, WHITE), 4)
-    for bitmap_id, (accent, label) in MODEL_PICTURES.items():
-        write_bmp(os.path.join(out, 'model_%d.bmp' % bitmap_id), printer_picture(accent, label), 24)
-    write_bmp(os.path.join(out, 'completion.bmp'), completion_notice(), 24)
+    if sys.argv[2:] == ['--png']:
+        write_pngs(out)
+        return
+    for _, name, bits, canvas in pictures():
+        write_bmp(os.path.join(out, name), canvas, bits)
     write_ico(os.path.join(out, 'mirelith.ico'), [32, 16])
 
 

@@ -52,6 +52,10 @@ std::string firmwareFileFilter(int32_t modelCode) {
     return "Firmware File(*.fls)|*.fls||";
 }
 
+std::string bannerAfterModelChoice(const std::string& banner) {
+    return " " + banner;
+}
+
 PortConfigValues configValuesFrom(const PortSettings& settings) {
     PortConfigValues v;
     v.portName = settings.portName;

@@ -12,6 +12,9 @@ int32_t modelPictureFor(int32_t modelCode);
 // Open-file filter in "description|pattern|...||" form.
 std::string firmwareFileFilter(int32_t modelCode);
 
+// The banner once a model has been chosen: one more space in front.
+std::string bannerAfterModelChoice(const std::string& banner);
+
 // The part of PortSettings the configuration dialog shows and edits.
 struct PortConfigValues {
     std::string portName;

@@ -1,5 +1,6 @@
 // Linux entry point: the same start-up as on Windows over the POSIX platform services. A silent
-// run is hosted in a headless event loop; an interactive one is not available here.
+// run is hosted in a headless event loop; an interactive one gets the Qt window when the
+// program is built with it.
 #include "app/EventLog.h"
 #include "app/FirmwareApp.h"
 #include "app/InteractiveUnavailableRunner.h"
@@ -14,6 +15,10 @@
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
 #include "ports/UsbDiscovery.h"
+#ifdef MIRELITH_GUI
+#include "ui/UsbPrinterList.h"
+#include "ui/qt/QtInteractiveRunner.h"
+#endif
 
 #include <cstdio>
 #include <optional>
@@ -73,9 +78,17 @@ int main(int argc, char** argv) {
         {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
         app.exitStatus);
     silentHost.setRunObserver(views.observer());
-    InteractiveUnavailableRunner runner(silentHost, app.exitStatus, [](const std::string& line) {
+    const auto printLine = [](const std::string& line) {
         std::fprintf(stderr, "%s\n", line.c_str());
-    });
+    };
+#ifdef MIRELITH_GUI
+    // An interactive run opens the Qt window (or says in one line why there is no display).
+    SystemUsbPrinterSource usbPrinters;
+    QtInteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
+                               app.exitStatus, printLine);
+#else
+    InteractiveUnavailableRunner runner(silentHost, app.exitStatus, printLine);
+#endif
     app.initInstance(runner);
     std::string resultError;
     if (!views.finish(app.exitStatus, resultError)) {
