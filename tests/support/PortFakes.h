@@ -119,6 +119,11 @@ struct FakeSerialState : FakeDeviceState {
     bool modemOk = true;
     bool timeoutsOk = true;
     ModemLines lines{true, true};
+    // A held poll stays inside the device until the device goes or 200 ms pass, so a close
+    // that does not wait for its reader destroys the device under a running poll.
+    bool holdPolls = false;
+    bool pollHeld = false;
+    bool destroyedDuringPoll = false;
     SerialLineSettings initial;
     std::optional<SerialLineSettings> applied;
     std::optional<CommTimeouts> timeouts;
@@ -127,7 +132,14 @@ struct FakeSerialState : FakeDeviceState {
 class FakeSerialDevice final : public SerialDevice {
   public:
     explicit FakeSerialDevice(FakeSerialState& s) : s_(s) {}
-    ~FakeSerialDevice() override { s_.closed(); }
+    ~FakeSerialDevice() override {
+        {
+            std::lock_guard lock(s_.mutex);
+            s_.destroyedDuringPoll = s_.destroyedDuringPoll || s_.pollHeld;
+        }
+        s_.closed();
+        s_.changed.notify_all();
+    }
 
     bool getLineSettings(SerialLineSettings& settings) override {
         s_.call("getLineSettings");
@@ -155,12 +167,15 @@ class FakeSerialDevice final : public SerialDevice {
     }
     bool inputQueued(uint32_t& count) override {
         // Counted on entry: a poll that starts after a feed sees the fed bytes.
-        {
-            std::lock_guard lock(s_.mutex);
-            ++s_.polls;
-            count = static_cast<uint32_t>(s_.input.size());
-        }
+        std::unique_lock lock(s_.mutex);
+        ++s_.polls;
+        count = static_cast<uint32_t>(s_.input.size());
         s_.changed.notify_all();
+        if (s_.holdPolls) {
+            s_.pollHeld = true;
+            s_.changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return !s_.isOpen; });
+            s_.pollHeld = false;
+        }
         return true;
     }
     IoResult write(const uint8_t* data, uint32_t length) override {

@@ -107,8 +107,9 @@ std::vector<StringCase> stringCases() {
 }
 
 std::vector<IntCase> intCases() {
-    const std::string ini = "[NUV]\r\nB=9600\r\nS=  -42x\r\nP=+7\r\nW=abc\r\nE=\r\n"
-                            "Q=\"19200\"\r\nH=0x10\r\nX=0X10\r\nT=-0b101\r\nO=4294967297\r\n";
+    const std::string ini =
+        "[NUV]\r\nB=9600\r\nS=  -42x\r\nP=+7\r\nW=abc\r\nE=\r\n"
+        "Q=\"19200\"\r\nR=\" 9600\"\r\nH=0x10\r\nX=0X10\r\nT=-0b101\r\nO=4294967297\r\n";
     const std::string prefixes =
         "[NUV]\r\nA=0b101\r\nB=0o17\r\nC=010\r\nD=-0x1F\r\nE=0xffffffff\r\n"
         "F= +0x10\r\nG=0x\r\nH=0b2\r\nI=0xg\r\nJ=- 5\r\nK=0o9\r\n"
@@ -121,7 +122,8 @@ std::vector<IntCase> intCases() {
         {ini, "E", 115200, 115200}, // present but empty: the default
         {ini, "MISSING", 9100, 9100},
         {ini, "Q", 1, 19200},
-        {ini, "H", 1, 16}, // lower-case base markers are understood
+        {ini, "R", 1, 9600}, // blanks inside the quotes are skipped like any others
+        {ini, "H", 1, 16},   // lower-case base markers are understood
         {ini, "X", 1, 0},
         {ini, "T", 1, -5},
         {ini, "O", 1, 1}, // wraps at 32 bits

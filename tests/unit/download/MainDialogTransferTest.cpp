@@ -163,12 +163,13 @@ TEST_F(Transfer, NetworkSendFailure) {
     EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Failed);
 }
 
-TEST_F(Transfer, SmallPacketsOnUsbForModels203And352) {
-    EngineRig& r =
-        rigs.make("\\\\?\\usb#vid_1234&pid_0001#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", 352,
-                  patternBytes(64 * 5 + 1));
+TEST_F(Transfer, UsbRunUsesSmallPacketsForModels203And352AndGivesTheQueuesBack) {
+    const std::string path =
+        "\\\\?\\usb#vid_1234&pid_0001#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    EngineRig& r = rigs.make(path, 352, patternBytes(64 * 5 + 1));
     r.dialog.startDownload();
     r.run();
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect " + path + "|T90 Prime", "restore"));
     EXPECT_THAT(r.port.writeLengths, ElementsAre(64, 64, 64, 64, 64, 1));
     EXPECT_EQ(r.count(1, 10), 1u); // the first tick from startDownload
     EXPECT_EQ(r.count(1, 0), 5u);  // then re-armed with 0 ms
@@ -214,20 +215,6 @@ TEST_F(Transfer, InteractiveFinishShowsCompletionAndCleansUpInsideIt) {
     EXPECT_THAT(s.reporter.texts(),
                 ElementsAre("Do not turn off the printer until the self-test page is printed "
                             "automatically."));
-}
-
-TEST_F(Transfer, StrayAndForeignTicks) {
-    EngineRig& r = rigs.make("COM1", 0, patternBytes(9000));
-    EXPECT_FALSE(r.dialog.onTimer(7));
-    EXPECT_FALSE(r.dialog.onTimer(0));
-    // A tick already queued for a timer that is no longer armed does nothing.
-    EXPECT_TRUE(r.dialog.onTimer(1));
-    EXPECT_TRUE(r.port.calls.empty());
-
-    r.dialog.startDownload();
-    r.dialog.onTimer(4); // not the armed step
-    EXPECT_TRUE(r.port.writeLengths.empty());
-    EXPECT_EQ(r.view.timers.count(1), 1u);
 }
 
 TEST_F(Transfer, DestroyDuringTransferGivesEverythingBack) {

@@ -59,7 +59,7 @@ TEST(ParallelPortTest, ReadTimeoutsDependOnTheWindowsFamily) {
     }
 }
 
-TEST(ParallelPortTest, SecondOpenReportsTheOpenPortWithoutReopening) {
+TEST(ParallelPortTest, OpenReportsWhetherThePortOpenedAndNeverOpensItTwice) {
     FakeDeviceFactory devices;
     ParallelPort port(devices, false);
     ASSERT_EQ(port.configure(parallelSettings()), 1);
@@ -70,6 +70,13 @@ TEST(ParallelPortTest, SecondOpenReportsTheOpenPortWithoutReopening) {
     EXPECT_EQ(devices.parallel.conversation().back(), "close");
     EXPECT_EQ(port.open(0), 1);
     EXPECT_EQ(devices.parallel.opens, 2);
+
+    // A port that cannot be opened says so, and stays closed.
+    port.close();
+    devices.parallel.openOk = false;
+    EXPECT_EQ(port.open(0), 0);
+    const uint8_t byte = 1;
+    EXPECT_EQ(port.write(&byte, 1), 0);
 }
 
 TEST(ParallelPortTest, WriteReportsTheDeviceCountAndReadIsZeroOnFailure) {

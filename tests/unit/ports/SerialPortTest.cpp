@@ -195,17 +195,23 @@ TEST_F(SerialPortTest, FailedReaderReadCancelsTheTransfer) {
     EXPECT_EQ(byte, 9);
 }
 
-TEST_F(SerialPortTest, CloseJoinsTheReaderAndLaterCallsDoNothing) {
+TEST_F(SerialPortTest, CloseWaitsForTheReaderBeforeTheDeviceGoesAndLaterCallsDoNothing) {
     ASSERT_EQ(configureAndOpen(), 1);
+    {
+        std::lock_guard lock(devices.serial.mutex);
+        devices.serial.holdPolls = true; // the reader is inside the device when close starts
+    }
     ASSERT_TRUE(devices.serial.waitForPolls(1));
     driver.close();
     EXPECT_FALSE(devices.serial.isOpen);
+    EXPECT_FALSE(devices.serial.destroyedDuringPoll);
+    devices.serial.holdPolls = false;
     const int polls = devices.serial.pollCount();
     devices.serial.feed({1, 2, 3});
     uint8_t buffer[3] = {};
     EXPECT_EQ(driver.read(buffer, 3, 0), 0);
     EXPECT_EQ(driver.write(buffer, 3), 0);
-    EXPECT_EQ(devices.serial.pollCount(), polls); // the thread is gone, not just idle
+    EXPECT_EQ(devices.serial.pollCount(), polls);
 
     // Open again: a fresh reader picks up where the device is.
     ASSERT_EQ(driver.open(0), 1);

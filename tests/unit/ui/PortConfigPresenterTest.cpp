@@ -162,14 +162,20 @@ TEST_F(PortConfigTest, SavesComChoiceWithLineSettings) {
     EXPECT_EQ(out.stopBits, 0);
     EXPECT_EQ(out.reserved1, 42);
     EXPECT_TRUE(view.messages.empty());
+    // NONE is the first entry, a choice like the others.
+    view.choose(IDC_PARITY_COMBO, "NONE");
+    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
+    EXPECT_EQ(dialog.values().parity, 0);
 }
 
 TEST_F(PortConfigTest, TypedBaudRateKeepsTheIncomingValueInsteadOfReadingAMissingEntry) {
     open("COM3");
     view.lists[IDC_BAUD_COMBO].selected = -1;
     view.lists[IDC_HANDSHAKE_COMBO].selected = -1;
+    view.lists[IDC_PARITY_COMBO].selected = -1;
     EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
     EXPECT_EQ(dialog.baudRate, 7);
+    EXPECT_EQ(dialog.parity, 4);
     EXPECT_EQ(dialog.handshake, -1);
 }
 
