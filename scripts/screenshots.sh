@@ -10,6 +10,18 @@ LINUX_BUILD=$(cd "${1:-build}" && pwd)
 WIN_BUILD=$(cd "${2:-build-win}" && pwd)
 OUT="$REPO/docs/screenshots"
 SIM="$LINUX_BUILD/tools/printer-sim"
+
+# The Linux window first: the Qt views rendered on Qt's offscreen platform while the QTest
+# driver walks the same download to printer-sim, saving each window as it reaches it.
+QT_DRIVER="$LINUX_BUILD/tests/qt/qt_window_tests"
+if [ -x "$QT_DRIVER" ]; then
+  mkdir -p "$OUT"
+  QT_QPA_PLATFORM=offscreen MIRELITH_SCREENSHOT_DIR="$OUT" "$QT_DRIVER" downloadOverEthernet \
+      >/dev/null || { echo "the Qt driver failed" >&2; exit 1; }
+  echo "wrote docs/screenshots/linux-{select,main,config,completion,about}.png"
+else
+  echo "no $QT_DRIVER (a build without MIRELITH_GUI): Linux screenshots skipped" >&2
+fi
 for f in "$SIM" "$WIN_BUILD/main/mirelith.exe" "$WIN_BUILD/tests/wine/ui_driver.exe"; do
   [ -f "$f" ] || { echo "missing $f: build both programs first" >&2; exit 1; }
 done
