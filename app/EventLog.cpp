@@ -2,7 +2,9 @@
 
 #include "app/TextRules.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 std::string formatLogTimestamp(const LocalDateTime& t) {
     char text[64];
@@ -43,17 +45,44 @@ std::string EventLog::filePath() const {
     return joinPath(directory_, pathSeparator(), kFileName);
 }
 
-void EventLog::flush() {
+bool EventLog::flush() {
+    lastFlushError_.clear();
     if (pending_.empty()) {
-        return;
+        return true;
     }
     const std::string path = filePath();
     const std::string block = pending_ + "\r\n";
     // The file is only ever appended to. It is created exclusively, so an existing log that
     // merely could not be opened for writing is never replaced.
-    if (!files_.appendToExisting(path, block) && !files_.createNew(path, kHeader + block)) {
+    bool written = files_.appendToExisting(path, block);
+    int error = 0;
+    if (!written) {
+        errno = 0;
+        written = files_.createNew(path, kHeader + block);
+        // Why the file could not be made, as the system said it (Windows keeps no errno here).
+        error = errno;
+    }
+    if (!written) {
         // Someone else created it in between: append to theirs.
-        files_.appendToExisting(path, block);
+        written = files_.appendToExisting(path, block);
+    }
+    if (!written) {
+        lastFlushError_ = error != 0 ? std::strerror(error) : "reason unknown";
+        reportUnwritable(path, lastFlushError_, pending_);
     }
     pending_.clear();
+    return written;
+}
+
+void EventLog::reportUnwritable(const std::string& path, const std::string& reason,
+                                const std::string& lines) {
+    std::string text =
+        "mirelith: the log " + path + " cannot be written (" + reason + "); its lines are:\n";
+    for (char c : lines) {
+        if (c != '\r') {
+            text += c;
+        }
+    }
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
 }

@@ -24,19 +24,27 @@ class EventLog : public Reporter {
     // Adds one line to pending unless level is Trace.
     void append(LogLevel level, const std::string& text);
     // Appends pending and an empty line to the log file (creating it with its header when it
-    // does not exist yet), then empties pending. Does nothing when nothing is pending.
-    void flush();
+    // does not exist yet), then empties pending. Does nothing when nothing is pending. When the
+    // file cannot be written, the lines go to the standard error stream with the reason instead,
+    // so none is lost, and flush returns false.
+    bool flush();
+    // Why the last flush could not write the file ("" after a flush that could).
+    const std::string& lastFlushError() const { return lastFlushError_; }
 
     const std::string& pending() const { return pending_; }
     const std::string& directory() const { return directory_; }
     std::string filePath() const;
 
   private:
+    static void reportUnwritable(const std::string& path, const std::string& reason,
+                                 const std::string& lines);
+
     ProcessEnvironment& environment_;
     FileSystem& files_;
     Desktop& desktop_;
     std::string pending_;
     std::string directory_;
+    std::string lastFlushError_;
 };
 
 // "[%Y/%m/%d-%H:%M:%S]"

@@ -22,8 +22,9 @@ class ProcessEnvironment {
     virtual std::string programFilePath() = 0;
     // The process's current directory, as the platform spells it.
     virtual std::string currentDirectory() = 0;
-    // The directory that receives the log file: the program file's directory, or, where that
-    // is not writable on a system with per-user state directories, the user's one for us.
+    // The directory that receives the log file: the program file's directory, or, for a program
+    // installed in a system directory or one it may not write (Linux), the user's state
+    // directory for us (root: /var/log/mirelith).
     virtual std::string logDirectory() = 0;
     virtual LocalDateTime localTime() = 0;
 };

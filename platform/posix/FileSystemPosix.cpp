@@ -57,14 +57,16 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 // mkdir -p for the directory part of path (the per-user log directory may not exist yet).
-void createParentDirectories(const std::string& path) {
+// False, with errno saying why, when a directory could not be made.
+bool createParentDirectories(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -119,7 +121,10 @@ class PosixFileSystem final : public FileSystem {
         const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
         int raw = ::open(path.c_str(), flags, 0644);
         if (raw < 0 && errno == ENOENT) {
-            createParentDirectories(path);
+            // A directory that cannot be made is the reason the caller wants to hear.
+            if (!createParentDirectories(path)) {
+                return false;
+            }
             raw = ::open(path.c_str(), flags, 0644);
         }
         FileDescriptor fd(raw);

@@ -1,4 +1,5 @@
 #include "platform/ProcessEnvironment.h"
+#include "platform/posix/LogPlace.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -65,12 +66,8 @@ class PosixEnvironment final : public ProcessEnvironment {
 
     std::string logDirectory() override {
         const std::string programDirectory = directoryOf(programFilePath());
-        // An installed program (/usr/bin) cannot keep its log beside itself.
-        if (::access(programDirectory.c_str(), W_OK) == 0) {
-            return programDirectory;
-        }
-        const std::string fallback = userStateDirectory();
-        return fallback.empty() ? programDirectory : fallback;
+        return chooseLogDirectory(programDirectory, ::access(programDirectory.c_str(), W_OK) == 0,
+                                  ::geteuid() == 0, userStateDirectory());
     }
 
     LocalDateTime localTime() override {

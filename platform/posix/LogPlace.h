@@ -1,0 +1,15 @@
+#pragma once
+// Where the log goes on Linux. A program run from where it was built keeps its log beside
+// itself, as on Windows. An installed one (in a system program directory such as /usr/bin, or
+// in any directory it may not write) never does, root included: a package manager owns those
+// directories. It logs to the user's state directory instead, or /var/log/mirelith for root.
+#include <string>
+
+// Whether programDirectory is one of the directories installed programs live in: /bin, /sbin,
+// /usr/bin, /usr/local/bin, /usr/games, /opt/<name>/bin and their like.
+bool isSystemProgramDirectory(const std::string& programDirectory);
+
+// stateDirectory: $XDG_STATE_HOME/mirelith or ~/.local/state/mirelith, "" when neither can be
+// formed; the program directory then stays the only choice.
+std::string chooseLogDirectory(const std::string& programDirectory, bool programDirectoryWritable,
+                               bool runAsRoot, const std::string& stateDirectory);

@@ -1,0 +1,75 @@
+// The Linux rules with branches: which device paths are ports of which kind, the reason a
+// refused open is given, and where the log of an installed program goes.
+#include "platform/DevicePaths.h"
+#include "platform/posix/DeviceErrorText.h"
+#include "platform/posix/LogPlace.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+TEST(DevicePaths, KindFollowsTheFormOfThePath) {
+    const std::pair<const char*, DevicePathKind> cases[] = {
+        {"/dev/ttyS0", DevicePathKind::Serial},
+        {"/dev/ttyUSB0", DevicePathKind::Serial},
+        {"/dev/pts/4", DevicePathKind::Serial},
+        {"/dev/serial/by-id/usb-Prolific-if00", DevicePathKind::Serial},
+        {"/dev/lp0", DevicePathKind::Parallel},
+        {"/dev/usb/lp0", DevicePathKind::Usb},
+        {"/dev/tty", DevicePathKind::None}, // the controlling terminal itself
+        {"/dev/usb/hiddev0", DevicePathKind::None},
+        {"/dev/sda", DevicePathKind::None},
+        {"/DEV/TTYS0", DevicePathKind::None},
+        {"COM1", DevicePathKind::None},
+        {"", DevicePathKind::None},
+    };
+    for (const auto& [path, kind] : cases) {
+        EXPECT_EQ(devicePathKind(path), kind) << path;
+    }
+}
+
+TEST(DeviceErrorText, ReasonsSayWhatToDo) {
+    const DeviceAccess dialout{"dialout", GroupMembership::NotMember};
+    EXPECT_EQ(deviceOpenReason("/dev/ttyUSB0", EACCES, dialout),
+              "/dev/ttyUSB0: permission denied; join the group dialout (sudo usermod -aG dialout "
+              "$USER), then log out and in again");
+    EXPECT_EQ(deviceOpenReason("/dev/usb/lp0", EACCES, {"lp", GroupMembership::NotInSession}),
+              "/dev/usb/lp0: permission denied; you are in the group lp, but this login session "
+              "started before: log out and in again");
+    // Joining a group that already is ours, or root's, is no advice.
+    EXPECT_EQ(deviceOpenReason("/dev/lp0", EPERM, {"lp", GroupMembership::InSession}),
+              "/dev/lp0: permission denied");
+    EXPECT_NE(deviceOpenReason("/dev/ttyS0", EACCES, {"root", GroupMembership::NotMember})
+                  .find("only root may open it"),
+              std::string::npos);
+
+    EXPECT_EQ(deviceOpenReason("/dev/ttyS1", EBUSY, dialout).rfind("/dev/ttyS1: busy: held by", 0),
+              0u);
+    EXPECT_EQ(deviceOpenReason("/dev/ttyS9", ENOENT, dialout), "/dev/ttyS9: no such device");
+    EXPECT_EQ(deviceOpenReason("/dev/ttyS2", EIO, dialout).rfind("/dev/ttyS2: no such device", 0),
+              0u);
+    EXPECT_EQ(deviceOpenReason("/dev/lp0", ENOTTY, {}), "/dev/lp0: not a serial port");
+    EXPECT_EQ(deviceOpenReason("/dev/lp0", EROFS, {}), "/dev/lp0: read-only file system");
+}
+
+TEST(LogPlace, InstalledProgramsNeverLogBesideThemselves) {
+    for (const char* dir :
+         {"/usr/bin", "/usr/local/bin/", "/bin", "/usr/sbin", "/opt/mirelith/bin", "/usr/games"}) {
+        EXPECT_TRUE(isSystemProgramDirectory(dir)) << dir;
+    }
+    for (const char* dir : {"/home/ann/mirelith/build", "/usr/src/mirelith", "/tmp/bin", "/"}) {
+        EXPECT_FALSE(isSystemProgramDirectory(dir)) << dir;
+    }
+    const std::string state = "/home/ann/.local/state/mirelith";
+    EXPECT_EQ(chooseLogDirectory("/home/ann/build", true, false, state), "/home/ann/build");
+    EXPECT_EQ(chooseLogDirectory("/home/ann/build", true, true, state), "/home/ann/build");
+    // Root could write /usr/bin, but a package manager owns it.
+    EXPECT_EQ(chooseLogDirectory("/usr/bin", true, true, state), "/var/log/mirelith");
+    EXPECT_EQ(chooseLogDirectory("/usr/local/bin", false, false, state), state);
+    EXPECT_EQ(chooseLogDirectory("/srv/tools", false, false, state), state);
+    EXPECT_EQ(chooseLogDirectory("/usr/bin", false, false, ""), "/usr/bin");
+}
+
+} // namespace
