@@ -4,6 +4,7 @@
 // texts the views put up themselves.
 #include "ui/ImageButtonFace.h"
 
+#include <algorithm>
 #include <cstdint>
 
 // Application-wide dialog colours: white behind dark grey text.
@@ -62,18 +63,17 @@ inline constexpr int32_t kProgressFillLeft = 9;
 inline constexpr int32_t kProgressFillTop = 201;
 inline constexpr int32_t kProgressFillBottom = 209;
 
-// The bar has fixed pixel coordinates while the window is sized in dialog units; with a dialog
-// font whose metrics come out smaller than Arial's the bar would fall outside the window. How
-// much the client area must grow to show it, never shrinking it.
-struct ClientGrowth {
-    int32_t x;
-    int32_t y;
+// The bar has fixed pixel coordinates and the button faces fixed pixel sizes while the window
+// is sized in dialog units; with a dialog font whose metrics come out smaller than Arial's
+// they would fall outside it. The client size that holds them, given where the faces end
+// (right and bottom, exclusive); the window grows to it and never shrinks.
+struct ClientSize {
+    int32_t width;
+    int32_t height;
 };
-constexpr ClientGrowth growthForProgressBar(int32_t clientWidth, int32_t clientHeight) {
-    const int32_t wantWidth = kProgressFrame.right + kProgressFrame.left;
-    const int32_t wantHeight = kProgressFrame.bottom + 4;
-    return {clientWidth < wantWidth ? wantWidth - clientWidth : 0,
-            clientHeight < wantHeight ? wantHeight - clientHeight : 0};
+constexpr ClientSize mainWindowClientNeeded(int32_t facesRight, int32_t facesBottom) {
+    return {std::max(kProgressFrame.right, facesRight) + kProgressFrame.left,
+            std::max(kProgressFrame.bottom, facesBottom) + 4};
 }
 
 // Texts of the templates that the views show.

@@ -91,8 +91,16 @@ QtMainWindow::QtMainWindow(const DownloadJob& job, QtInteractiveServices service
     picture_ = new QLabel(this);
     picture_->move(du.x(6), du.y(27));
 
-    const ClientGrowth growth = growthForProgressBar(du.x(192), du.y(136));
-    setFixedSize(du.x(192) + growth.x, du.y(136) + growth.y);
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        configureStandardButton(*buttons_[i], QString::fromLatin1(kMainWindowButtons[i].text),
+                                kButtonTextX, kButtonTextY);
+    }
+    QRect faces;
+    for (const QtImageButton* face : buttons_) {
+        faces |= face->geometry();
+    }
+    const ClientSize need = mainWindowClientNeeded(faces.right() + 1, faces.bottom() + 1);
+    setFixedSize(std::max(du.x(192), need.width), std::max(du.y(136), need.height));
 }
 
 QtMainWindow::~QtMainWindow() {
@@ -113,11 +121,6 @@ int QtMainWindow::exec() {
     presenter_.initialize();
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowTitle(QStringLiteral("Mirelith")); // seen in the task bar: there is no title bar
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        QtImageButton* face = buttons_[i];
-        configureStandardButton(*face, QString::fromLatin1(kMainWindowButtons[i].text),
-                                kButtonTextX, kButtonTextY);
-    }
     connect(button(IDC_MAIN_CONFIGURATION), &QAbstractButton::clicked, this,
             [this] { onConfigurationClicked(); });
     connect(button(IDC_MAIN_SELECT_FW), &QAbstractButton::clicked, this,

@@ -2,14 +2,14 @@
 // Pieces the program's dialogs share: the application-wide dialog colours, dragging a
 // captionless window by its background, the white framed background, text conversions.
 #include "app/FirmwareApp.h"
+#include "ui/DialogLook.h"
 
 #include <windows.h>
 
 #include <string>
 
-// Dialog background and text colour set for the whole application.
-inline constexpr COLORREF kDialogBackground = RGB(255, 255, 255);
-inline constexpr COLORREF kDialogText = RGB(80, 80, 80);
+// The dialog background and text colour of the whole application are kDialogBackground and
+// kDialogText (ui/DialogLook.h).
 
 // Caption of the dialogs' own message boxes: the application title, as on the start-up
 // messages. The download's reports go through the event log and carry its caption instead.

@@ -1,6 +1,7 @@
 #include "ui/win32/ImageButton.h"
 
 #include "res/resource.h"
+#include "ui/DialogLook.h"
 #include "ui/ImageButtonFace.h"
 #include "ui/win32/DialogSupport.h"
 
@@ -150,9 +151,10 @@ LRESULT CALLBACK ImageButton::subclassProc(HWND hwnd, UINT message, WPARAM wPara
 }
 
 void configureStandardButton(ImageButton& button, const std::string& text, int textX, int textY) {
-    button.setBitmaps(IDB_FACE_NORMAL, IDB_FACE_PRESSED, IDB_FACE_DISABLED);
+    const ImageButtonLook& look = kStandardButtonLook;
+    button.setBitmaps(look.normalFace, look.pressedFace, look.disabledFace);
     button.setText(text);
-    button.setFont("Arial", 15);
+    button.setFont(look.fontFace, look.fontHeight);
     button.setTextPosition(textX, textY);
-    button.setTextColors(RGB(40, 40, 40), RGB(129, 129, 129));
+    button.setTextColors(look.textColor, look.disabledTextColor);
 }

@@ -1,6 +1,8 @@
 #include "ui/win32/MainWindow.h"
 
 #include "res/resource.h"
+#include "ui/DialogLook.h"
+#include "ui/MainWindowRules.h"
 #include "ui/SelectPrinterPresenter.h"
 #include "ui/win32/DialogSupport.h"
 #include "ui/win32/PortConfigDialog.h"
@@ -15,20 +17,14 @@
 namespace {
 
 // The progress bar, in client pixels.
-constexpr RECT kBarFrame{8, 200, 278, 210};
-constexpr int kBarLeft = 9;
-constexpr int kBarTop = 201;
-constexpr int kBarBottom = 209;
+constexpr RECT kBarFrame{kProgressFrame.left, kProgressFrame.top, kProgressFrame.right,
+                         kProgressFrame.bottom};
+constexpr int kBarLeft = kProgressFillLeft;
+constexpr int kBarTop = kProgressFillTop;
+constexpr int kBarBottom = kProgressFillBottom;
 
-struct ButtonSetup {
-    int id;
-    const char* text;
-};
 // Configured and attached in this order.
-constexpr ButtonSetup kButtons[] = {{IDC_MAIN_CONFIGURATION, "Configuration"},
-                                    {IDC_MAIN_SELECT_FW, "Select f/w"},
-                                    {IDC_MAIN_DOWNLOAD, "Download"},
-                                    {IDC_MAIN_EXIT, "Exit"}};
+constexpr const MainWindowButton* kButtons = kMainWindowButtons;
 
 // "description|pattern|...||" into the NUL-separated form of the open-file dialog.
 std::vector<char> openFileFilter(const std::string& filter) {
@@ -70,15 +66,15 @@ BOOL MainWindow::onInitDialog() {
     }
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-    bannerBrush_.reset(CreateSolidBrush(RGB(238, 239, 206)));
+    bannerBrush_.reset(CreateSolidBrush(kBannerBackground));
 
     presenter_.initialize();
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     makeRoomForProgressBar();
     SetWindowTextA(hwnd(), "Mirelith");
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        configureStandardButton(buttons_[i], kButtons[i].text, 17, 3);
-        buttons_[i].attach(hwnd(), kButtons[i].id);
+        configureStandardButton(buttons_[i], kButtons[i].text, kButtonTextX, kButtonTextY);
+        buttons_[i].attach(hwnd(), kButtons[i].controlId);
     }
 
     engine_.progress = 0;
@@ -91,7 +87,7 @@ BOOL MainWindow::onInitDialog() {
     presenter_.applyModelChoice(choice.chosenModelName, choice.chosenModelCode);
     HWND banner = item(IDC_MAIN_BANNER);
     std::string bannerText = controlText(banner);
-    bannerText.insert(bannerText.begin(), ' ');
+    bannerText = bannerAfterModelChoice(bannerText);
     SetWindowTextA(banner, bannerText.c_str());
     return TRUE;
 }
@@ -182,11 +178,11 @@ HBRUSH MainWindow::onCtlColor(HDC dc, HWND control, UINT message) {
     if (message == WM_CTLCOLORSTATIC && control != nullptr) {
         switch (GetDlgCtrlID(control)) {
         case IDC_MAIN_BANNER:
-            SetTextColor(dc, RGB(100, 100, 100));
+            SetTextColor(dc, kBannerText);
             SetBkMode(dc, TRANSPARENT);
             return bannerBrush_.get();
         case IDC_MAIN_HELP:
-            SetTextColor(dc, RGB(100, 0, 0));
+            SetTextColor(dc, kHelpText);
             SetBkMode(dc, TRANSPARENT);
             return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         default:
@@ -211,7 +207,7 @@ INT_PTR MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
     case WM_DRAWITEM: {
         const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         for (size_t i = 0; i < buttons_.size(); ++i) {
-            if (static_cast<int>(draw.CtlID) == kButtons[i].id) {
+            if (static_cast<int>(draw.CtlID) == kButtons[i].controlId) {
                 buttons_[i].drawItem(draw);
             }
         }
@@ -259,9 +255,9 @@ void MainWindow::onPaint() {
         return;
     }
     {
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-        GdiObject<HBRUSH> white(CreateSolidBrush(RGB(255, 255, 255)));
-        GdiObject<HBRUSH> fill(CreateSolidBrush(RGB(135, 206, 250)));
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, kLineColor));
+        GdiObject<HBRUSH> white(CreateSolidBrush(kDialogBackground));
+        GdiObject<HBRUSH> fill(CreateSolidBrush(kProgressFill));
         SelectedObject selectedPen(dc, pen.get());
         {
             SelectedObject selectedBrush(dc, white.get());

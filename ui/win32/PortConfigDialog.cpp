@@ -1,6 +1,7 @@
 #include "ui/win32/PortConfigDialog.h"
 
 #include "res/resource.h"
+#include "ui/DialogLook.h"
 #include "ui/win32/DialogSupport.h"
 
 #include <commctrl.h>
@@ -15,7 +16,7 @@ PortConfigDialog::PortConfigDialog(UsbPrinterSource& usb)
     : ModalDialog(IDD_PORT_CONFIG), presenter_(*this, usb) {}
 
 BOOL PortConfigDialog::onInitDialog() {
-    whiteBrush_.reset(CreateSolidBrush(RGB(255, 255, 255)));
+    whiteBrush_.reset(CreateSolidBrush(kDialogBackground));
     configureStandardButton(okButton_, "OK", 17, 3);
     okButton_.attach(hwnd(), IDC_CONFIG_OK);
     configureStandardButton(cancelButton_, "Cancel", 17, 3);
@@ -72,7 +73,7 @@ HBRUSH PortConfigDialog::onCtlColor(HDC dc, HWND control, UINT message) {
         const bool radio = id == IDC_RADIO_COM || id == IDC_RADIO_LPT || id == IDC_RADIO_USB ||
                            id == IDC_RADIO_ETHERNET;
         if (radio || id == -1 || id == 0xFFFF) {
-            SetTextColor(dc, RGB(100, 0, 0));
+            SetTextColor(dc, kPortDialogLabelText);
             SetBkMode(dc, TRANSPARENT);
             return whiteBrush_.get();
         }
@@ -169,7 +170,7 @@ std::string PortConfigDialog::tcpPortText() {
 }
 
 void PortConfigDialog::promptForInteger() {
-    ::showMessage(hwnd(), "Please enter an integer.");
+    ::showMessage(hwnd(), kIntegerPromptText);
     SetFocus(item(IDC_TCP_PORT));
 }
 

@@ -1,6 +1,7 @@
 #include "ui/win32/SmallDialogs.h"
 
 #include "res/resource.h"
+#include "ui/DialogLook.h"
 #include "ui/win32/DialogSupport.h"
 
 #include <vector>
@@ -10,7 +11,7 @@ AboutDialog::AboutDialog() : ModalDialog(IDD_ABOUTBOX) {}
 CompletionDialog::CompletionDialog() : ModalDialog(IDD_COMPLETION) {}
 
 BOOL CompletionDialog::onInitDialog() {
-    configureStandardButton(okButton_, "OK", 42, 3);
+    configureStandardButton(okButton_, "OK", kCompletionButtonTextX, kButtonTextY);
     okButton_.attach(hwnd(), IDC_COMPLETION_OK);
     return TRUE;
 }
