@@ -1,5 +1,6 @@
 #include "download/PrinterQueueRedirector.h"
 
+#include "download/RedirectionJournalStore.h"
 #include "platform/Spooler.h"
 
 const char kRedirectPortName[] = "FILE:";
@@ -17,6 +18,20 @@ void eraseAll(std::string& text, const std::string& part) {
     }
 }
 
+PrinterQueueRecord savedRecord(const QueueRedirect& redirect) {
+    return {redirect.savedPortName, redirect.savedAttributes, redirect.savedSpoolerState};
+}
+
+bool giveBack(Spooler& spooler, const std::string& name, const PrinterQueueRecord& saved,
+              bool attributesChanged) {
+    std::unique_ptr<SpoolerQueue> queue = spooler.openQueue(name);
+    PrinterQueueRecord record;
+    if (!queue || !queue->readRecord(record)) {
+        return false;
+    }
+    return writeSavedRecord(*queue, record, saved, attributesChanged);
+}
+
 } // namespace
 
 std::string stripDevicePrefixes(std::string portArg) {
@@ -25,10 +40,26 @@ std::string stripDevicePrefixes(std::string portArg) {
     return portArg;
 }
 
-PrinterQueueRedirector::PrinterQueueRedirector()
-    : ownedSpooler_(makeSystemSpooler()), spooler_(*ownedSpooler_) {}
+bool writeSavedRecord(SpoolerQueue& queue, PrinterQueueRecord current,
+                      const PrinterQueueRecord& saved, bool attributesChanged) {
+    current.portName = saved.portName;
+    current.spoolerState = saved.spoolerState;
+    bool restored = queue.writeRecord(current);
+    if (attributesChanged) {
+        current.attributes = saved.attributes;
+        restored = queue.writeRecord(current) && restored;
+    }
+    return restored;
+}
 
-PrinterQueueRedirector::PrinterQueueRedirector(Spooler& spooler) : spooler_(spooler) {}
+PrinterQueueRedirector::PrinterQueueRedirector(const std::string& journalDirectory)
+    : ownedSpooler_(makeSystemSpooler()),
+      ownedJournal_(std::make_unique<RedirectionJournalStore>(
+          systemStateFiles(), systemProcessTable(), journalDirectory)),
+      spooler_(*ownedSpooler_), journal_(ownedJournal_.get()) {}
+
+PrinterQueueRedirector::PrinterQueueRedirector(Spooler& spooler, RedirectionJournalStore* journal)
+    : spooler_(spooler), journal_(journal) {}
 
 // The owner restores the queues at the end of every download; this is the last safety net for a
 // path that forgot to, so no queue outlives the program stopped or on "FILE:".
@@ -42,17 +73,29 @@ void PrinterQueueRedirector::redirectPrinterQueues(std::string portArg, std::str
     if (!modelArg.empty()) {
         portArg = stripDevicePrefixes(portArg);
     }
+    const std::unique_ptr<StateFileLock> lock = journal_ ? journal_->lock() : nullptr;
+    const std::map<std::string, JournalEntry> held =
+        journal_ ? journal_->heldByRunningCopies() : std::map<std::string, JournalEntry>{};
     // Once one record could not be read, no further queue is changed in this call; the later
     // matches are still remembered, so a restore writes their own ports back.
     bool changesStopped = false;
     for (const PrinterQueueInfo& info : queues) {
-        const bool usbPort = contains(info.portName, "USB");
-        if (!contains(info.portName, portArg) &&
-            !(usbPort && contains(info.driverName, modelArg))) {
+        // A queue another copy has moved aside is matched by the port it will get back.
+        const auto heldEntry = held.find(info.printerName);
+        const std::string& port =
+            heldEntry != held.end() ? heldEntry->second.saved.portName : info.portName;
+        const bool usbPort = contains(port, "USB");
+        if (!contains(port, portArg) && !(usbPort && contains(info.driverName, modelArg))) {
+            continue;
+        }
+        if (heldEntry != held.end()) {
+            JournalEntry shared = heldEntry->second;
+            shared.shared = true;
+            sharedQueues_[info.printerName] = shared;
             continue;
         }
         QueueRedirect& redirect = printerQueueRedirects_[info.printerName];
-        redirect = QueueRedirect{info.portName, false, 0};
+        redirect = QueueRedirect{info.portName, false, 0, {}, false};
 
         std::unique_ptr<SpoolerQueue> queue = spooler_.openQueue(info.printerName);
         if (!queue || changesStopped) {
@@ -63,37 +106,83 @@ void PrinterQueueRedirector::redirectPrinterQueues(std::string portArg, std::str
             changesStopped = true;
             continue;
         }
+        if (record.portName == kRedirectPortName) {
+            // Moved aside between the listing and now by a copy whose journal is not readable:
+            // taking "FILE:" as the queue's own port would keep it there for good.
+            printerQueueRedirects_.erase(info.printerName);
+            continue;
+        }
+        redirect.savedSpoolerState = record.spoolerState;
         if (usbPort && !modelArg.empty()) {
             redirect.savedAttributes = record.attributes;
             redirect.attributesChanged = true;
             record.attributes = kRawOnlyAttribute;
         }
+        redirect.changed = true;
+        if (!saveJournal()) {
+            // A change that could not be recorded first could not be undone after a crash.
+            redirect = QueueRedirect{info.portName, false, 0, {}, false};
+            continue;
+        }
         record.portName = kRedirectPortName;
         queue->writeRecord(record);
+    }
+    if (!sharedQueues_.empty()) {
+        saveJournal();
     }
 }
 
 void PrinterQueueRedirector::restorePrinterQueues() {
+    if (printerQueueRedirects_.empty() && sharedQueues_.empty()) {
+        return;
+    }
+    const std::unique_ptr<StateFileLock> lock = journal_ ? journal_->lock() : nullptr;
+    const std::map<std::string, JournalEntry> held =
+        journal_ ? journal_->heldByRunningCopies() : std::map<std::string, JournalEntry>{};
     // A queue that cannot be given its port back now is kept, so the next restore (the end of
     // the download, the window's destruction, the next download) tries again instead of leaving
-    // it on "FILE:" for good.
+    // it on "FILE:" for good. A queue that another running copy also holds is left to it: that
+    // copy gives it back when it ends, so the device stays free until the last one is done.
     std::map<std::string, QueueRedirect> pending;
     for (auto& [name, redirect] : printerQueueRedirects_) {
-        std::unique_ptr<SpoolerQueue> queue = spooler_.openQueue(name);
-        PrinterQueueRecord record;
-        if (!queue || !queue->readRecord(record)) {
-            pending.emplace(name, redirect);
+        if (redirect.changed && held.count(name) != 0) {
             continue;
         }
-        record.portName = redirect.savedPortName;
-        bool restored = queue->writeRecord(record);
-        if (redirect.attributesChanged) {
-            record.attributes = redirect.savedAttributes;
-            restored = queue->writeRecord(record) && restored;
-        }
-        if (!restored) {
+        if (!giveBack(spooler_, name, savedRecord(redirect), redirect.attributesChanged)) {
             pending.emplace(name, redirect);
         }
     }
+    std::map<std::string, JournalEntry> pendingShared;
+    for (auto& [name, entry] : sharedQueues_) {
+        if (held.count(name) == 0 &&
+            !giveBack(spooler_, name, entry.saved, entry.attributesChanged)) {
+            pendingShared.emplace(name, entry);
+        }
+    }
     printerQueueRedirects_ = std::move(pending);
+    sharedQueues_ = std::move(pendingShared);
+    saveJournal();
+}
+
+bool PrinterQueueRedirector::saveJournal() {
+    if (journal_ == nullptr) {
+        return true;
+    }
+    std::vector<JournalEntry> entries;
+    for (const auto& [name, redirect] : printerQueueRedirects_) {
+        if (redirect.changed) {
+            entries.push_back({name, savedRecord(redirect), redirect.attributesChanged, false});
+        }
+    }
+    for (const auto& [name, entry] : sharedQueues_) {
+        entries.push_back(entry);
+    }
+    if (entries.empty() && !journalOnDisk_) {
+        return true;
+    }
+    if (!journal_->save(entries)) {
+        return false;
+    }
+    journalOnDisk_ = !entries.empty();
+    return true;
 }

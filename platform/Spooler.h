@@ -17,6 +17,10 @@ struct PrinterQueueInfo {
 struct PrinterQueueRecord {
     std::string portName;
     uint32_t attributes = 0;
+    // What else the spooler changes when a queue is moved to "FILE:", in its own words (empty
+    // where the port name says it all). Read with the record, saved with the port name, and
+    // handed back with it when the queue is given back, by this process or a later one.
+    std::string spoolerState;
 };
 
 // An open queue, closed when destroyed.
@@ -25,7 +29,8 @@ class SpoolerQueue {
     virtual ~SpoolerQueue() = default;
     // False when the record cannot be read; the queue must then not be written.
     virtual bool readRecord(PrinterQueueRecord& record) = 0;
-    // Writes the record last read, with the port name and attributes given.
+    // Writes the record last read, with the port name and attributes given. A port name other
+    // than "FILE:" gives the queue back as spoolerState describes it.
     virtual bool writeRecord(const PrinterQueueRecord& record) = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "app/UsageText.h"
 #include "download/MainDialogSilentHost.h"
 #include "download/PrinterQueueRedirector.h"
+#include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
@@ -59,6 +60,11 @@ int main(int argc, char** argv) {
                    stderr);
     }
 
+    // Queues that an ended run left moved aside are given back before this run does anything.
+    restoreQueuesOfEndedRuns(log, [](const std::string& line) {
+        std::fprintf(stderr, "mirelith: %s\n", line.c_str());
+    });
+
     std::optional<SocketLayer> sockets;
     FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
                      [&] { return sockets.emplace().status(); },
@@ -73,7 +79,7 @@ int main(int argc, char** argv) {
 
     PortDriver port;
     NetPort socket;
-    PrinterQueueRedirector queues;
+    PrinterQueueRedirector queues(log.directory());
     MainDialogSilentHost silentHost(
         {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
         app.exitStatus);

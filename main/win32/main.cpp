@@ -6,6 +6,7 @@
 #include "app/ToolOptions.h"
 #include "download/MainDialogSilentHost.h"
 #include "download/PrinterQueueRedirector.h"
+#include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
@@ -24,6 +25,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const ToolOptions options = takeToolOptions(std::vector<std::string>(__argv, __argv + __argc),
                                                 ToolOptionSet::ResultOnly);
     EventLog& log = EventLog::instance();
+    // Queues that an ended run left moved aside are given back before this run does anything.
+    restoreQueuesOfEndedRuns(log);
+
     std::optional<SocketLayer> sockets;
     FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
                      [&] { return sockets.emplace().status(); },
@@ -35,7 +39,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     PortDriver port;
     NetPort socket;
-    PrinterQueueRedirector queues;
+    PrinterQueueRedirector queues(log.directory());
     SystemUsbPrinterSource usbPrinters;
     MainDialogSilentHost silentHost(
         {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},

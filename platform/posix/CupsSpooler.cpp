@@ -19,6 +19,7 @@ const char* const kQueueAttributes[] = {"printer-name",
                                         "printer-make-and-model",
                                         "printer-state",
                                         "printer-is-accepting-jobs",
+                                        "printer-state-message",
                                         "printer-type"};
 
 struct QueueState {
@@ -27,8 +28,37 @@ struct QueueState {
     std::string makeAndModel;
     int state = IPP_PSTATE_IDLE;
     bool accepting = true;
+    std::string message;
     int type = 0;
 };
+
+// Stopped by a download, as the queue itself shows it: the mark survives this process and the
+// server's restarts, so a later run can tell that the queue still waits to be given back.
+bool stoppedForDownload(const QueueState& queue) {
+    return queue.state == IPP_PSTATE_STOPPED && queue.message == kCupsRedirectMessage;
+}
+
+// The spooler state of a record: what giving the queue back restores, one value a line, the
+// message (which may hold anything) last.
+std::string encodeState(const QueueState& queue) {
+    return std::to_string(queue.state) + "\n" + (queue.accepting ? "1" : "0") + "\n" +
+           queue.deviceUri + "\n" + queue.message;
+}
+
+std::optional<QueueState> decodeState(const std::string& text) {
+    QueueState queue;
+    const size_t first = text.find('\n');
+    const size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
+    const size_t third = second == std::string::npos ? second : text.find('\n', second + 1);
+    if (third == std::string::npos) {
+        return std::nullopt;
+    }
+    queue.state = std::atoi(text.substr(0, first).c_str());
+    queue.accepting = text.substr(first + 1, second - first - 1) == "1";
+    queue.deviceUri = text.substr(second + 1, third - second - 1);
+    queue.message = text.substr(third + 1);
+    return queue;
+}
 
 struct IppDeleter {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
@@ -64,40 +94,43 @@ class CupsSpooler final : public Spooler {
 
     std::vector<PrinterQueueInfo> enumerateLocalQueues() override {
         std::vector<PrinterQueueInfo> list;
-        int usbPosition = 0;
-        for (const QueueState& queue : listQueues()) {
-            if (isUsbDeviceUri(queue.deviceUri)) {
-                ++usbPosition;
-            }
-            list.push_back({queue.name, portNameOf(queue, usbPosition), queue.makeAndModel});
-        }
+        forEachQueue([&](const QueueState& queue, const std::string& portName) {
+            list.push_back({queue.name, portName, queue.makeAndModel});
+        });
         return list;
     }
 
     std::unique_ptr<SpoolerQueue> openQueue(const std::string& printerName) override;
 
     bool readRecord(const std::string& name, PrinterQueueRecord& record) {
-        for (const PrinterQueueInfo& info : enumerateLocalQueues()) {
-            if (info.printerName == name) {
-                record = {info.portName, 0};
-                return true;
+        bool found = false;
+        forEachQueue([&](const QueueState& queue, const std::string& portName) {
+            if (queue.name == name) {
+                record = {portName, 0, encodeState(queue)};
+                found = true;
             }
-        }
-        return false;
+        });
+        return found;
     }
 
     bool writeRecord(const std::string& name, const PrinterQueueRecord& record) {
-        return record.portName == "FILE:" ? stop(name) : giveBack(name);
+        return record.portName == "FILE:" ? stop(name) : giveBack(name, record.spoolerState);
     }
 
     bool exists(const std::string& name) { return queryQueue(name).has_value(); }
 
   private:
-    std::string portNameOf(const QueueState& queue, int usbPosition) const {
-        if (redirected_.count(queue.name) != 0) {
-            return "FILE:";
+    // USB queues are numbered in listing order, so a queue's port name needs the whole list.
+    template <typename Visit> void forEachQueue(Visit visit) {
+        int usbPosition = 0;
+        for (const QueueState& queue : listQueues()) {
+            if (isUsbDeviceUri(queue.deviceUri)) {
+                ++usbPosition;
+            }
+            visit(queue, stoppedForDownload(queue)
+                             ? std::string("FILE:")
+                             : portNameForDeviceUri(queue.deviceUri, usbPosition, lookupEnv));
         }
-        return portNameForDeviceUri(queue.deviceUri, usbPosition, lookupEnv);
     }
 
     static std::string printerUri(const std::string& name) {
@@ -160,6 +193,8 @@ class CupsSpooler final : public Spooler {
                 current->state = ippGetInteger(attr, 0);
             } else if (key == "printer-is-accepting-jobs") {
                 current->accepting = ippGetBoolean(attr, 0) != 0;
+            } else if (key == "printer-state-message") {
+                current->message = ippGetString(attr, 0, nullptr);
             } else if (key == "printer-type") {
                 current->type = ippGetInteger(attr, 0);
             }
@@ -215,32 +250,26 @@ class CupsSpooler final : public Spooler {
         return send(std::move(request)) != nullptr;
     }
 
+    // A queue that is stopped already (by an administrator, with a reason) is left as it is.
     bool stop(const std::string& name) {
-        if (redirected_.count(name) != 0) {
-            return true;
-        }
         std::optional<QueueState> state = queryQueue(name);
         if (!state) {
             return false;
         }
-        if (state->state != IPP_PSTATE_STOPPED &&
-            !simpleRequest(IPP_OP_PAUSE_PRINTER, name, kCupsRedirectMessage)) {
-            return false;
-        }
-        redirected_[name] = *state;
-        return true;
+        return state->state == IPP_PSTATE_STOPPED ||
+               simpleRequest(IPP_OP_PAUSE_PRINTER, name, kCupsRedirectMessage);
     }
 
-    bool giveBack(const std::string& name) {
-        auto saved = redirected_.find(name);
-        if (saved == redirected_.end()) {
-            return true; // not stopped by this program: nothing to undo
+    bool giveBack(const std::string& name, const std::string& savedState) {
+        if (savedState.empty()) {
+            return true; // never stopped here: nothing to undo
         }
+        std::optional<QueueState> saved = decodeState(savedState);
         std::optional<QueueState> now = queryQueue(name);
-        if (!now) {
+        if (!saved || !now) {
             return false;
         }
-        const QueueState& before = saved->second;
+        const QueueState& before = *saved;
         bool done = true;
         if (now->deviceUri != before.deviceUri) {
             Ipp request = newRequest(IPP_OP_CUPS_ADD_MODIFY_PRINTER, name);
@@ -258,16 +287,11 @@ class CupsSpooler final : public Spooler {
         if (before.state != IPP_PSTATE_STOPPED && now->state == IPP_PSTATE_STOPPED) {
             done = done && simpleRequest(IPP_OP_RESUME_PRINTER, name);
         }
-        if (done) {
-            redirected_.erase(saved);
-        }
         return done;
     }
 
     http_t* http_ = CUPS_HTTP_DEFAULT;
     bool ownsConnection_ = false;
-    // Queues this program has stopped, with their state from before.
-    std::map<std::string, QueueState> redirected_;
 };
 
 class CupsQueue final : public SpoolerQueue {

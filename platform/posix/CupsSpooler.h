@@ -3,11 +3,13 @@
 //
 // Moving a queue to "FILE:" stops it (IPP Pause-Printer, with a state message saying why):
 // a stopped queue sends nothing to its device, takes back a job that was printing, and keeps
-// accepting and holding new jobs, which print once the queue is given back. Giving the port
-// back restores what was saved when the queue was stopped: its device URI, whether it accepts
-// jobs, and whether it was running (Resume-Printer only for a queue that was running before).
-// A queue that was already stopped is left stopped. Attributes have no CUPS counterpart: they
-// read as 0 and writing them changes nothing.
+// accepting and holding new jobs, which print once the queue is given back. A queue stopped
+// with that message reads as being on "FILE:", in this process or any later one. A record's
+// spooler state holds the queue's device URI, whether it accepts jobs, whether it runs and its
+// message; giving the port back restores them from the saved record (Resume-Printer only for a
+// queue that was running before), so another process can do it from a journal. A queue that
+// was already stopped is left stopped. Attributes have no CUPS counterpart: they read as 0 and
+// writing them changes nothing.
 #include "platform/Spooler.h"
 
 #include <string>

@@ -13,6 +13,8 @@ struct FakePrinterQueue {
     std::string portName;
     std::string driverName;
     uint32_t attributes = 0;
+    // The spooler's own state: "aside" while on "FILE:", else what the last restore wrote.
+    std::string state;
     bool openable = true;
     bool readable = true;
     bool writable = true;
@@ -24,7 +26,12 @@ class FakeSpooler final : public Spooler {
     std::vector<std::string> calls;
 
     void add(std::string name, std::string port, std::string driver, uint32_t attributes = 0) {
-        queues.push_back({std::move(name), std::move(port), std::move(driver), attributes});
+        FakePrinterQueue q;
+        q.name = std::move(name);
+        q.portName = std::move(port);
+        q.driverName = std::move(driver);
+        q.attributes = attributes;
+        queues.push_back(std::move(q));
     }
 
     FakePrinterQueue& queue(const std::string& name) {
@@ -67,7 +74,7 @@ class FakeSpooler final : public Spooler {
             if (!q.readable) {
                 return false;
             }
-            record = {q.portName, q.attributes};
+            record = {q.portName, q.attributes, q.state};
             return true;
         }
         bool writeRecord(const PrinterQueueRecord& record) override {
@@ -79,6 +86,7 @@ class FakeSpooler final : public Spooler {
             }
             q.portName = record.portName;
             q.attributes = record.attributes;
+            q.state = record.portName == "FILE:" ? "aside" : record.spoolerState;
             return true;
         }
 

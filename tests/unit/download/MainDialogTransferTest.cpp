@@ -88,7 +88,6 @@ TEST_F(Transfer, SettleFollowsPortModelAndImageSize) {
         {"COM1", 0, 4096 * 100, 237, 800, {}},
         {"COM1", 0, 4096, 0, 800, {4096}}, // one packet: sent as the last one at once
         {"COM1", 0, 4097, 239, 800, {4096, 1}},
-        {"COM1", 0, 0, 0, 800, {0}}, // an empty image is one zero-length packet
         // Ethernet: the whole image in one send, the bar set by the model.
         {"192.168.0.9", 0, 1000, 100, 800, {}},
         {"10.1.1.1", 310, 64, 205, 600, {}},

@@ -1,6 +1,8 @@
 #include "download/PrinterQueueRedirector.h"
 
+#include "download/RedirectionJournalStore.h"
 #include "support/FakeSpooler.h"
+#include "support/FakeStateFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -179,11 +181,95 @@ TEST_F(PrinterQueueRedirectorTest, DestructionGivesBackWhatIsStillRedirected) {
     EXPECT_THAT(ports(), ElementsAre("COM1:"));
 }
 
-TEST_F(PrinterQueueRedirectorTest, NoLocalPrintersWritesNothing) {
-    redirector.redirectPrinterQueues("COM1", "");
-    redirector.restorePrinterQueues();
-    EXPECT_THAT(spooler.calls, ElementsAre("enumerate"));
-    EXPECT_THAT(redirector.printerQueueRedirects(), IsEmpty());
+// --- The journal, and two copies of the program on one device ---------------------------------
+
+// One running copy of the program over the shared spooler and journal directory.
+struct Copy {
+    Copy(FakeSpooler& spooler, FakeStateFiles& files, FakeProcesses& processes, uint32_t pid)
+        : table(processes, {pid, "t" + std::to_string(pid)}), store(files, table, "/log"),
+          redirector(spooler, &store) {}
+    FakeProcessTable table;
+    RedirectionJournalStore store;
+    PrinterQueueRedirector redirector;
+};
+
+class QueueJournalTest : public PrinterQueueRedirectorTest {
+  protected:
+    FakeStateFiles files{spooler.calls};
+    FakeProcesses processes;
+
+    std::vector<std::string> journalAndWrites() const {
+        std::vector<std::string> list;
+        for (const std::string& call : spooler.calls) {
+            if (call.rfind("journal", 0) == 0 || call.rfind("write", 0) == 0) {
+                list.push_back(call);
+            }
+        }
+        return list;
+    }
+};
+
+TEST_F(QueueJournalTest, WrittenBeforeEachChangeAndRemovedAfterTheRestore) {
+    spooler.add("Office", "COM1:", "Generic");
+    spooler.add("Desk", "USB001", "T90 Prime", 0x0240);
+    spooler.queue("Office").state = "idle";
+    Copy copy(spooler, files, processes, 100);
+    copy.redirector.redirectPrinterQueues("COM1", "");
+    EXPECT_THAT(journalAndWrites(), ElementsAre("journal 1", "write Office FILE: 0", "journal 2",
+                                                "write Desk FILE: 576"));
+    std::string why;
+    const auto journal = parseJournal(files.files.at(copy.store.pathFor({100, "t100"})), why);
+    ASSERT_TRUE(journal) << why;
+    EXPECT_EQ(journal->owner, (ProcessIdentity{100, "t100"}));
+    ASSERT_EQ(journal->entries.size(), 2u);
+    EXPECT_EQ(journal->entries[1].queueName, "Office");
+    EXPECT_EQ(journal->entries[1].saved.portName, "COM1:");
+    EXPECT_EQ(journal->entries[1].saved.spoolerState, "idle");
+
+    copy.redirector.restorePrinterQueues();
+    EXPECT_THAT(ports(), ElementsAre("COM1:", "USB001"));
+    EXPECT_EQ(spooler.queue("Office").state, "idle");
+    EXPECT_EQ(spooler.calls.back(), "journal removed");
+    EXPECT_THAT(files.files, IsEmpty());
+}
+
+TEST_F(QueueJournalTest, QueueIsNotMovedWhenItsJournalCannotBeWritten) {
+    spooler.add("Office", "COM1:", "Generic");
+    files.writable = false;
+    Copy copy(spooler, files, processes, 100);
+    copy.redirector.redirectPrinterQueues("COM1", "");
+    EXPECT_THAT(ports(), ElementsAre("COM1:"));
+    EXPECT_THAT(journalAndWrites(), ElementsAre("journal 1"));
+}
+
+TEST_F(QueueJournalTest, TwoCopiesOnOneDeviceLeaveTheQueueAsideUntilTheLastEnds) {
+    for (const bool firstEndsFirst : {true, false}) {
+        spooler.queues.clear();
+        spooler.add("Office", "COM1:", "Generic");
+        spooler.add("Desk", "USB001", "T90 Prime", 0x0240);
+        spooler.queue("Office").state = "idle";
+        Copy first(spooler, files, processes, 1);
+        first.redirector.redirectPrinterQueues("COM1", "");
+        spooler.calls.clear();
+
+        // The second copy sees Office on "FILE:" and matches it by the port it will get back,
+        // but neither moves it nor takes "FILE:" for its own port.
+        Copy second(spooler, files, processes, 2);
+        second.redirector.redirectPrinterQueues("COM1", "");
+        EXPECT_THAT(journalAndWrites(), ElementsAre("journal 2"));
+        EXPECT_THAT(second.redirector.printerQueueRedirects(), IsEmpty());
+
+        Copy& early = firstEndsFirst ? first : second;
+        Copy& late = firstEndsFirst ? second : first;
+        early.redirector.restorePrinterQueues();
+        processes.end(early.table.self());
+        EXPECT_THAT(ports(), ElementsAre("FILE:", "FILE:")) << firstEndsFirst;
+
+        late.redirector.restorePrinterQueues();
+        EXPECT_THAT(ports(), ElementsAre("COM1:", "USB001")) << firstEndsFirst;
+        EXPECT_EQ(spooler.queue("Office").state, "idle");
+        EXPECT_THAT(files.files, IsEmpty());
+    }
 }
 
 } // namespace

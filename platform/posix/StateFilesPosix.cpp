@@ -1,0 +1,157 @@
+#include "platform/StateFiles.h"
+
+#include "platform/posix/UniqueFd.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// How long a run waits for another one to finish its few journal steps.
+constexpr auto kLockWait = std::chrono::seconds(10);
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// mkdir -p: the per-user state directory may not exist yet.
+void createDirectories(const std::string& directory) {
+    for (size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
+        const std::string prefix = directory.substr(0, slash);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+            return;
+        }
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+class FlockLock final : public StateFileLock {
+  public:
+    explicit FlockLock(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  private:
+    UniqueFd fd_; // closing it releases the lock
+};
+
+class PosixStateFiles final : public StateFiles {
+  public:
+    std::vector<std::string> list(const std::string& directory) override {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+        if (!dir) {
+            return names;
+        }
+        while (const dirent* entry = ::readdir(dir.get())) {
+            names.emplace_back(entry->d_name);
+        }
+        return names;
+    }
+
+    std::optional<std::string> read(const std::string& path) override {
+        UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd) {
+            return std::nullopt;
+        }
+        std::string text;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                return std::nullopt;
+            }
+            if (n == 0) {
+                return text;
+            }
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+
+    bool replace(const std::string& path, std::string_view bytes) override {
+        const std::string directory = directoryOf(path);
+        createDirectories(directory);
+        const std::string temporary = path + ".tmp";
+        {
+            UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+            if (!fd || !writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+                ::unlink(temporary.c_str());
+                return false;
+            }
+        }
+        if (::rename(temporary.c_str(), path.c_str()) != 0) {
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        syncDirectory(directory);
+        return true;
+    }
+
+    bool remove(const std::string& path) override {
+        const bool removed = ::unlink(path.c_str()) == 0 || errno == ENOENT;
+        syncDirectory(directoryOf(path));
+        return removed;
+    }
+
+    bool rename(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    std::unique_ptr<StateFileLock> lock(const std::string& path) override {
+        createDirectories(directoryOf(path));
+        UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        if (!fd) {
+            return nullptr;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() >= deadline) {
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return std::make_unique<FlockLock>(std::move(fd));
+    }
+
+  private:
+    // The rename itself reaches the disk only with its directory.
+    static void syncDirectory(const std::string& directory) {
+        UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd) {
+            ::fsync(fd.get());
+        }
+    }
+};
+
+} // namespace
+
+StateFiles& systemStateFiles() {
+    static PosixStateFiles files;
+    return files;
+}

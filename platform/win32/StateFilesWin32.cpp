@@ -1,0 +1,137 @@
+#include "platform/StateFiles.h"
+
+#include "platform/win32/UniqueHandle.h"
+
+#include <windows.h>
+
+namespace {
+
+// How long a run waits for another one to finish its few journal steps.
+constexpr DWORD kLockWaitMs = 10000;
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+class ShareLock final : public StateFileLock {
+  public:
+    explicit ShareLock(UniqueHandle file) : file_(std::move(file)) {}
+
+  private:
+    UniqueHandle file_; // opened without sharing: closing it lets the next run in
+};
+
+class FindHandle {
+  public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            FindClose(handle_);
+        }
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
+class Win32StateFiles final : public StateFiles {
+  public:
+    std::vector<std::string> list(const std::string& directory) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA entry{};
+        FindHandle find(FindFirstFileA((directory + "\\*").c_str(), &entry));
+        if (find.get() == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        do {
+            names.emplace_back(entry.cFileName);
+        } while (FindNextFileA(find.get(), &entry));
+        return names;
+    }
+
+    std::optional<std::string> read(const std::string& path) override {
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return std::nullopt;
+        }
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            text.append(buffer, got);
+        }
+        return text;
+    }
+
+    bool replace(const std::string& path, std::string_view bytes) override {
+        CreateDirectoryA(directoryOf(path).c_str(), nullptr); // an existing one is fine
+        const std::string temporary = path + ".tmp";
+        {
+            UniqueHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file || !writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+                file.reset();
+                DeleteFileA(temporary.c_str());
+                return false;
+            }
+        }
+        if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileA(temporary.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    bool remove(const std::string& path) override {
+        return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+
+    bool rename(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+
+    std::unique_ptr<StateFileLock> lock(const std::string& path) override {
+        CreateDirectoryA(directoryOf(path).c_str(), nullptr);
+        const DWORD start = GetTickCount();
+        for (;;) {
+            UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file) {
+                return std::make_unique<ShareLock>(std::move(file));
+            }
+            const DWORD error = GetLastError();
+            if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+                GetTickCount() - start >= kLockWaitMs) {
+                return nullptr;
+            }
+            Sleep(20);
+        }
+    }
+};
+
+} // namespace
+
+StateFiles& systemStateFiles() {
+    static Win32StateFiles files;
+    return files;
+}

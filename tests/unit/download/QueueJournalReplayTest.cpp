@@ -1,0 +1,131 @@
+#include "download/QueueJournalReplay.h"
+
+#include "download/PrinterQueueRedirector.h"
+#include "support/FakeSpooler.h"
+#include "support/FakeStateFiles.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
+TEST(RedirectionJournal, ReadsBackWhatItWroteAndRefusesAnyCutOrGarbage) {
+    const RedirectionJournal written{
+        {4242, "boot-77"},
+        {{"Front desk 100%", {"USB001", 0x0240, "5\n1\nusb://M/T?s=1\nout of paper"}, true, false},
+         {"Q", {"COM1:", 0, ""}, false, true}}};
+    const std::string text = formatJournal(written);
+    std::string why;
+    const auto read = parseJournal(text, why);
+    ASSERT_TRUE(read) << why;
+    EXPECT_EQ(read->owner, written.owner);
+    EXPECT_EQ(read->entries, written.entries);
+
+    // A journal cut anywhere (a torn write, a file truncated on disk) is not applied in part.
+    for (size_t length = 0; length < text.size(); ++length) {
+        EXPECT_FALSE(parseJournal(text.substr(0, length), why)) << length;
+    }
+    EXPECT_FALSE(parseJournal("VORANEX NUV\r\n\r\n", why));
+    std::string flipped = text;
+    flipped[text.find("\nqueue ") + 2] = 'X';
+    EXPECT_FALSE(parseJournal(flipped, why));
+    EXPECT_EQ(why, "line 3 is not a queue record");
+}
+
+namespace {
+
+class QueueJournalReplayTest : public ::testing::Test {
+  protected:
+    FakeSpooler spooler;
+    FakeStateFiles files{spooler.calls};
+    FakeProcesses processes;
+    FakeProcessTable starting{processes, {9, "t9"}};
+    RedirectionJournalStore store{files, starting, "/log"};
+    std::vector<std::string> reports;
+
+    // A journal as a run of process pid left it; the run then ends unless told otherwise.
+    std::string leaveJournal(uint32_t pid, const std::vector<JournalEntry>& entries,
+                             bool ended = true) {
+        FakeProcessTable owner(processes, {pid, "t" + std::to_string(pid)});
+        RedirectionJournalStore ownerStore(files, owner, "/log");
+        ownerStore.save(entries);
+        if (ended) {
+            processes.end(owner.self());
+        }
+        return ownerStore.pathFor(owner.self());
+    }
+
+    void replay() {
+        replayEndedRunJournals(store, spooler,
+                               [&](const std::string& line) { reports.push_back(line); });
+    }
+};
+
+} // namespace
+
+TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChangedSince) {
+    spooler.add("Office", "FILE:", "Generic");
+    spooler.queue("Office").state = "aside";
+    spooler.add("Desk", "FILE:", "T90 Prime", kRawOnlyAttribute);
+    spooler.add("Moved", "LPT1:", "Generic"); // an administrator put it elsewhere meanwhile
+    spooler.add("Locked", "FILE:", "Generic");
+    spooler.queue("Locked").openable = false;
+    spooler.add("Shared", "FILE:", "Generic");
+    spooler.add("Busy", "FILE:", "Generic");
+    const std::string ended = leaveJournal(7, {{"Office", {"COM1:", 0, "idle"}, false, false},
+                                               {"Desk", {"USB001", 0x0240, ""}, true, false},
+                                               {"Moved", {"COM2:", 0, ""}, false, false},
+                                               {"Gone", {"COM3:", 0, ""}, false, false},
+                                               {"Locked", {"COM1:", 0, ""}, false, false},
+                                               {"Shared", {"COM1:", 0, ""}, false, false}});
+    // A copy still running holds Shared too (and Busy): it gives them back when it ends.
+    const std::string running = leaveJournal(
+        8, {{"Shared", {"COM1:", 0, ""}, false, true}, {"Busy", {"COM1:", 0, ""}, false, false}},
+        false);
+    const std::string runningText = files.files.at(running);
+
+    replay();
+    EXPECT_EQ(spooler.queue("Office").portName, "COM1:");
+    EXPECT_EQ(spooler.queue("Office").state, "idle");
+    EXPECT_EQ(spooler.queue("Desk").portName, "USB001");
+    EXPECT_EQ(spooler.queue("Desk").attributes, 0x0240u);
+    EXPECT_EQ(spooler.queue("Moved").portName, "LPT1:");
+    EXPECT_EQ(spooler.queue("Shared").portName, "FILE:");
+    EXPECT_EQ(spooler.queue("Busy").portName, "FILE:");
+    EXPECT_THAT(reports,
+                ElementsAre("Restored printer queue Office to COM1:",
+                            "Restored printer queue Desk to USB001",
+                            "Printer queue Moved was changed while redirected; left as it is",
+                            "Printer queue Gone no longer exists; nothing to restore",
+                            "Printer queue Locked could not be restored now; tried again at "
+                            "next start"));
+    EXPECT_EQ(files.files.at(running), runningText);
+    std::string why;
+    ASSERT_EQ(parseJournal(files.files.at(ended), why)->entries.size(), 1u);
+
+    // The next start gives the last one back and the ended run's journal goes.
+    spooler.queue("Locked").openable = true;
+    reports.clear();
+    replay();
+    EXPECT_THAT(reports, ElementsAre("Restored printer queue Locked to COM1:"));
+    EXPECT_EQ(files.files.count(ended), 0u);
+}
+
+TEST_F(QueueJournalReplayTest, TornJournalIsRefusedKeptAsideAndNothingApplied) {
+    spooler.add("Office", "FILE:", "Generic");
+    const std::string path = leaveJournal(7, {{"Office", {"COM1:", 0, ""}, false, false}});
+    std::string& text = files.files.at(path);
+    text.resize(text.size() - 4);
+
+    replay();
+    EXPECT_EQ(spooler.queue("Office").portName, "FILE:");
+    EXPECT_THAT(reports,
+                ElementsAre("Refused printer queue journal " + path +
+                            " (the last line is cut short); kept as " + path + ".refused"));
+    EXPECT_THAT(files.files, UnorderedElementsAre(::testing::Key(path + ".refused")));
+    reports.clear();
+    replay(); // read once, reported once
+    EXPECT_THAT(reports, IsEmpty());
+}
