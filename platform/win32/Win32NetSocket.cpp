@@ -1,5 +1,6 @@
 #include "platform/Interrupt.h"
 #include "platform/NetSocket.h"
+#include "platform/win32/Win32ErrorText.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -71,36 +72,46 @@ class Win32NetSocket final : public NetSocket {
     Win32NetSocket& operator=(const Win32NetSocket&) = delete;
 
     bool connect(const std::string& address, uint16_t port) override {
+        target_ = address + ":" + std::to_string(port);
+        errorText_.clear();
         sockaddr_in target{};
         target.sin_family = AF_INET;
         target.sin_port = htons(port);
         if (address.empty() || !resolveIpv4(address, target.sin_addr)) {
             error_ = WSAHOST_NOT_FOUND;
+            errorText_ = target_ + ": not an IP address, and no host of that name is known";
             return false;
         }
         // The event selection also makes the socket non-blocking.
         if (WSAEventSelect(socket_, event_, FD_CONNECT | FD_WRITE | FD_CLOSE) != 0) {
-            error_ = WSAGetLastError();
-            return false;
+            return failed(WSAGetLastError());
         }
         if (::connect(socket_, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
             return true;
         }
         if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            error_ = WSAGetLastError();
-            return false;
+            return failed(WSAGetLastError());
         }
+        const DWORD start = GetTickCount();
         for (;;) {
+            // Our own bound, as on Linux: a printer that drops the request fails as timed out
+            // instead of waiting for the system's limit.
+            const DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= connectLimitMs) {
+                return failed(WSAETIMEDOUT);
+            }
             WSANETWORKEVENTS events{};
-            // The system's own connect timeout ends the wait for an unreachable printer.
-            if (pumpUntilSignalled(event_, INFINITE) != PumpResult::Signalled ||
+            const PumpResult waited = pumpUntilSignalled(event_, connectLimitMs - elapsed);
+            if (waited == PumpResult::TimedOut) {
+                return failed(WSAETIMEDOUT);
+            }
+            if (waited != PumpResult::Signalled ||
                 WSAEnumNetworkEvents(socket_, event_, &events) != 0) {
-                error_ = WSAEINTR;
-                return false;
+                return failed(WSAEINTR);
             }
             if (events.lNetworkEvents & FD_CONNECT) {
-                error_ = events.iErrorCode[FD_CONNECT_BIT];
-                return error_ == 0;
+                const int error = events.iErrorCode[FD_CONNECT_BIT];
+                return error == 0 ? true : failed(error);
             }
         }
     }
@@ -115,36 +126,64 @@ class Win32NetSocket final : public NetSocket {
                 continue;
             }
             if (WSAGetLastError() != WSAEWOULDBLOCK) {
-                error_ = WSAGetLastError();
-                return -1;
+                return sendFailed(WSAGetLastError());
             }
             // A printer that takes nothing for sendStallLimitMs ends the send as failed.
             const PumpResult waited = pumpUntilSignalled(event_, sendStallLimitMs);
             if (waited == PumpResult::TimedOut) {
+                errorText_ = target_ + ": the printer took no data for " +
+                             std::to_string(sendStallLimitMs / 1000) + " s";
                 error_ = WSAETIMEDOUT;
                 return -1;
             }
             WSANETWORKEVENTS events{};
             if (waited == PumpResult::Failed ||
                 WSAEnumNetworkEvents(socket_, event_, &events) != 0) {
-                error_ = WSAEINTR;
-                return -1;
+                return sendFailed(WSAEINTR);
             }
             if (events.lNetworkEvents & FD_CLOSE) {
-                error_ = events.iErrorCode[FD_CLOSE_BIT] != 0 ? events.iErrorCode[FD_CLOSE_BIT]
-                                                              : WSAECONNRESET;
-                return -1;
+                return sendFailed(events.iErrorCode[FD_CLOSE_BIT] != 0
+                                      ? events.iErrorCode[FD_CLOSE_BIT]
+                                      : WSAECONNRESET);
             }
         }
         return length;
     }
 
     int nativeError() const override { return error_; }
+    std::string lastErrorText() const override { return errorText_; }
 
   private:
+    int32_t sendFailed(int error) {
+        error_ = error;
+        errorText_ =
+            target_ + ": the connection broke: " + win32ErrorText(static_cast<DWORD>(error));
+        return -1;
+    }
+
+    bool failed(int error) {
+        error_ = error;
+        switch (error) {
+        case WSAECONNREFUSED:
+            errorText_ = target_ + ": connection refused: nothing accepts connections on this port";
+            break;
+        case WSAETIMEDOUT:
+            errorText_ = target_ + ": connection timed out: no answer within " +
+                         std::to_string(connectLimitMs / 1000) +
+                         " s (is the printer on, and the address right?)";
+            break;
+        default:
+            errorText_ = target_ + ": " + win32ErrorText(static_cast<DWORD>(error));
+            break;
+        }
+        return false;
+    }
+
     SOCKET socket_;
     HANDLE event_;
     int error_ = 0;
+    std::string target_;
+    std::string errorText_;
 };
 
 class Win32SocketFactory final : public SocketFactory {
