@@ -43,10 +43,13 @@ Outcome replayEntry(Spooler& spooler, const JournalEntry& entry,
         report("Restored printer queue " + name + " to " + entry.saved.portName);
         return Outcome::Done;
     }
-    if (now.portName != entry.saved.portName) {
+    // As saved: the ended run never moved it (it was stopped already), or gave it back itself.
+    const bool asSaved =
+        now.portName == entry.saved.portName ||
+        (!now.spoolerState.empty() && now.spoolerState == entry.saved.spoolerState);
+    if (!asSaved) {
         report("Printer queue " + name + " was changed while redirected; left as it is");
     }
-    // Otherwise the ended run never moved it, or gave it back itself: nothing to say.
     return Outcome::Done;
 }
 

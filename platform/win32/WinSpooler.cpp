@@ -33,7 +33,7 @@ class WinQueue final : public SpoolerQueue {
         }
         record_ = std::move(buffer);
         const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(record_.data());
-        record = {text(info->pPortName), info->Attributes};
+        record = {text(info->pPortName), info->Attributes, {}};
         return true;
     }
 
