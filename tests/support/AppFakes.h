@@ -26,7 +26,6 @@ class FakeFileSystem : public FileSystem {
 
     void listDirectory(const std::string& directory,
                        const std::function<bool(const std::string&)>& onEntry) override {
-        ++listings_requested;
         for (const std::string& name : listings[directory]) {
             ++entries_delivered;
             if (!onEntry(name)) {
@@ -58,8 +57,7 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
     bool createNew(const std::string& path, std::string_view bytes) override {
-        ++creations;
-        if (files.count(path) || uncreatable) {
+        if (files.count(path)) {
             return false;
         }
         files[path] = std::string(bytes);
@@ -71,9 +69,6 @@ class FakeFileSystem : public FileSystem {
     std::map<std::string, int32_t> probeErrors;
     std::map<std::string, bool> readOnly;
     std::vector<std::string> probed;
-    bool uncreatable = false;
-    int creations = 0;
-    int listings_requested = 0;
     int entries_delivered = 0;
 };
 

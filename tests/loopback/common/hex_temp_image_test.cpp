@@ -77,23 +77,6 @@ TEST(HexTempImage, ConvertsIntoANewPrivateFileAndDeletesIt) {
     deleteConvertedImage(second); // already gone: harmless
 }
 
-TEST(HexTempImage, FailureWritesNothingAndKeepsTheSelection) {
-    const auto before = imageFiles();
-    InputFile bad(":0400000001020304F2\nnot a record\n");
-    std::string firmwarePath = bad.path;
-    HexResult result;
-    EXPECT_EQ(convertHexFile(bad.path, firmwarePath, result), 0);
-    EXPECT_EQ(result.error, HexError::LeadMismatch);
-    EXPECT_EQ(firmwarePath, bad.path);
-
-    const std::string missing = bad.path + ".missing";
-    firmwarePath = missing;
-    EXPECT_EQ(convertHexFile(missing, firmwarePath, result), 0);
-    EXPECT_EQ(result.error, HexError::CannotOpen);
-    EXPECT_EQ(firmwarePath, missing);
-    EXPECT_EQ(imageFiles(), before);
-}
-
 TEST(HexTempImage, TempFileIsExclusiveAndCleansUpAfterItself) {
     std::string path;
     {

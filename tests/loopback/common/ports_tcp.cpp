@@ -33,23 +33,4 @@ TEST(PortsTcpLoopback, RefusedConnectThenANewSocketConnects) {
     EXPECT_EQ(sink.mismatches(), 0u);
 }
 
-TEST(PortsTcpLoopback, SixtyFourMebibyteImageArrivesWhole) {
-    constexpr size_t kSize = 64u << 20;
-    const auto image = patternImage(kSize);
-    PortTcpListener sink;
-    NetPort port;
-    ASSERT_EQ(port.create(), 1);
-    ASSERT_EQ(port.connect("127.0.0.1", sink.port()), 1);
-    EXPECT_EQ(port.send(image.data(), static_cast<int32_t>(kSize), 0), static_cast<int32_t>(kSize));
-    port.close();
-    sink.finish();
-    EXPECT_EQ(sink.received(), kSize);
-    EXPECT_EQ(sink.mismatches(), 0u);
-}
-
-TEST(PortsTcpLoopback, BadAddressFailsCleanly) {
-    NetPort port;
-    ASSERT_EQ(port.create(), 1);
-    EXPECT_EQ(port.connect("", 9100), 0);
-}
 } // namespace

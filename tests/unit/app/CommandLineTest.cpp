@@ -19,17 +19,6 @@ class CommandLine : public ::testing::Test {
     RecordingReporter reporter;
 };
 
-TEST_F(CommandLine, WithoutDashSFirstTheRunIsInteractive) {
-    addFirmware("KAV-100_V1_031512.fls");
-    for (const auto& words :
-         std::vector<std::vector<std::string>>{{}, {"-S"}, {"/s"}, {"-m", "KAV", "-s"}, {"-s "}}) {
-        StartupSettings fresh = inFw();
-        settings = fresh;
-        EXPECT_EQ(parse(words), RunMode::Interactive);
-    }
-    EXPECT_TRUE(reporter.reports.empty());
-}
-
 TEST_F(CommandLine, MalformedOptionsAreInvalid) {
     addFirmware("KAV-100_V1_031512.fls");
     const std::vector<std::vector<std::string>> cases = {
@@ -52,68 +41,54 @@ TEST_F(CommandLine, MalformedOptionsAreInvalid) {
     }
 }
 
-TEST_F(CommandLine, PortValuesAreUpperCasedAndClassified) {
+// The port options: values are upper-cased and classified, the last one wins, port-type flags
+// are only ever set (C com, L lpt, N net, U usb; G when the port is known without discovery).
+TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
     struct Case {
-        std::string value;
+        std::vector<std::string> words;
         std::string portName;
         int32_t baudRate;
+        std::string flags;
     };
-    for (const Case& c : std::vector<Case>{{"com1", "COM1", 115200},
-                                           {"com12", "\\\\.\\COM12", 115200},
-                                           {"COM1X", "\\\\.\\COM1X", 115200},
-                                           {"\\\\.\\com3", "\\\\.\\COM3", 115200},
-                                           {"lpt2", "LPT2", 0}}) {
+    const std::vector<Case> cases = {
+        {{"-p", "com1"}, "COM1", 115200, "CG"},
+        {{"-p", "com12"}, "\\\\.\\COM12", 115200, "CG"},
+        {{"-p", "COM1X"}, "\\\\.\\COM1X", 115200, "CG"},
+        {{"-p", "\\\\.\\com3"}, "\\\\.\\COM3", 115200, "CG"},
+        {{"-p", "lpt2"}, "LPT2", 0, "LG"},
+        {{"-p", "net", "Printer.Local"}, "Printer.Local", 9100, "NG"},
+        {{"-p", "NETWORK", "10.0.0.2", "-tcpport", " 9101x"}, "10.0.0.2", 9101, "NG"},
+        // -b reads like atoi: leading blanks, a sign, and saturation.
+        {{"-p", "COM1", "-b", "9600"}, "COM1", 9600, "CG"},
+        {{"-p", "COM1", "-b", "  -5"}, "COM1", -5, "CG"},
+        {{"-p", "COM1", "-b", "x1"}, "COM1", 0, "CG"},
+        {{"-p", "COM1", "-b", "99999999999"}, "COM1", 2147483647, "CG"},
+        // Stray words are skipped; the last port wins but the flags stay.
+        {{"-x", "stray", "-p", "COM1", "-p", "LPT1"}, "LPT1", 115200, "CLG"},
+        // USB after COM leaves the device to discovery, with the serial defaults.
+        {{"-p", "COM1", "-p", "usb"}, "COM1", 115200, "CU"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.words));
         settings = inFw();
-        ASSERT_EQ(parse({"-s", "-p", c.value, "-m", "KAV", "-f", "a.fls"}), RunMode::Silent);
-        EXPECT_EQ(settings.portSettings.portName, c.portName) << c.value;
-        EXPECT_EQ(settings.portSettings.baudRate, c.baudRate) << c.value;
-        EXPECT_TRUE(settings.portGiven);
-        EXPECT_FALSE(settings.portIsUsb);
+        std::vector<std::string> words = {"-s", "-m",    "K",  "-m",   "T90 Prime",
+                                          "-f", "1.fls", "-f", "a.fls"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        ASSERT_EQ(parse(words), RunMode::Silent);
+        EXPECT_EQ(settings.portSettings.portName, c.portName);
+        EXPECT_EQ(settings.portSettings.baudRate, c.baudRate);
+        std::string flags;
+        for (const auto& [set, letter] : {std::pair{settings.portIsCom, 'C'},
+                                          {settings.portIsLpt, 'L'},
+                                          {settings.portIsNet, 'N'},
+                                          {settings.portIsUsb, 'U'},
+                                          {settings.portGiven, 'G'}}) {
+            flags += set ? std::string(1, letter) : "";
+        }
+        EXPECT_EQ(flags, c.flags);
+        EXPECT_EQ(settings.modelName, "T90 Prime");
+        EXPECT_EQ(settings.firmwareFileName, "a.fls");
     }
-}
-
-TEST_F(CommandLine, NetTakesTheAddressAsItIsAndAnOptionalTcpPort) {
-    ASSERT_EQ(parse({"-s", "-p", "net", "Printer.Local", "-m", "KAV", "-f", "a.fls"}),
-              RunMode::Silent);
-    EXPECT_EQ(settings.portSettings.portName, "Printer.Local");
-    EXPECT_EQ(settings.portSettings.baudRate, 9100);
-    EXPECT_TRUE(settings.portIsNet);
-
-    settings = inFw();
-    ASSERT_EQ(
-        parse({"-s", "-p", "NETWORK", "10.0.0.2", "-tcpport", " 9101x", "-m", "K", "-f", "a.fls"}),
-        RunMode::Silent);
-    EXPECT_EQ(settings.portSettings.baudRate, 9101);
-}
-
-TEST_F(CommandLine, BaudRateFollowsAtoi) {
-    for (const auto& [text, value] : std::vector<std::pair<std::string, int32_t>>{
-             {"9600", 9600}, {"  -5", -5}, {"x1", 0}, {"99999999999", 2147483647}}) {
-        settings = inFw();
-        ASSERT_EQ(parse({"-s", "-p", "COM1", "-b", text, "-m", "K", "-f", "a.fls"}),
-                  RunMode::Silent);
-        EXPECT_EQ(settings.portSettings.baudRate, value) << text;
-    }
-}
-
-TEST_F(CommandLine, StrayWordsAreSkippedAndTheLastValueWins) {
-    ASSERT_EQ(parse({"-s", "-x", "stray", "-m", "A", "-m", "T90 Prime", "-f", "one.fls", "-f",
-                     "two.fls", "-p", "COM1", "-p", "LPT1"}),
-              RunMode::Silent);
-    EXPECT_EQ(settings.modelName, "T90 Prime");
-    EXPECT_EQ(settings.firmwareFileName, "two.fls");
-    EXPECT_EQ(settings.portSettings.portName, "LPT1");
-    // Port-type flags are only ever set, never cleared.
-    EXPECT_TRUE(settings.portIsCom);
-    EXPECT_TRUE(settings.portIsLpt);
-}
-
-TEST_F(CommandLine, UsbAfterComLeavesThePortToDiscovery) {
-    ASSERT_EQ(parse({"-s", "-p", "COM1", "-p", "usb", "-m", "K", "-f", "a.fls"}), RunMode::Silent);
-    EXPECT_FALSE(settings.portGiven);
-    EXPECT_TRUE(settings.portIsUsb);
-    EXPECT_TRUE(settings.portIsCom);
-    EXPECT_EQ(settings.portSettings.baudRate, 115200);
 }
 
 TEST_F(CommandLine, DashSAloneTakesTheOnlyFirmwareFileAndUsb) {
@@ -139,28 +114,6 @@ TEST_F(CommandLine, ModelWithoutFileTakesTheNewestFirmwareOrGoesInteractive) {
 
     settings = inFw();
     EXPECT_EQ(parse({"-s", "-m", "kav-100", "-p", "COM2"}), RunMode::Interactive);
-}
-
-TEST_F(CommandLine, EachAcceptedOptionIsTraced) {
-    ASSERT_EQ(parse({"-s", "-m", "K", "-p", "COM1", "-b", "1", "-p", "NET", "h", "-tcpport", "2",
-                     "-p", "LPT1", "-p", "USB", "-f", "a.fls"}),
-              RunMode::Silent);
-    std::vector<std::string> texts;
-    for (const Report& r : reporter.reports) {
-        EXPECT_EQ(r.toFile, 1);
-        EXPECT_EQ(r.level, LogLevel::Trace);
-        texts.push_back(r.text);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"Select Model", "Select COM", "Select baudrate",
-                                               "Select NET", "Select tcpport", "Select LPT",
-                                               "Select USB", "Select file"}));
-}
-
-TEST_F(CommandLine, ArgumentsOfAnyLengthAreHandled) {
-    const std::string huge(1 << 20, 'A');
-    ASSERT_EQ(parse({"-s", "-m", huge, "-f", huge + ".fls", "-p", "COM" + huge}), RunMode::Silent);
-    EXPECT_EQ(settings.modelName.size(), huge.size());
-    EXPECT_EQ(settings.portSettings.portName, "\\\\.\\COM" + huge);
 }
 
 } // namespace

@@ -19,31 +19,6 @@ class EventLogTest : public ::testing::Test {
     EventLog log{environment, files, desktop};
 };
 
-TEST_F(EventLogTest, ToFileZeroShowsAMessageBoxWhateverTheLevel) {
-    log.report(0, LogLevel::Notice, "Write Failed!");
-    log.report(0, LogLevel::Trace, "Complete!!");
-    EXPECT_EQ(desktop.shown,
-              (std::vector<ShownMessage>{{"Write Failed!", "QEM_NUV"}, {"Complete!!", "QEM_NUV"}}));
-    EXPECT_EQ(log.pending(), "");
-    log.flush();
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(files.creations, 0);
-}
-
-TEST_F(EventLogTest, TraceIsNeverWrittenOtherLevelsAre) {
-    log.report(1, LogLevel::Trace, "In silent mode");
-    log.append(LogLevel::Trace, "x");
-    EXPECT_EQ(log.pending(), "");
-    log.flush();
-    EXPECT_TRUE(files.files.empty());
-
-    log.report(7, LogLevel::Notice, "one");
-    environment.now = {2031, 12, 31, 23, 59, 58};
-    log.append(static_cast<LogLevel>(5), "two");
-    EXPECT_EQ(log.pending(), "[2024/03/05-07:08:09]  one\r\n[2031/12/31-23:59:58]  two\r\n");
-    EXPECT_TRUE(desktop.shown.empty());
-}
-
 TEST_F(EventLogTest, FirstFlushCreatesTheFileWithItsHeaderLaterOnesAppend) {
     log.report(1, LogLevel::Notice, "Invalid parameters");
     log.flush();
@@ -68,24 +43,6 @@ TEST_F(EventLogTest, AnExistingFileThatCannotBeOpenedIsNeverReplaced) {
     log.flush();
     EXPECT_EQ(files.files[logPath()], "older runs\r\n");
     EXPECT_EQ(log.pending(), ""); // the lines are dropped, as when the file cannot be written
-}
-
-TEST_F(EventLogTest, NothingHappensWhenTheFileCannotBeCreated) {
-    files.uncreatable = true;
-    log.report(1, LogLevel::Notice, "lost");
-    log.flush();
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(log.pending(), "");
-}
-
-TEST_F(EventLogTest, TheDirectoryIsTakenOnceAtCreation) {
-    EXPECT_EQ(log.directory(), "/opt/mirelith");
-    environment.logDir = "/elsewhere";
-    EXPECT_EQ(log.directory(), "/opt/mirelith");
-}
-
-TEST(LogTimestamp, IsZeroPadded) {
-    EXPECT_EQ(formatLogTimestamp({999, 1, 2, 3, 4, 5}), "[0999/01/02-03:04:05]");
 }
 
 } // namespace

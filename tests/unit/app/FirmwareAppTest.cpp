@@ -37,16 +37,6 @@ class Startup : public ::testing::Test {
     std::unique_ptr<FirmwareApp> app;
 };
 
-TEST_F(Startup, NoSettingsIsAnInteractiveRunThatLogsNothing) {
-    FirmwareApp& a = start({});
-    EXPECT_EQ(a.runMode, RunMode::Interactive);
-    ASSERT_EQ(runner.jobs.size(), 1u);
-    EXPECT_EQ(runner.jobs[0], DownloadJob{});
-    EXPECT_EQ(a.exitInstance(), 0);
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_TRUE(desktop.shown.empty());
-}
-
 TEST_F(Startup, SilentComRunFillsTheJob) {
     FirmwareApp& a = start({"-s", "-p", "COM3", "-m", "T90 Prime", "-f", "fw.fls"});
     ASSERT_EQ(a.runMode, RunMode::Silent);
@@ -70,14 +60,6 @@ TEST_F(Startup, SilentComRunFillsTheJob) {
     EXPECT_TRUE(usbLookups.empty());
     EXPECT_EQ(a.exitInstance(), 0);
     EXPECT_TRUE(files.files.empty()); // "In silent mode" is only a trace
-}
-
-TEST_F(Startup, FileInAnotherDirectoryIsStillJoinedToTheStartDirectory) {
-    start({"-s", "-p", "LPT1", "-m", "KAV", "-f", "sub/fw.fls"});
-    ASSERT_EQ(runner.jobs.size(), 1u);
-    EXPECT_EQ(runner.jobs[0].firmwarePath, inStart("sub/fw.fls"));
-    EXPECT_EQ(runner.jobs[0].portSettings.dataBits, 0);
-    EXPECT_EQ(runner.jobs[0].portSettings.baudRate, 0);
 }
 
 TEST_F(Startup, IniFileDecidesAloneAndCommandLineIsIgnored) {
@@ -127,40 +109,6 @@ TEST_F(Startup, SilentUsbRunWithoutDeviceShowsAMessageAndRunsNoWindow) {
               (std::vector<ShownMessage>{{"Not connected Printer using usb<KAV-9>", "QEM_NUV"}}));
     EXPECT_EQ(a.exitInstance(), 2);
     EXPECT_TRUE(files.files.empty());
-}
-
-TEST_F(Startup, ComThenUsbStillGetsTheSerialDefaults) {
-    usbPath = "/dev/usb/lp0";
-    start({"-s", "-p", "COM1", "-p", "USB", "-m", "KAV", "-f", "a.fls"});
-    ASSERT_EQ(runner.jobs.size(), 1u);
-    EXPECT_EQ(runner.jobs[0].portSettings.portName, "/dev/usb/lp0");
-    EXPECT_EQ(runner.jobs[0].portSettings.dataBits, 8);
-    EXPECT_EQ(runner.jobs[0].portSettings.baudRate, 115200);
-}
-
-TEST_F(Startup, SocketFailureIsShownFirstAndTheRunGoesOn) {
-    sockets = {false, 10091, 87};
-    FirmwareApp& a = start({"-s", "-p", "PRN"});
-    EXPECT_EQ(desktop.shown,
-              (std::vector<ShownMessage>{{"Socket Init Error! : 10091, 87", "Mirelith"}}));
-    EXPECT_EQ(a.runMode, RunMode::Invalid);
-    EXPECT_EQ(runner.jobs.size(), 1u);
-}
-
-TEST(SerialDefaults, DependOnThePortTypes) {
-    StartupSettings s;
-    s.portSettings.dataBits = 7;
-    EXPECT_FALSE(s.fillSerialDefaults());
-    EXPECT_EQ(s.portSettings.readBufferSize, 8192);
-    EXPECT_EQ(s.portSettings.dataBits, 7);
-    s.portIsNet = true;
-    EXPECT_TRUE(s.fillSerialDefaults());
-    EXPECT_EQ(s.portSettings.dataBits, 7);
-    s.portIsCom = true;
-    s.portSettings.parity = 2;
-    EXPECT_TRUE(s.fillSerialDefaults());
-    EXPECT_EQ(s.portSettings.dataBits, 8);
-    EXPECT_EQ(s.portSettings.parity, 0);
 }
 
 } // namespace

@@ -104,27 +104,4 @@ TEST_F(IniSettings, MissingFileNameIsFoundInTheStartDirectory) {
     EXPECT_TRUE(settings.modelGiven && settings.fileGiven);
 }
 
-TEST_F(IniSettings, GarbageAndHugeFilesAreInvalid) {
-    std::string garbage;
-    for (int i = 0; i < (1 << 16); ++i) {
-        garbage += static_cast<char>((i * 131) ^ (i >> 3));
-    }
-    files.addFile(kPath, garbage);
-    EXPECT_EQ(loadIniSettings(settings, kPath, files, reporter), RunMode::Invalid);
-
-    settings = inFw();
-    EXPECT_EQ(load("PORTTYPE=COM1" + std::string(1 << 20, ' ') + "x\r\n"), RunMode::Invalid);
-}
-
-TEST_F(IniSettings, TracesTheAcceptedSettings) {
-    ASSERT_EQ(load("PORTTYPE=COM1\r\nMODELNAME=KAV\r\nFWNAME=a.fls\r\n"), RunMode::Silent);
-    std::vector<std::string> texts;
-    for (const Report& r : reporter.reports) {
-        EXPECT_EQ(r.level, LogLevel::Trace);
-        texts.push_back(r.text);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"Select COM in INI", "Select baudrate in INI",
-                                               "Select file"}));
-}
-
 } // namespace

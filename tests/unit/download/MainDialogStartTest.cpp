@@ -130,7 +130,9 @@ TEST_F(Start, FpgaDialogueRefusals) {
         {1, {text("_1.35"), text("_40", false)}, "You need to check version of FW!!!"},
         {1, {text("_1.35"), text("x4000")}, "You need to check version of FW!!!"},
         {1, {text("_1.35")}, "You need to check version of FW!!!"}, // no FPGA reply at all
-        {1, {text("_1.34")}, "Please check version of FW."},
+        {1, {text("_1.34")}, "Please check version of FW."},        // 1.34 in floats is not above
+        // A version reply that fills the buffer without a NUL is read inside its 20 bytes.
+        {1, {std::vector<uint8_t>(20, '9')}, "You need to check version of FW!!!"},
         {0, {text("_1.20")}, nullptr},          // an old printer suits a type-0 image
         {1, {}, "Please check version of FW."}, // silent printer reads as version 0
         {0, {}, nullptr},

@@ -13,18 +13,6 @@ PortSettings named(const std::string& name) {
     return s;
 }
 
-TEST(PortKindTest, NameFormsChooseTheVariantCaseSensitively) {
-    EXPECT_EQ(portKindFor("COM3"), PortKind::Serial);
-    EXPECT_EQ(portKindFor("\\\\.\\COM15"), PortKind::Serial);
-    EXPECT_EQ(portKindFor("LPT1"), PortKind::Parallel);
-    EXPECT_EQ(portKindFor("com1"), PortKind::Usb);
-    EXPECT_EQ(portKindFor("lpt1"), PortKind::Usb);
-    EXPECT_EQ(portKindFor(""), PortKind::Usb);
-    EXPECT_EQ(portKindFor("CO"), PortKind::Usb);
-    EXPECT_EQ(portKindFor("\\\\.\\LPT1"), PortKind::Usb);
-    EXPECT_EQ(portKindFor("\\\\?\\usb#vid_04b8&pid_0202#1#{28d78fad}"), PortKind::Usb);
-}
-
 struct PortDriverTest : ::testing::Test {
     FakeDeviceFactory devices;
     FakeClock clock;

@@ -81,18 +81,6 @@ TEST_F(UsbDiscoveryTest, VendorAIsTriedFirstAndAloneWhenPresent) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST_F(UsbDiscoveryTest, TheTabEntryNeverMatches) {
-    // No product identifier of four hexadecimal digits leads to it, in either form.
-    for (unsigned id = 0; id <= 0xFFFF; ++id) {
-        char product[8];
-        std::snprintf(product, sizeof product, "%04x", id);
-        ASSERT_NE(tables.lowerCase.match(devicePath("f0a0", product)), 350205) << product;
-    }
-    source.interfaces = {device(devicePath("f0a0", "0019"))}; // the slot it would have had
-    discovery.enumerateUsbPrinters(350205, true, list);
-    EXPECT_TRUE(list.empty());
-}
-
 TEST_F(UsbDiscoveryTest, StopsAtTheFirstBatchEndOnceAnythingOpened) {
     source.interfaces.assign(12, hub());
     source.interfaces[3] = device(devicePath("f0a0", "0001")); // opens, another model

@@ -61,12 +61,4 @@ INSTANTIATE_TEST_SUITE_P(
                       FaceRow{false, true, 1, 0, kText}, FaceRow{true, false, 1, 0, kDisabled},
                       FaceRow{false, false, 0, -1, kText}, FaceRow{true, false, 0, -1, kDisabled}));
 
-TEST(ButtonText, CentredOnlyWhenAPositionIsMinusOne) {
-    EXPECT_TRUE(textAtOrigin(17, 3));
-    EXPECT_TRUE(textAtOrigin(0, 0));
-    EXPECT_FALSE(textAtOrigin(-1, -1));
-    EXPECT_FALSE(textAtOrigin(17, -1));
-    EXPECT_EQ(rgb(135, 206, 250), 0x00FACE87u);
-}
-
 } // namespace
