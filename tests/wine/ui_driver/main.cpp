@@ -198,21 +198,10 @@ void cancelledModelChoice(const Options& options) {
 }
 
 void configurationDialogChecks(const WindowProbe& probe, HWND main, HWND& config) {
+    // What the dialog shows is the presenter's, tested there; this checks what only the real
+    // controls do: the combo lists are filled, keys, message boxes, typing into a list.
     HWND portCombo = GetDlgItem(config, IDC_PORT_COMBO);
-    check(WindowProbe::checked(config, IDC_RADIO_COM), "dialog opens on COM for COM1");
-    const std::vector<std::string> ports = WindowProbe::comboEntries(portCombo);
-    check(ports.size() == 20 && ports[0] == "COM1" && ports[8] == "COM9" &&
-              ports[9] == "\\\\.\\COM10" && ports[19] == "\\\\.\\COM20",
-          "COM list holds COM1..COM9 and \\\\.\\COM10..\\\\.\\COM20");
-    checkEqual(WindowProbe::comboSelectedText(portCombo), "COM1", "first port selected");
-    checkEqual(WindowProbe::comboSelectedText(GetDlgItem(config, IDC_BAUD_COMBO)), "9600",
-               "baud rate default");
-    checkEqual(WindowProbe::comboSelectedText(GetDlgItem(config, IDC_PARITY_COMBO)), "NONE",
-               "parity default");
-    checkEqual(WindowProbe::comboSelectedText(GetDlgItem(config, IDC_HANDSHAKE_COMBO)), "DTR/DSR",
-               "handshake default");
-    checkEqual(WindowProbe::itemText(config, IDC_LABEL_BAUD), "Baudrate", "baud label");
-    check(!WindowProbe::visible(config, IDC_IP_ADDRESS), "IP field hidden for COM");
+    checkEqual(WindowProbe::comboSelectedText(portCombo), "COM1", "port list filled and selected");
 
     WindowProbe::pressKey(portCombo, VK_RETURN);
     WindowProbe::pressKey(config, VK_ESCAPE);
@@ -225,16 +214,11 @@ void configurationDialogChecks(const WindowProbe& probe, HWND main, HWND& config
     checkEqual(WindowProbe::messageBoxText(box), "Not Connect USB Printer", "its text");
     closeMessageBox(box);
     WindowProbe::waitUntil([&] { return WindowProbe::checked(config, IDC_RADIO_COM); }, 3000);
-    check(WindowProbe::checked(config, IDC_RADIO_COM) &&
-              WindowProbe::comboEntries(portCombo).size() == 20,
-          "dialog falls back to COM with its list");
+    check(WindowProbe::checked(config, IDC_RADIO_COM), "dialog falls back to COM");
 
     // A typed port name selects no entry: OK refuses it and ends the dialog.
     WindowProbe::click(config, IDC_RADIO_LPT);
     WindowProbe::waitUntil([&] { return WindowProbe::comboEntries(portCombo).size() == 3; }, 3000);
-    check(WindowProbe::comboEntries(portCombo) == std::vector<std::string>{"LPT1", "LPT2", "LPT3"},
-          "LPT list");
-    check(!WindowProbe::enabled(config, IDC_BAUD_COMBO), "line settings disabled for LPT");
     HWND comboEdit = FindWindowExA(portCombo, nullptr, "Edit", nullptr);
     check(comboEdit != nullptr, "port list has an edit part");
     WindowProbe::typeText(comboEdit, "9");
@@ -308,11 +292,6 @@ void fullDownload(const Options& options) {
 
     WindowProbe::click(config, IDC_RADIO_ETHERNET);
     WindowProbe::waitUntil([&] { return WindowProbe::visible(config, IDC_IP_ADDRESS); }, 3000);
-    checkEqual(WindowProbe::itemText(config, IDC_LABEL_PORT), "IP", "address label");
-    checkEqual(WindowProbe::itemText(config, IDC_LABEL_BAUD), "PORT", "TCP port label");
-    check(WindowProbe::visible(config, IDC_TCP_PORT) &&
-              !WindowProbe::visible(config, IDC_PORT_COMBO),
-          "address fields replace the lists");
     SendMessageA(GetDlgItem(config, IDC_IP_ADDRESS), IPM_SETADDRESS, 0,
                  MAKEIPADDRESS(127, 0, 0, 1));
     SendMessageA(GetDlgItem(config, IDC_TCP_PORT), WM_SETTEXT, 0,
