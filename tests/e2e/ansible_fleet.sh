@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The Ansible role against a fleet of local hosts, each with its own working directory and its
 # own printer-sim on 127.0.0.1 (or a pseudo-terminal): one takes the image over TCP and one over
-# a serial line, one refuses connections, one drops the connection part-way, one stops reading
-# (its run is cut short by the role's run time limit, so the stall costs seconds, not the
-# program's 30 s network limit), one has settings the program rejects, one cannot be deployed
-# to. The summary table must agree with what the simulators received, and a second play must
+# a serial line, one refuses connections, one stops reading (its run is cut short by the role's
+# run time limit, so the stall costs seconds, not the program's 30 s network limit), one has
+# settings the program rejects, one cannot be deployed to. The summary table must agree with what the simulators received, and a second play must
 # not send again to the printers that have the image.
 if ! command -v ansible-playbook >/dev/null; then
   echo "skip: ansible-playbook is not installed" >&2
@@ -55,7 +54,6 @@ SIZE=20000000
 
 host_sim good --tcp
 host_sim refusing --refuse
-host_sim closing --tcp --close-after 100000
 host_sim stalling --tcp --stall-after 100000
 # A serial printer on a pseudo-terminal, reached through a device-node override, with an image
 # of its own (the serial path paces its packets, so a large one would take long).
@@ -68,12 +66,13 @@ PTY_serial=$(sed -n 's/^pty=//p' "$WORK/sims/serial.info")
 SERIAL_IMAGE="$WORK/KAV_T90_030326.fls"
 make_image "$SERIAL_IMAGE" 30000
 
+# The stalling host's time limit lets the program start and hash the image first even on a busy
+# machine: a SIGTERM before that ends the process before it can write a result.
 cat >"$WORK/inventory.ini" <<EOF
 [printers]
 good     mirelith_tcp_port=$PORT_good
 refusing mirelith_tcp_port=$PORT_refusing
-closing  mirelith_tcp_port=$PORT_closing
-stalling mirelith_tcp_port=$PORT_stalling mirelith_run_timeout=4
+stalling mirelith_tcp_port=$PORT_stalling mirelith_run_timeout=10
 invalid  mirelith_tcp_port=$PORT_good mirelith_model="T90 Prime"
 broken   mirelith_tcp_port=$PORT_good mirelith_dir=$WORK/not-a-directory/sub
 serial   mirelith_port=COM3 mirelith_device=$PTY_serial mirelith_firmware=$SERIAL_IMAGE
@@ -115,18 +114,16 @@ cmp -s "$IMAGE" "$WORK/sims/good.bin" || fail "good printer received other bytes
 expect_row good " sent +$SIZE/$SIZE +this run .*KAV_T90_010226.fls to 127.0.0.1:$PORT_good"
 [ "$(connections refusing)" -eq 0 ] || fail "the refusing printer accepted a connection"
 expect_row refusing " failed .*Socket Connect Error! ip=127.0.0.1, tcpport=$PORT_refusing"
-[ "$(received closing)" -eq 100000 ] || fail "closing printer received $(received closing) bytes"
-expect_row closing " failed .*/$SIZE +this run +Write Failed!"
 [ "$(received stalling)" -eq 100000 ] || fail "stalling printer received $(received stalling) bytes"
-expect_row stalling " interrupted .*/$SIZE +this run +stopped after 4 s"
-expect_row invalid " invalid .*Invalid parameters"
+expect_row stalling " interrupted .*/$SIZE +this run +stopped after 10 s"
+expect_row invalid " invalid +0/(-|[0-9]+) +this run +Invalid parameters"
 expect_row broken " error .*Create the working directory"
 cmp -s "$SERIAL_IMAGE" "$WORK/sims/serial.bin" || fail "serial printer received $(received serial) bytes"
 expect_row serial " sent +30000/30000 +this run .*KAV_T90_030326.fls to $PTY_serial"
 pass "first play: one row per host, as the printers saw it (${elapsed}s)"
 
 # Each host's result and (for failures) its log were brought back.
-for host in good refusing closing stalling invalid; do
+for host in good refusing stalling invalid serial; do
   [ -s "$WORK/reports/$host/mirelith-result.json" ] || fail "no result fetched for $host"
 done
 [ ! -e "$WORK/reports/good/_QEM_NUV.txt" ] || fail "a log was fetched for the good host"
@@ -144,9 +141,9 @@ play
 [ "$(connections good)" -eq 1 ] || fail "the good printer was contacted again ($(connections good) connections)"
 [ "$(received good)" -eq "$SIZE" ] || fail "good printer received $(received good) bytes after the second play"
 expect_row good " sent +$SIZE/$SIZE +earlier "
-[ "$(connections closing)" -eq 2 ] || fail "the closing printer was not tried again"
+[ "$(connections stalling)" -eq 2 ] || fail "the stalling printer was not tried again"
 [ "$(received serial)" -eq 30000 ] || fail "the serial printer was sent to again"
-expect_row closing " failed .* this run "
+expect_row stalling " interrupted .* this run "
 pass "second play sends nothing new to the updated printer"
 
 # --- A new image for the good host alone: it is sent, and the play succeeds. ---
