@@ -165,13 +165,16 @@ class NoQueues final : public QueueRedirection {
     void restorePrinterQueues() override {}
 };
 
-// Answers each USB search with the next list of device paths (the last one from then on).
+// Answers each USB search with the next list of device paths (the last one from then on; none
+// without a script).
 class ScriptedUsb final : public UsbPrinterSource {
   public:
+    ScriptedUsb() = default;
     explicit ScriptedUsb(std::vector<std::vector<std::string>> answers)
         : answers_(std::move(answers)) {}
     std::vector<std::string> attachedPrinterPaths(int32_t) override {
-        return answers_[std::min(calls_++, answers_.size() - 1)];
+        return answers_.empty() ? std::vector<std::string>()
+                                : answers_[std::min(calls_++, answers_.size() - 1)];
     }
 
   private:
@@ -224,7 +227,7 @@ struct Services {
     NetPort socket;
     NoQueues queues;
     RecordingReporter reporter;
-    ScriptedUsb usb{{{}}};
+    ScriptedUsb usb;
     QtInteractiveServices get() { return {port, socket, queues, reporter, systemClock(), usb}; }
 };
 
@@ -237,6 +240,7 @@ class QtWindowTest : public QObject {
     void initTestCase() { initQtResources(); }
     void downloadOverEthernet();
     void portDialogThroughItsWidgets();
+    void aDevicePathTypedIntoThePortList();
     void escapeInTheModelChoiceEnds();
 };
 
@@ -275,11 +279,6 @@ void QtWindowTest::downloadOverEthernet() {
                        "first help line");
             user.check(!enabled(IDC_MAIN_SELECT_FW) && !enabled(IDC_MAIN_DOWNLOAD),
                        "Select f/w and Download start disabled");
-            // Neither key closes the window nor presses the button that has the focus.
-            window.button(IDC_MAIN_EXIT)->setFocus();
-            QTest::keyClick(window.button(IDC_MAIN_EXIT), Qt::Key_Escape);
-            QTest::keyClick(window.button(IDC_MAIN_EXIT), Qt::Key_Return);
-            user.check(window.isVisible(), "Enter and Escape leave the main window open");
             click(window.button(IDC_MAIN_CONFIGURATION));
         });
     user.then(
@@ -436,6 +435,25 @@ void QtWindowTest::portDialogThroughItsWidgets() {
     QVERIFY(user.done());
     QVERIFY(accepted);
     QCOMPARE(dialog.presenter().portName, second);
+}
+
+void QtWindowTest::aDevicePathTypedIntoThePortList() {
+    ScriptedUsb usb;
+    QtPortConfigDialog dialog(usb, nullptr);
+    dialog.presenter().setValues({"COM1", 9600, 8, 0, 0, 0, 1});
+    auto* ports = qobject_cast<QComboBox*>(dialog.control(IDC_PORT_COMBO));
+    UserScript user;
+    user.then(
+        "the dialog on COM", [&] { return dialog.isVisible(); },
+        [&] {
+            ports->lineEdit()->selectAll();
+            QTest::keyClicks(ports->lineEdit(), QStringLiteral("/dev/ttyUSB0"));
+            click(dialog.control(IDC_CONFIG_OK));
+        });
+    user.start();
+    QVERIFY(dialog.runModal());
+    QVERIFY(user.done());
+    QCOMPARE(dialog.presenter().portName, std::string("/dev/ttyUSB0"));
 }
 
 void QtWindowTest::escapeInTheModelChoiceEnds() {

@@ -1,14 +1,18 @@
 #include "ui/qt/QtLook.h"
 
+#include "ui/DialogLook.h"
+
 #include <QApplication>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWidget>
 #include <QWindow>
 
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
@@ -83,6 +87,22 @@ QIcon programIcon() {
     icon.addFile(QStringLiteral(":/mirelith/128.png"));
     icon.addFile(QStringLiteral(":/mirelith/128-16.png"));
     return icon;
+}
+
+QFrame* groupFrame(QWidget* parent, const QRect& geometry) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Sunken);
+    frame->setGeometry(geometry);
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return frame;
+}
+
+void paintFramedBackground(QWidget& window) {
+    QPainter painter(&window);
+    painter.setPen(toQColor(kLineColor));
+    painter.setBrush(toQColor(kDialogBackground));
+    painter.drawRect(0, 0, window.width() - 1, window.height() - 1);
 }
 
 void showMessageBox(QWidget* owner, const QString& caption, const QString& text) {

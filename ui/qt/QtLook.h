@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QString>
 
+class QFrame;
 class QWidget;
 
 QColor toQColor(Rgb color);
@@ -47,6 +48,12 @@ void initQtResources();
 QPixmap resourceBitmap(int bitmapId);
 // The program's icon (resource 128).
 QIcon programIcon();
+
+// A group frame without a title, transparent to the mouse (a click on it drags the window).
+QFrame* groupFrame(QWidget* parent, const QRect& geometry);
+
+// Fills a captionless window white with a one-pixel black frame on its edge.
+void paintFramedBackground(QWidget& window);
 
 // Message box with one OK button; without an owner it stands on its own.
 void showMessageBox(QWidget* owner, const QString& caption, const QString& text);

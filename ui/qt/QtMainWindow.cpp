@@ -139,13 +139,13 @@ int QtMainWindow::exec() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    keys_ = std::make_unique<EnterEscapeSwallower>(this);
+    // Enter and Escape do nothing here without help: the window is no dialog and none of its
+    // buttons is a default button.
     QEventLoop loop;
     loop_ = &loop;
     show();
     loop.exec();
     loop_ = nullptr;
-    keys_.reset();
     hide();
     engine_.onDestroy();
     return 0;
@@ -212,10 +212,10 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void QtMainWindow::paintEvent(QPaintEvent*) {
+    paintFramedBackground(*this);
     QPainter painter(this);
     painter.setPen(toQColor(kLineColor));
     painter.setBrush(toQColor(kDialogBackground));
-    painter.drawRect(0, 0, width() - 1, height() - 1);
     painter.drawLine(0, kBannerLineY, width(), kBannerLineY);
     painter.drawRect(toQRect(kProgressFrame).adjusted(0, 0, -1, -1));
     const int progress = static_cast<int>(engine_.progress);

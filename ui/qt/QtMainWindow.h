@@ -12,13 +12,11 @@
 
 #include <array>
 #include <functional>
-#include <memory>
 
 class QEventLoop;
 class QLabel;
 class QtImageButton;
 class QtTimerHost;
-class EnterEscapeSwallower;
 
 struct QtInteractiveServices {
     PrinterPort& port;
@@ -77,5 +75,4 @@ class QtMainWindow : public QWidget, private MainDialogView, private MainWindowS
     QLabel* picture_;
     std::array<QtImageButton*, 4> buttons_{};
     QEventLoop* loop_ = nullptr;
-    std::unique_ptr<EnterEscapeSwallower> keys_;
 };

@@ -12,7 +12,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
@@ -27,15 +26,6 @@ void setTextColour(QWidget& widget, Rgb colour) {
     palette.setColor(QPalette::WindowText, toQColor(colour));
     palette.setColor(QPalette::ButtonText, toQColor(colour));
     widget.setPalette(palette);
-}
-
-QFrame* groupFrame(QWidget* parent, const QRect& geometry) {
-    auto* frame = new QFrame(parent);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(geometry);
-    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return frame;
 }
 
 } // namespace
@@ -216,10 +206,7 @@ void QtPortConfigDialog::onOkClicked() {
 }
 
 void QtPortConfigDialog::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setPen(toQColor(kLineColor));
-    painter.setBrush(toQColor(kDialogBackground));
-    painter.drawRect(0, 0, width() - 1, height() - 1);
+    paintFramedBackground(*this);
 }
 
 void QtPortConfigDialog::setControlText(int32_t id, const std::string& text) {

@@ -5,11 +5,9 @@
 #include "ui/qt/QtImageButton.h"
 #include "ui/qt/QtLook.h"
 
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -22,24 +20,7 @@ void useApplicationColours(QWidget& window) {
     window.setAutoFillBackground(true);
 }
 
-// A group frame without a title.
-QFrame* groupFrame(QWidget* parent, const QRect& geometry) {
-    auto* frame = new QFrame(parent);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(geometry);
-    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return frame;
-}
-
 } // namespace
-
-void paintFramedBackground(QWidget& window) {
-    QPainter painter(&window);
-    painter.setPen(toQColor(kLineColor));
-    painter.setBrush(toQColor(kDialogBackground));
-    painter.drawRect(0, 0, window.width() - 1, window.height() - 1);
-}
 
 QtAboutDialog::QtAboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromLatin1(kAboutCaption));

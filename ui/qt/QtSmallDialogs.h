@@ -43,6 +43,3 @@ class QtSelectPrinterDialog : public QDialog {
     SelectPrinterPresenter& presenter_;
     QListWidget* list_;
 };
-
-// Fills a captionless dialog white with a one-pixel black frame on its edge.
-void paintFramedBackground(QWidget& window);
