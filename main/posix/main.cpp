@@ -21,6 +21,7 @@
 #include "ui/qt/QtInteractiveRunner.h"
 #endif
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
                    "no result file is written\n",
                    stderr);
     }
+    // The terminal lines must never end a run: when standard error is a pipe whose reader has
+    // gone, a write fails quietly instead of raising SIGPIPE before the log and result are
+    // written.
+    std::signal(SIGPIPE, SIG_IGN);
 
     // Queues that an ended run left moved aside are given back before this run does anything.
     restoreQueuesOfEndedRuns(log, [](const std::string& line) {

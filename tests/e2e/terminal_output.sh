@@ -43,6 +43,24 @@ expect_err "mirelith: done: 300,000 bytes sent in " "end line"
 expect_no_log
 pass "a pipe gets the start and end lines only"
 
+# Standard error a pipe nobody reads any more: the run still completes, logs and writes its
+# result (the lines are lost, not the run).
+start_sim --refuse
+(cd "$WORK/run" && python3 - "$MIRELITH" "$SIM_TCP" >"$WORK/status" <<'PY'
+import os, subprocess, sys
+r, w = os.pipe()
+os.close(r)
+done = subprocess.run([sys.argv[1], "-s", "-p", "NET", "127.0.0.1", "-tcpport", sys.argv[2],
+                       "-m", "T90 Prime", "-f", "fw.fls", "--result", "r.json"], stderr=w)
+print(done.returncode)
+PY
+)
+[ "$(cat "$WORK/status")" = 2 ] || fail "closed stderr pipe: status $(cat "$WORK/status")"
+expect_log_lines "Socket Connect Error! ip=127.0.0.1, tcpport=$SIM_TCP"
+grep -q '"outcome": "failed"' "$WORK/run/r.json" || fail "no result with a closed stderr pipe"
+rm -f "$LOG" "$WORK/run/r.json"
+pass "a closed standard error does not end the run"
+
 # The INI file decides, and the start line says the command line was ignored.
 start_sim --tcp
 printf '[NUV]\nPORTTYPE=NET\nIP=127.0.0.1\nTCPPORT=%s\nMODELNAME=KAV_T90\nFWNAME=fw.fls\n' \
