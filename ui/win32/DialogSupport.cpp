@@ -52,7 +52,9 @@ std::string programDirectory() {
 }
 
 void showMessage(HWND owner, const std::string& text) {
-    MessageBoxA(owner, text.c_str(), kMessageCaption, MB_OK);
+    // The owner is kept above other windows; the box must come above it and take the input
+    // (the system-modal kind is the application-modal box with the topmost style).
+    MessageBoxA(owner, text.c_str(), kMessageCaption, MB_OK | MB_SYSTEMMODAL | MB_SETFOREGROUND);
 }
 
 HINSTANCE resourceModule() {

@@ -6,10 +6,32 @@
 #include "ui/win32/DialogSupport.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4D49;
+// The face pictures end in caps 11 pixels wide; text kept this far from the right cap still
+// reads as lying on the bar.
+constexpr int kFaceEndWidth = 11;
+constexpr int kTextClearance = 2;
+
+int textWidth(HDC dc, HFONT font, const std::string& text) {
+    SelectedObject selected(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
 }
+
+HFONT createFont(const std::string& faceName, int height, int width) {
+    LOGFONTA description{};
+    description.lfHeight = height;
+    description.lfWidth = width;
+    description.lfWeight = FW_NORMAL;
+    description.lfCharSet = DEFAULT_CHARSET;
+    std::strncpy(description.lfFaceName, faceName.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectA(&description);
+}
+} // namespace
 
 ImageButton::~ImageButton() {
     detach();
@@ -44,12 +66,41 @@ void ImageButton::setBitmaps(WORD normalId, WORD pressedId, WORD disabledId) {
 }
 
 void ImageButton::setFont(const char* faceName, int height) {
-    LOGFONTA description{};
-    description.lfHeight = height;
-    description.lfWeight = FW_NORMAL;
-    description.lfCharSet = DEFAULT_CHARSET;
-    std::strncpy(description.lfFaceName, faceName, LF_FACESIZE - 1);
-    font.reset(CreateFontIndirectA(&description));
+    fontFace_ = std::string(faceName).substr(0, LF_FACESIZE - 1);
+    fontHeight_ = height;
+    textFitted_ = false;
+    font.reset(createFont(fontFace_, height, 0));
+}
+
+void ImageButton::fitTextToFace(HDC dc) {
+    if (textFitted_ || !font || text_.empty() || !textAtOrigin(textX, textY) ||
+        bitmapInfo.bmWidth <= 0) {
+        return;
+    }
+    textFitted_ = true;
+    const int room = bitmapInfo.bmWidth - kFaceEndWidth - kTextClearance - textX;
+    int width = textWidth(dc, font.get(), text_);
+    if (room <= 0 || width <= room) {
+        return;
+    }
+    // A substitute for the face may be wider than the face the buttons were drawn for:
+    // condense the characters (a smaller average width at the same height) until the text fits.
+    TEXTMETRICA metrics{};
+    {
+        SelectedObject selected(dc, font.get());
+        GetTextMetricsA(dc, &metrics);
+    }
+    for (int average = metrics.tmAveCharWidth * room / width; average > 0; --average) {
+        GdiObject<HFONT> narrower(createFont(fontFace_, fontHeight_, average));
+        if (!narrower) {
+            return;
+        }
+        width = textWidth(dc, narrower.get(), text_);
+        font = std::move(narrower);
+        if (width <= room) {
+            return;
+        }
+    }
 }
 
 void ImageButton::setTextPosition(int x, int y) {
@@ -73,7 +124,15 @@ bool ImageButton::attach(HWND dialog, int controlId) {
         return false;
     }
     hwnd_ = control;
+    fitToFace();
     return true;
+}
+
+void ImageButton::fitToFace() {
+    if (hwnd_ != nullptr && bitmapInfo.bmWidth > 0 && bitmapInfo.bmHeight > 0) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, bitmapInfo.bmWidth, bitmapInfo.bmHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void ImageButton::detach() {
@@ -113,6 +172,7 @@ void ImageButton::drawItem(const DRAWITEMSTRUCT& item) {
                          ILD_NORMAL);
     }
     if (!text_.empty()) {
+        fitTextToFace(dc);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, choice.textColor);
         HGDIOBJ previous = font ? SelectObject(dc, font.get()) : nullptr;

@@ -31,6 +31,12 @@ class ImageButton {
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
     void detach();
+    // Resizes the control to its face, as drawing it does, so that the dialog can lay out its
+    // faces before they are first drawn.
+    void fitToFace();
+    // Narrows the font, keeping its height, when the text drawn at its origin would run into
+    // the face's right end cap.
+    void fitTextToFace(HDC dc);
 
     HWND hwnd_ = nullptr;
     BITMAP bitmapInfo{};
@@ -44,6 +50,9 @@ class ImageButton {
     int textY = -1;
     UINT textFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     GdiObject<HFONT> font;
+    std::string fontFace_;
+    int fontHeight_ = 0;
+    bool textFitted_ = false;
 };
 
 // The button configuration all of the program's dialogs use.

@@ -4,6 +4,7 @@
 #include "ui/DialogLook.h"
 #include "ui/MainWindowRules.h"
 #include "ui/SelectPrinterPresenter.h"
+#include "ui/win32/DialogLayout.h"
 #include "ui/win32/DialogSupport.h"
 #include "ui/win32/PortConfigDialog.h"
 #include "ui/win32/SmallDialogs.h"
@@ -70,12 +71,12 @@ BOOL MainWindow::onInitDialog() {
 
     presenter_.initialize();
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    makeRoomForProgressBar();
     SetWindowTextA(hwnd(), "Mirelith");
     for (size_t i = 0; i < buttons_.size(); ++i) {
         configureStandardButton(buttons_[i], kButtons[i].text, kButtonTextX, kButtonTextY);
         buttons_[i].attach(hwnd(), kButtons[i].controlId);
     }
+    makeRoomForContent();
 
     engine_.progress = 0;
     SelectPrinterPresenter choice(modelTableChoices());
@@ -124,24 +125,17 @@ bool MainWindow::onCommand(int id, int code) {
     }
 }
 
-void MainWindow::makeRoomForProgressBar() {
-    // The bar has fixed pixel coordinates while the template is sized in dialog units; with a
-    // dialog font whose metrics come out smaller than Arial's the bar would fall outside the
-    // window. Grow the window just enough to show it, never shrink it.
-    RECT client;
-    GetClientRect(hwnd(), &client);
-    const int wantWidth = kBarFrame.right + kBarFrame.left;
-    const int wantHeight = kBarFrame.bottom + 4;
-    if (client.right >= wantWidth && client.bottom >= wantHeight) {
-        return;
+void MainWindow::makeRoomForContent() {
+    // Grown to hold the bar and the faces whatever the dialog font (see mainWindowClientNeeded);
+    // the banner reaches the painted frame, which is drawn again over it.
+    std::vector<HWND> faces;
+    for (const ImageButton& button : buttons_) {
+        faces.push_back(button.hwnd());
     }
-    RECT window;
-    GetWindowRect(hwnd(), &window);
-    const int growX = client.right < wantWidth ? wantWidth - client.right : 0;
-    const int growY = client.bottom < wantHeight ? wantHeight - client.bottom : 0;
-    SetWindowPos(hwnd(), nullptr, window.left - growX / 2, window.top - growY / 2,
-                 window.right - window.left + growX, window.bottom - window.top + growY,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT faceColumn = unionOfChildren(hwnd(), faces);
+    const ClientSize need = mainWindowClientNeeded(faceColumn.right, faceColumn.bottom);
+    growClientToHold(hwnd(), need.width, need.height);
+    keepFrameOnTop(hwnd());
 }
 
 void MainWindow::onConfigurationClicked() {

@@ -54,7 +54,7 @@ class MainWindow : public ModalDialog, private MainDialogView, private MainWindo
     void setHelpText(const std::string& text) override;
     void showModelPicture(int32_t bitmapId) override;
 
-    void makeRoomForProgressBar();
+    void makeRoomForContent();
     void onConfigurationClicked();
     void onSelectFirmwareClicked();
     void onPaint();

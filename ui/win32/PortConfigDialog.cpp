@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/DialogLook.h"
+#include "ui/win32/DialogLayout.h"
 #include "ui/win32/DialogSupport.h"
 
 #include <commctrl.h>
@@ -10,7 +11,10 @@
 
 namespace {
 constexpr int kRadioIds[] = {IDC_RADIO_COM, IDC_RADIO_LPT, IDC_RADIO_USB, IDC_RADIO_ETHERNET};
-}
+// Pixels between the two faces, and between any control and the window's edge.
+constexpr int kFaceGap = 6;
+constexpr int kEdgeMargin = 2;
+} // namespace
 
 PortConfigDialog::PortConfigDialog(UsbPrinterSource& usb)
     : ModalDialog(IDD_PORT_CONFIG), presenter_(*this, usb) {}
@@ -22,7 +26,17 @@ BOOL PortConfigDialog::onInitDialog() {
     configureStandardButton(cancelButton_, "Cancel", 17, 3);
     cancelButton_.attach(hwnd(), IDC_CONFIG_CANCEL);
     presenter_.initialize();
+    holdTogether();
     return TRUE;
+}
+
+void PortConfigDialog::holdTogether() {
+    // With a dialog font smaller than the template's, 78 dialog units come out narrower than a
+    // face: OK and Cancel would overlap and read as one bar.
+    separateFaces(hwnd(), okButton_.hwnd(), cancelButton_.hwnd(), kFaceGap, kEdgeMargin);
+    growToHoldChildren(hwnd(), kEdgeMargin);
+    // The port-type frame starts at the top edge; left alone, it would paint over the frame.
+    keepFrameOnTop(hwnd());
 }
 
 bool PortConfigDialog::preTranslateMessage(const MSG& msg) {

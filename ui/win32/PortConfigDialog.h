@@ -20,6 +20,9 @@ class PortConfigDialog : public ModalDialog, private PortConfigView {
     bool preTranslateMessage(const MSG& msg) override;
 
   private:
+    // Keeps faces and frame whole whatever the dialog font.
+    void holdTogether();
+
     // PortConfigView
     void setControlText(int32_t id, const std::string& text) override;
     void showControl(int32_t id, bool visible) override;

@@ -2,9 +2,15 @@
 
 #include "res/resource.h"
 #include "ui/DialogLook.h"
+#include "ui/win32/DialogLayout.h"
 #include "ui/win32/DialogSupport.h"
 
 #include <vector>
+
+namespace {
+// Pixels between the notice's contents and its edge: one white, then the frame.
+constexpr int kNoticeMargin = 2;
+} // namespace
 
 AboutDialog::AboutDialog() : ModalDialog(IDD_ABOUTBOX) {}
 
@@ -13,6 +19,10 @@ CompletionDialog::CompletionDialog() : ModalDialog(IDD_COMPLETION) {}
 BOOL CompletionDialog::onInitDialog() {
     configureStandardButton(okButton_, "OK", kCompletionButtonTextX, kButtonTextY);
     okButton_.attach(hwnd(), IDC_COMPLETION_OK);
+    // The picture keeps its own 330 x 190 pixels whatever the dialog font makes of the
+    // template's dialog units: grow the window until it holds the whole picture inside the frame.
+    growToHoldChildren(hwnd(), kNoticeMargin);
+    keepFrameOnTop(hwnd());
     return TRUE;
 }
 
@@ -49,6 +59,10 @@ SelectPrinterDialog::SelectPrinterDialog(SelectPrinterPresenter& presenter)
 BOOL SelectPrinterDialog::onInitDialog() {
     for (const std::string& name : presenter_.entries()) {
         SendMessageA(item(IDC_MODEL_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    // The list would otherwise run down through the bottom line of its group frame.
+    if (HWND frame = firstGroupFrame(hwnd())) {
+        fitInsideGroupFrame(hwnd(), item(IDC_MODEL_LIST), frame);
     }
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return TRUE;
