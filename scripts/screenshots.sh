@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Screenshots of the Windows program's main window, port configuration dialog and completion
-# notice, taken under Wine on a private Xvfb while ui_driver.exe walks an interactive download
-# to printer-sim. Written to docs/screenshots/.
+# Screenshots of the Windows program's model selection, main window, port configuration dialog,
+# completion notice and a message box over the main window, taken under Wine on a private Xvfb
+# while ui_driver.exe walks an interactive download to printer-sim. Written to docs/screenshots/.
 # Usage: scripts/screenshots.sh [LINUX_BUILD_DIR] [WINDOWS_BUILD_DIR]   (default: build build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,10 +59,11 @@ PORT=$(sed -n 's/^tcp=//p' "$WORK/sim.info")
     --pause-dir "$(winepath -w "$WORK/pause")") >"$WORK/driver.out" 2>&1 &
 DRIVER_PID=$!
 
+SHOTS="select main config completion message"
 taken=0
 deadline=$((SECONDS + 240))
 while kill -0 "$DRIVER_PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-  for name in main config completion; do
+  for name in $SHOTS; do
     if [ -f "$WORK/pause/$name.ready" ] && [ ! -f "$WORK/pause/$name.done" ]; then
       # The desktop is black: trimming leaves the windows.
       import -window root "$WORK/$name-full.png"
@@ -80,4 +81,4 @@ status=$?
 set -e
 DRIVER_PID=""
 tail -1 "$WORK/driver.out"
-[ "$status" -eq 0 ] && [ "$taken" -eq 3 ] || { cat "$WORK/driver.out" >&2; exit 1; }
+[ "$status" -eq 0 ] && [ "$taken" -eq "$(wc -w <<<"$SHOTS")" ] || { cat "$WORK/driver.out" >&2; exit 1; }

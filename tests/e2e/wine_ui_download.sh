@@ -2,11 +2,14 @@
 # The interactive Windows program under Wine and Xvfb, driven from outside by ui_driver.exe as a
 # user would: model choice, port configuration (lists, USB fall-back, refused port name, Enter
 # and Escape), Ethernet to printer-sim, file choice in the real open-file dialog, download,
-# completion notice, About box, Exit. The printer must have received the file exactly.
+# completion notice, the windows shown whole (frames, pictures, faces; read back from the
+# screen), a connection error box closed with a real mouse click, About box, Exit. The printer
+# must have received the file exactly. The Windows build is "$1/../build-win", or
+# MIRELITH_WIN_BUILD when set.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 REPO=$(cd "$(dirname "$0")/../.." && pwd)
-WIN="$BUILD/../build-win"
+WIN="${MIRELITH_WIN_BUILD:-$BUILD/../build-win}"
 [ -f "$WIN/main/mirelith.exe" ] || fail "Windows build not found at $WIN"
 [ -f "$WIN/tests/wine/ui_driver.exe" ] || fail "ui_driver.exe not built in $WIN"
 command -v Xvfb >/dev/null || fail "Xvfb is not installed"

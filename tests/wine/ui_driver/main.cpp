@@ -3,9 +3,13 @@
 // step. Meant to run under Wine beside a printer simulator listening on 127.0.0.1.
 //
 // ui_driver.exe --program PATH --tcp-port N --firmware PATH [--pause-dir DIR]
-// With --pause-dir it stops at the main window, the configuration dialog and the completion
-// dialog, writes DIR\<name>.ready and waits for DIR\<name>.done (for screenshots).
+// With --pause-dir it stops at the model selection, the main window, the configuration dialog,
+// the completion dialog and a message box, writes DIR\<name>.ready and waits for DIR\<name>.done
+// (for screenshots).
 #include "res/resource.h"
+#include "tests/wine/ui_driver/Checks.h"
+#include "tests/wine/ui_driver/ReachableMessageBox.h"
+#include "tests/wine/ui_driver/WholeWindowChecks.h"
 #include "tests/wine/ui_driver/WindowProbe.h"
 
 #include <windows.h>
@@ -18,30 +22,6 @@
 #include <vector>
 
 namespace {
-
-int passed = 0;
-int failed = 0;
-
-void check(bool condition, const std::string& what) {
-    if (condition) {
-        ++passed;
-        std::printf("ok: %s\n", what.c_str());
-    } else {
-        ++failed;
-        std::printf("FAIL: %s\n", what.c_str());
-    }
-    std::fflush(stdout);
-}
-
-void checkEqual(const std::string& actual, const std::string& expected, const std::string& what) {
-    check(actual == expected, what + " (got \"" + actual + "\", expected \"" + expected + "\")");
-}
-
-// Checks that a window turned up; the steps that need it are skipped when it did not.
-bool found(HWND window, const std::string& what) {
-    check(window != nullptr, what);
-    return window != nullptr;
-}
 
 // Which of the main window's four buttons are enabled, as "1" or "0" for each.
 std::string mainButtons(HWND main) {
@@ -248,6 +228,8 @@ void fullDownload(const Options& options) {
     check(WindowProbe::listText(list, LB_GETTEXT, 0) == "T90 Standard" &&
               WindowProbe::listText(list, LB_GETTEXT, 1) == "T90 Prime",
           "models in table order");
+    checkSelectionIsWhole(select);
+    pauseFor(options, "select");
     clickListEntry(list, 1);
 
     HWND main = probe.waitForDialog({IDC_MAIN_PICTURE, IDC_MAIN_EXIT}, 10000);
@@ -276,6 +258,7 @@ void fullDownload(const Options& options) {
     Sleep(500);
     check(IsWindow(main) && program.waitForExit(0) == STILL_ACTIVE,
           "Enter and Escape do not close the main window");
+    checkMainWindowIsWhole(main);
     pauseFor(options, "main");
 
     WindowProbe::click(main, IDC_MAIN_CONFIGURATION);
@@ -296,6 +279,7 @@ void fullDownload(const Options& options) {
                  MAKEIPADDRESS(127, 0, 0, 1));
     SendMessageA(GetDlgItem(config, IDC_TCP_PORT), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(options.tcpPort.c_str()));
+    checkConfigurationIsWhole(config);
     pauseFor(options, "config");
     WindowProbe::click(config, IDC_CONFIG_OK);
     check(WindowProbe::waitUntil([&] { return !IsWindow(config); }, 5000), "OK closes the dialog");
@@ -345,12 +329,14 @@ void fullDownload(const Options& options) {
     check(helpLineBecomes(main, "HELP : Finished firmware download.", 5000),
           "clean-up ran while the notice is open");
     check(IsWindow(notice) && IsWindowVisible(notice), "notice still open after the clean-up");
+    checkNoticeIsWhole(notice, options.program);
     pauseFor(options, "completion");
     WindowProbe::click(notice, IDC_COMPLETION_OK);
     check(WindowProbe::waitUntil([&] { return !IsWindow(notice); }, 5000), "OK closes the notice");
     checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Finished firmware download.",
                "help line after the download");
     checkEqual(mainButtons(main), "1111", "all buttons enabled again");
+    checkConnectErrorBoxTakesAClick(probe, main, [&] { pauseFor(options, "message"); });
 
     PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = probe.waitForTitle("About Mirelith", 5000);
@@ -387,6 +373,6 @@ int main(int argc, char** argv) {
     }
     cancelledModelChoice(options);
     fullDownload(options);
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    std::printf("%d passed, %d failed\n", checksPassed(), checksFailed());
+    return checksFailed() == 0 ? 0 : 1;
 }
