@@ -146,13 +146,18 @@ expect_row good " sent +$SIZE/$SIZE +earlier "
 expect_row stalling " interrupted .* this run "
 pass "second play sends nothing new to the updated printer"
 
-# --- A new image for the good host alone: it is sent, and the play succeeds. ---
+# --- The two updated hosts again: the good one gets a new image, the serial one's result was
+# damaged. Both are sent to, and with every printer of the play updated the play succeeds. ---
 NEW="$WORK/KAV_T90_020226.fls"
 make_image "$NEW" 300000
-play --limit good -e "mirelith_firmware=$NEW"
-[ "$PLAY_STATUS" -eq 0 ] || { cat "$WORK/play.out" >&2; fail "play of the good host: exit status $PLAY_STATUS"; }
+sed -i "s|^good .*|& mirelith_firmware=$NEW|" "$WORK/inventory.ini"
+echo '{"outcome": "sent", "sha' >"$WORK/hosts/serial/mirelith-result.json"
+play --limit good,serial
+[ "$PLAY_STATUS" -eq 0 ] || { cat "$WORK/play.out" >&2; fail "play of the updated hosts: exit status $PLAY_STATUS"; }
 [ "$(connections good)" -eq 2 ] || fail "a new image was not sent"
 [ "$(received good)" -eq $((SIZE + 300000)) ] || fail "good printer holds $(received good) bytes"
 expect_row good " sent +300000/300000 +this run "
-[ "$(wc -l <"$WORK/reports/summary.txt")" -eq 2 ] || fail "summary of a limited play: $(cat "$WORK/reports/summary.txt")"
-pass "a changed image is sent again; exit status 0 when every printer is updated"
+[ "$(received serial)" -eq 60000 ] || fail "serial printer holds $(received serial) bytes after its result was damaged"
+expect_row serial " sent +30000/30000 +this run "
+[ "$(wc -l <"$WORK/reports/summary.txt")" -eq 3 ] || fail "summary of a limited play: $(cat "$WORK/reports/summary.txt")"
+pass "a changed image or a damaged result sends again; exit status 0 when every printer is updated"
