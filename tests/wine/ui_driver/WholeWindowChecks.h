@@ -1,9 +1,7 @@
 #pragma once
-// Checks of what the user sees, read back from the screen: the painted frames whole on all four
-// edges, pictures and the progress bar not cut off, button faces apart from each other and
-// their texts clear of the faces' ends, a list inside its group frame and a label not painted
-// over. The sizes of the templates are in dialog units, so these break first when the system
-// gives the dialogs a smaller or wider font than the one they were drawn for.
+// What the user sees, read back from the screen: painted frames whole on all four edges, the
+// notice's picture and the faces inside them, a list inside its group frame. The templates are
+// sized in dialog units, so these break first when the dialog font comes out smaller.
 #include <windows.h>
 
 #include <string>
@@ -11,5 +9,5 @@
 void checkSelectionIsWhole(HWND select);
 void checkMainWindowIsWhole(HWND main);
 void checkConfigurationIsWhole(HWND config);
-// programPath: the program file, from which the notice's own picture is read for comparison.
+// programPath: the program file, whose own picture the screen is compared with.
 void checkNoticeIsWhole(HWND notice, const std::string& programPath);
