@@ -1,4 +1,5 @@
 #include "platform/UsbIdFile.h"
+#include "platform/posix/LogPlace.h"
 
 #include <climits>
 #include <unistd.h>
@@ -10,6 +11,10 @@ std::string usbIdFilePath() {
         return "usbids.txt";
     }
     std::string program(buffer, static_cast<size_t>(length));
-    size_t slash = program.rfind('/');
+    const size_t slash = program.rfind('/');
+    // An installed program keeps its configuration where the system keeps configuration.
+    if (isSystemProgramDirectory(program.substr(0, slash == 0 ? 1 : slash))) {
+        return "/etc/mirelith/usbids.txt";
+    }
     return program.substr(0, slash + 1) + "usbids.txt";
 }

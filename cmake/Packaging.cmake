@@ -1,0 +1,76 @@
+# Installation and packages. Linux: `cmake --install` puts mirelith and hex2fls in bin, the
+# manual pages, the bash completion and the USB identifier example in place (printer-sim only
+# with MIRELITH_INSTALL_PRINTER_SIM), and `cpack -G DEB` makes a .deb whose dependencies come
+# from dpkg-shlibdeps. Windows: a zip of mirelith.exe and the README (`cpack -G ZIP`).
+include(GNUInstallDirs)
+
+# Installing and packaging take what has been built; they do not build every test first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(CPACK_PACKAGE_NAME mirelith)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Writes new firmware into receipt printers")
+set(CPACK_PACKAGE_CONTACT "Mirelith maintainers <mirelith@example.org>")
+set(CPACK_PACKAGE_VENDOR "Mirelith")
+set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
+
+if(WIN32)
+  install(TARGETS mirelith RUNTIME DESTINATION .)
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME mirelith-${PROJECT_VERSION}-win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  option(MIRELITH_INSTALL_PRINTER_SIM "Install printer-sim, the emulated printer, too" OFF)
+
+  install(TARGETS mirelith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(TARGET hex2fls)
+    install(TARGETS hex2fls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+  if(MIRELITH_INSTALL_PRINTER_SIM AND TARGET printer-sim)
+    install(TARGETS printer-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+
+  # The pages carry the version; Debian wants them compressed.
+  find_program(GZIP_PROGRAM gzip)
+  foreach(page mirelith.1 hex2fls.1)
+    set(VERSION ${PROJECT_VERSION})
+    configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
+    if(GZIP_PROGRAM)
+      add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
+                         COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_BINARY_DIR}/man/${page}
+                                 > ${CMAKE_BINARY_DIR}/man/${page}.gz
+                         DEPENDS ${CMAKE_BINARY_DIR}/man/${page})
+      list(APPEND mirelith_man_pages ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    else()
+      list(APPEND mirelith_man_pages ${CMAKE_BINARY_DIR}/man/${page})
+    endif()
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${mirelith_man_pages})
+  install(FILES ${mirelith_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/completion/mirelith.bash
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME mirelith)
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/completion/mirelith.bash
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME hex2fls)
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/usbids.txt.example ${CMAKE_SOURCE_DIR}/README.md
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mirelith)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # CUPS holds the queues that are paused during a download; the program works without it.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")
+  set(CPACK_PACKAGE_DESCRIPTION
+      "Sends a firmware image to a printer on a serial, parallel or USB port or over TCP, pausing the CUPS queues on that printer meanwhile.")
+  set(CPACK_STRIP_FILES ON)
+  # Purging removes the log that root runs kept.
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/debian-postrm ${CMAKE_BINARY_DIR}/debian/postrm
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+                                  GROUP_EXECUTE WORLD_READ WORLD_EXECUTE COPYONLY)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postrm)
+endif()
+
+include(CPack)
