@@ -4,14 +4,18 @@
 #include "platform/DevicePaths.h"
 
 PortValue classifyPortValue(std::string_view value) {
-    // No value of the Windows vocabulary begins with '/', so this takes nothing from it.
-    switch (devicePathKind(std::string(value))) {
+    // No value of the Windows vocabulary begins with '/', so this takes nothing from it. A device
+    // that one of the program's own port names leads to is that port: /dev/ttyS0 is COM1, so
+    // it is opened, logged and matched to its print queues exactly as COM1 is.
+    const std::string path(value);
+    const std::string known = portNameForDevicePath(path);
+    switch (devicePathKind(path)) {
     case DevicePathKind::Serial:
-        return {PortType::Com, std::string(value)};
+        return {PortType::Com, known.empty() ? path : known};
     case DevicePathKind::Parallel:
-        return {PortType::Lpt, std::string(value)};
+        return {PortType::Lpt, known.empty() ? path : known};
     case DevicePathKind::Usb:
-        return {PortType::Usb, std::string(value)};
+        return {PortType::Usb, path};
     case DevicePathKind::None:
         break;
     }

@@ -2,7 +2,8 @@
 // How a port value from "-p" or PORTTYPE is understood: upper-cased, then classified by its
 // leading characters. Where the system takes device paths as port names (Linux), a device path
 // is taken as it is, not upper-cased: "/dev/ttyUSB0" is of the COM type, "/dev/lp0" of the LPT
-// type and "/dev/usb/lp0" of the USB type.
+// type and "/dev/usb/lp0" of the USB type. A device that a port name leads to takes that name
+// ("/dev/ttyS0" becomes "COM1", "/dev/lp0" "LPT1").
 #include <cstdint>
 #include <string>
 #include <string_view>

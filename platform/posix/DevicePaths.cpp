@@ -1,5 +1,9 @@
 #include "platform/DevicePaths.h"
 
+#include "platform/posix/DeviceNames.h"
+
+#include <cstdlib>
+
 namespace {
 // The prefix and at least one more character: "/dev/tty" alone is the controlling terminal
 // and "/dev/usb/lp" names no device.
@@ -22,4 +26,22 @@ DevicePathKind devicePathKind(const std::string& path) {
         return DevicePathKind::Parallel;
     }
     return DevicePathKind::None;
+}
+
+std::string portNameForDevicePath(const std::string& path) {
+    const EnvLookup env = [](const char* name) { return std::getenv(name); };
+    const DevicePathKind kind = devicePathKind(path);
+    if (kind != DevicePathKind::Serial && kind != DevicePathKind::Parallel) {
+        return {};
+    }
+    const bool serial = kind == DevicePathKind::Serial;
+    for (int number = 1; number <= 256; ++number) {
+        const std::string name = (serial ? "COM" : "LPT") + std::to_string(number);
+        // The path itself names itself; only the numbered names are looked at.
+        if ((serial ? serialDevicePath(name, env) : parallelDevicePath(name, env)) == path) {
+            // Ports above COM9 are only reachable through the device namespace.
+            return serial && number > 9 ? "\\\\.\\" + name : name;
+        }
+    }
+    return {};
 }

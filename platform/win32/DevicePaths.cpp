@@ -4,3 +4,7 @@
 DevicePathKind devicePathKind(const std::string& /*path*/) {
     return DevicePathKind::None;
 }
+
+std::string portNameForDevicePath(const std::string& /*path*/) {
+    return {};
+}

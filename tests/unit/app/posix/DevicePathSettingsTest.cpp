@@ -1,5 +1,6 @@
 // Device paths as port values on Linux: taken as they are (never upper-cased), with the port
-// type their form gives, on the command line and in the INI file alike.
+// type their form gives; a device that COMn or LPTn leads to is that port. The tests assume no
+// MIRELITH_COMn or MIRELITH_LPTn in the environment.
 #include "app/PortValue.h"
 #include "app/SettingsReaders.h"
 #include "support/AppFakes.h"
@@ -31,7 +32,10 @@ TEST(DevicePathSettings, CommandLineTakesTheDeviceWithItsTypeDefaults) {
          false,
          false,
          true},
-        {{"-s", "-p", "/dev/lp0"}, "/dev/lp0", 0, false, true, false, true},
+        // Devices that a port name leads to take that name.
+        {{"-s", "-p", "/dev/ttyS11"}, "\\\\.\\COM12", 115200, true, false, false, true},
+        {{"-s", "-p", "/dev/lp0"}, "LPT1", 0, false, true, false, true},
+        {{"-s", "-p", "/dev/lp7"}, "LPT8", 0, false, true, false, true},
         {{"-s", "-p", "/dev/usb/lp1"}, "/dev/usb/lp1", 0, false, false, true, true},
         // A later USB value still asks discovery for the device.
         {{"-s", "-p", "/dev/usb/lp1", "-p", "USB"}, "/dev/usb/lp1", 0, false, false, true, false},
