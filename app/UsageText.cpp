@@ -13,7 +13,8 @@ constexpr const char* kUsage =
 
 Writes new firmware into a printer and exits. The settings come from qemnuv.ini in the
 current directory when that file exists (the command line is then ignored), otherwise from a
-command line that begins with -s.
+command line that begins with -s. With neither, the interactive window opens in a build
+that has one.
 
 Options:
   -s               download once with the settings that follow
