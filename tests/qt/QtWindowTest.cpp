@@ -417,6 +417,12 @@ void QtWindowTest::portDialogThroughItsWidgets() {
             click(dialog.control(IDC_RADIO_LPT));
             user.check(entries(ports) == QStringList({"LPT1", "LPT2", "LPT3"}), "LPT list");
             user.check(!dialog.control(IDC_BAUD_COMBO)->isEnabled(), "serial lists off for LPT");
+            // Dragged by its background (offscreen there is no window manager to do it).
+            const QPoint before = dialog.pos();
+            QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(3, 3));
+            QTest::mouseMove(&dialog, QPoint(30, 40));
+            QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(30, 40));
+            user.check(dialog.pos() - before == QPoint(27, 37), "the dialog follows the mouse");
             // Neither key accepts nor cancels, whichever control has the focus.
             ports->setFocus();
             QTest::keyClick(ports, Qt::Key_Escape);
