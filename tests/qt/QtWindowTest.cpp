@@ -335,8 +335,7 @@ void QtWindowTest::downloadOverEthernet() {
         "the bar moving", [&] { return window.engine().progress > 0; },
         [&] { lowestProgressSeen = window.engine().progress; });
     user.then(
-        "the bar moving on", [&] { return window.engine().progress > lowestProgressSeen; },
-        [&] { saveScreenshot(&window, "main"); });
+        "the bar moving on", [&] { return window.engine().progress > lowestProgressSeen; }, [] {});
     user.then(
         "the completion notice", [] { return shown<QtCompletionDialog>() != nullptr; },
         [&] {
@@ -344,6 +343,7 @@ void QtWindowTest::downloadOverEthernet() {
             const QImage face = window.grab().toImage();
             user.check(face.pixelColor(140, 205) == toQColor(kProgressFill),
                        "the bar is painted in its fill colour");
+            saveScreenshot(&window, "main");
             saveScreenshot(shown<QtCompletionDialog>(), "completion");
             click(shown<QtCompletionDialog>()->okButton());
         });
