@@ -24,6 +24,9 @@ wine reg add "$KEY" /v Name /d "Journal Test" /f >/dev/null
 wine reg add "$KEY" /v Port /d "LPT1:" /f >/dev/null
 wine reg add "$KEY" /v "Printer Driver" /d "Generic / Text Only" /f >/dev/null
 wine reg add "$KEY" /v Attributes /t REG_DWORD /d 576 /f >/dev/null
+# Wine opens a printer only with a print processor it can load.
+wine reg add "$KEY" /v "Print Processor" /d winprint /f >/dev/null
+wine reg add "$KEY" /v Datatype /d RAW /f >/dev/null
 port() { wine reg query "$KEY" /v Port 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 journals() { find "$WORK/bin" -name '_QEM_NUV.queues.*.journal' | wc -l; }
 [ "$(port)" = "LPT1:" ] || fail "the test printer could not be installed in Wine's registry"
