@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kProgram = "mirelith: ";
 constexpr uint32_t kRedrawMs = 100;    // a 10 ms packet pace would redraw needlessly often
 constexpr uint32_t kRateAfterMs = 500; // before this a rate is mostly start-up noise
-constexpr size_t kBarWidth = 24;
+constexpr size_t kBarWidth = 20;
 
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -75,15 +75,19 @@ std::string sendingLine(int64_t sent, int64_t total, uint32_t elapsedMs) {
     }
     bar += "]";
 
+    // Kept within 79 columns for images up to 99 MB, so a redraw never wraps on a narrow
+    // terminal.
     char text[200];
-    std::snprintf(text, sizeof text, "%s %3d%%  %s / %s bytes", bar.c_str(), int(percent),
+    std::snprintf(text, sizeof text, "%s %3d%%  %s/%s B", bar.c_str(), int(percent),
                   groupedNumber(sent).c_str(), groupedNumber(total).c_str());
     std::string line = text;
     if (elapsedMs >= kRateAfterMs && sent > 0) {
-        const double bytesPerMs = double(sent) / elapsedMs;
-        std::snprintf(
-            text, sizeof text, "  %.1f KiB/s  %s left", bytesPerMs * 1000.0 / 1024.0,
-            clockDuration(static_cast<uint32_t>(double(total - sent) / bytesPerMs)).c_str());
+        const double bytesPerSecond = double(sent) * 1000.0 / elapsedMs;
+        const bool mebi = bytesPerSecond >= 1024.0 * 1024.0;
+        const double leftMs = std::min(double(total - sent) * 1000.0 / bytesPerSecond, 359999e3);
+        std::snprintf(text, sizeof text, "  %.1f %s/s  %s left",
+                      bytesPerSecond / (mebi ? 1024.0 * 1024.0 : 1024.0), mebi ? "MiB" : "KiB",
+                      clockDuration(static_cast<uint32_t>(leftMs)).c_str());
         line += text;
     }
     return line;
@@ -185,7 +189,9 @@ void TerminalProgress::noUsbPrinter(const std::string& modelName, int32_t modelC
               "); nothing was downloaded (see mirelith --list)");
 }
 
-void TerminalProgress::drawInPlace(const std::string& text) {
+void TerminalProgress::drawInPlace(const std::string& full) {
+    // A line as wide as the terminal would wrap, and "\r" would then redraw only its tail.
+    const std::string text = style_.columns > 1 ? full.substr(0, size_t(style_.columns) - 1) : full;
     std::string line = "\r" + text;
     if (text.size() < drawnWidth_) {
         line += std::string(drawnWidth_ - text.size(), ' ');

@@ -18,6 +18,7 @@ class TerminalProgress final : public RunObserver {
     struct Style {
         bool isTerminal = false;
         bool quiet = false;
+        int columns = 0; // the terminal's width, 0 when unknown
     };
 
     TerminalProgress(std::FILE* out, Style style, const RunContext& context, FileSystem& files,
@@ -51,7 +52,7 @@ class TerminalProgress final : public RunObserver {
 std::string groupedNumber(int64_t value);
 // "0:07", "12:30", "1:02:03"
 std::string clockDuration(uint32_t ms);
-// "[==========>         ]  52%  136,192 / 262,144 bytes  24.1 KiB/s  0:05 left"
+// "[==========>         ]  52%  136,192/262,144 B  24.1 KiB/s  0:05 left"
 std::string sendingLine(int64_t sent, int64_t total, uint32_t elapsedMs);
 // "the printer is writing its firmware: 0:23 left"
 std::string settlingLine(uint32_t ticksLeft, uint32_t intervalMs);

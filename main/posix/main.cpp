@@ -24,12 +24,19 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #if defined(MIRELITH_GUI) && __has_include(<QtCore/qglobal.h>)
 #include <QtCore/qglobal.h>
 #endif
 
 namespace {
+// The width of the terminal on standard error, 0 when it is not a terminal or does not say.
+int terminalColumns() {
+    winsize size{};
+    return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
 BuildInfo buildInfo() {
     BuildInfo build{kProgramVersion, compilerDescription(), ""};
 #ifdef QT_VERSION_STR
@@ -78,7 +85,7 @@ int main(int argc, char** argv) {
     SilentRunViews views({kProgramVersion,
                           options.resultPath,
                           stderr,
-                          {isatty(STDERR_FILENO) == 1, options.quiet},
+                          {isatty(STDERR_FILENO) == 1, options.quiet, terminalColumns()},
                           options.arguments.size() > 1},
                          app, log, systemFileSystem(), systemClock());
 

@@ -23,11 +23,14 @@ TEST(TerminalProgress, NumbersAndDurations) {
 }
 
 TEST(TerminalProgress, SendingLineArithmetic) {
-    EXPECT_EQ(sendingLine(0, 262144, 0), "[>                       ]   0%  0 / 262,144 bytes");
+    EXPECT_EQ(sendingLine(0, 262144, 0), "[>                   ]   0%  0/262,144 B");
     // Half of 256 KiB in 1 s: 128 KiB/s, one second to go.
     EXPECT_EQ(sendingLine(131072, 262144, 1000),
-              "[============>           ]  50%  131,072 / 262,144 bytes  128.0 KiB/s  0:01 left");
-    EXPECT_EQ(sendingLine(0, 0, 0), "[========================] 100%  0 / 0 bytes");
+              "[==========>         ]  50%  131,072/262,144 B  128.0 KiB/s  0:01 left");
+    EXPECT_EQ(sendingLine(0, 0, 0), "[====================] 100%  0/0 B");
+    // The widest line of a 99 MB image still fits 79 columns, in MiB/s when fast.
+    EXPECT_EQ(sendingLine(50'000'000, 99'999'999, 1000),
+              "[==========>         ]  50%  50,000,000/99,999,999 B  47.7 MiB/s  0:01 left");
     // 2 GiB images do not overflow the percentage or the bar.
     const int64_t big = int64_t(1) << 31;
     EXPECT_NE(sendingLine(big - 1, big, 600000).find(" 99%"), std::string::npos);
@@ -88,10 +91,21 @@ TEST_F(Printed, APipeGetsTheStartAndEndLinesOnly) {
 TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
     const std::string text = run({true, false}, RunOutcome::Sent);
     EXPECT_GE(std::count(text.begin(), text.end(), '\r'), 3);
-    EXPECT_NE(text.find("\r[============>           ]  50%"), std::string::npos);
+    EXPECT_NE(text.find("\r[==========>         ]  50%"), std::string::npos);
     EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
     // The bar is blanked before the end line, which starts at the left margin.
     EXPECT_NE(text.find(" \rmirelith: done: 8,192 bytes"), std::string::npos);
+}
+
+TEST_F(Printed, ARedrawnLineNeverWrapsOnANarrowTerminal) {
+    const std::string text = run({true, false, 30}, RunOutcome::Sent);
+    size_t start = 0;
+    for (size_t cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', start)) {
+        const std::string drawn = text.substr(start, cr - start); // a whole line ends in '\n'
+        EXPECT_LE(drawn.size() - (drawn.rfind('\n') + 1), 29u) << drawn;
+        start = cr + 1;
+    }
+    EXPECT_GT(start, 0u);
 }
 
 TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
