@@ -2,6 +2,7 @@
 // In-memory journal files and a process table for the printer queue journal tests. The files
 // note each change in a call list that a FakeSpooler can share, so tests see whether the journal
 // was written before a queue was changed.
+#include "platform/ProcessEnvironment.h"
 #include "platform/ProcessTable.h"
 #include "platform/StateFiles.h"
 
@@ -23,7 +24,7 @@ class FakeStateFiles final : public StateFiles {
     std::vector<std::string> list(const std::string& directory) override {
         std::vector<std::string> names;
         for (const auto& [path, text] : files) {
-            if (path.rfind(directory + "/", 0) == 0) {
+            if (path.rfind(directory + pathSeparator(), 0) == 0) {
                 names.push_back(path.substr(directory.size() + 1));
             }
         }
