@@ -8,6 +8,8 @@ scripts/build.sh all
 status=0
 echo "== Linux tests"
 (cd build && ctest --output-on-failure -LE wine) || status=1
+echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/unit-sanitized.sh || status=1
 echo "== Windows tests under Wine"
 # shellcheck source=/dev/null
 source scripts/wine-env.sh

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the unit-test programs under AddressSanitizer and UndefinedBehaviorSanitizer, so an
+# out-of-range read or an overflow that happens to give the right answer still fails.
+# They are built in the fuzz build (build-fuzz/, clang), whose layers already carry both
+# sanitizers: only the test sources are compiled on top, and scripts/fuzz.sh reuses the layers.
+# SANITIZED_BUILD sets another build directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${SANITIZED_BUILD:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+targets=(unit_app unit_ports unit_download unit_ui)
+cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+status=0
+for t in "${targets[@]}"; do
+  echo "== $t (sanitized)"
+  "$dir/tests/$t" --gtest_brief=1 || status=1
+done
+exit $status
