@@ -33,11 +33,14 @@ check_log() { # check_log TEXT... (one per run)
   grep -Eq "^$stamp  " "$LOG" || fail "timestamp format"
 }
 
-# 1. Interactive: no settings, nothing logged, one line on stderr, exit status 4.
+# 1. Interactive without a display: no settings, nothing logged, one line on stderr saying why
+# and how to run silently, exit status 4.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 run 4
 [ ! -e "$LOG" ] || fail "interactive run wrote a log"
 [ "$(wc -l <"$WORK/err")" = 1 ] || fail "interactive run: expected one stderr line"
-grep -q "mirelith.exe" "$WORK/err" || fail "interactive run: no hint at the Windows build"
+grep -q "no display for the window.*mirelith -s -p" "$WORK/err" ||
+  fail "interactive run: no reason and no hint at a silent run"
 
 # 2. Invalid command line: exit 1, log created with header and one line.
 run 1 -s -p PRN
