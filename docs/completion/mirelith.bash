@@ -19,8 +19,10 @@ _mirelith() {
         return
         ;;
     -m)
+        # Model names hold blanks: offer them escaped, as one word each.
         local IFS=$'\n'
-        mapfile -t COMPREPLY < <(compgen -W $'"T90 Standard"\n"T90 Prime"' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W $'T90 Standard\nT90 Prime' -- "${cur//\\/}")
+        COMPREPLY=("${COMPREPLY[@]// /\\ }")
         return
         ;;
     -f)
