@@ -24,7 +24,8 @@ if [ "$rc" -eq 77 ]; then
 fi
 [ "$rc" -eq 0 ] || fail "private cupsd did not start"
 SIM2_PID=""
-trap '[ -n "$SIM2_PID" ] && kill "$SIM2_PID" 2>/dev/null; bash "$CUPSD_HELPER" stop "$CUPS_DIR"; e2e_cleanup' EXIT
+# Runs and simulators still going when the script stops are its own background jobs.
+trap 'kill $(jobs -p) 2>/dev/null; bash "$CUPSD_HELPER" stop "$CUPS_DIR"; e2e_cleanup' EXIT
 export CUPS_SERVER="$socket"
 
 QUEUES="Printer Stopped Tenth Labels Prime"
