@@ -43,6 +43,8 @@ TEST_F(EventLogTest, AnExistingFileThatCannotBeOpenedIsNeverReplaced) {
     log.flush();
     EXPECT_EQ(files.files[logPath()], "older runs\r\n");
     EXPECT_EQ(log.pending(), ""); // the lines are dropped, as when the file cannot be written
+    // No reason from the system (the fake sets no errno): none is made up or left over.
+    EXPECT_EQ(log.lastFlushError(), "reason unknown");
 }
 
 } // namespace

@@ -96,6 +96,7 @@ std::vector<StringCase> stringCases() {
         {"[NUV]\r\nA=" + kMega + "\r\n", "A", std::string(259, 'x')},
         {"[NUV]\r\nA=\"" + kMega + "\"\r\n", "A", std::string(259, 'x')},
         {"[NUV]\r\n[" + kMega + "]\r\nA=1\r\n", "A", ""},
+        {"[NUV]\r\n[" + kMega + "\r\nA=1\r\n", "A", "1"}, // no ']': no section name
         {"[" + kMega + "]\r\nA=1\r\n[NUV]\r\nA=2\r\n", "A", "2"},
         {"[NUV]\r\n" + kMega + "=1\r\nA=2", "A", "2"},
         // Binary content does not confuse the reader; a NUL ends a stored name or value, as in
