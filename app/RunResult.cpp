@@ -65,7 +65,8 @@ std::string isoUtc(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-std::optional<FileDigest> digestFile(FileSystem& files, const std::string& path) {
+std::optional<FileDigest> digestFile(FileSystem& files, const std::string& path,
+                                     const std::function<bool()>& stop) {
     std::unique_ptr<std::istream> in = files.openForReading(path);
     if (!in) {
         return std::nullopt;
@@ -74,6 +75,14 @@ std::optional<FileDigest> digestFile(FileSystem& files, const std::string& path)
     FileDigest digest;
     char buffer[65536];
     while (*in) {
+        if (stop && stop()) {
+            in->clear();
+            if (!in->seekg(0, std::ios::end)) {
+                return std::nullopt;
+            }
+            digest.size = static_cast<int64_t>(in->tellg());
+            return digest;
+        }
         in->read(buffer, sizeof buffer);
         const std::streamsize got = in->gcount();
         sha.update(buffer, static_cast<size_t>(got));

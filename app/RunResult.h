@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,12 +41,15 @@ std::string toJson(const RunResult& result);
 // "2026-12-07T02:40:00Z"
 std::string isoUtc(std::chrono::system_clock::time_point time);
 
-// Size and SHA-256 of a file as it is on disk; nullopt when it cannot be read.
+// Size and SHA-256 of a file as it is on disk; nullopt when it cannot be read. Reading stops
+// as soon as stop() turns true (a run interrupted while a large image is hashed must not wait
+// for it): the size is then still given, and sha256 is left empty.
 struct FileDigest {
     int64_t size = 0;
     std::string sha256;
 };
-std::optional<FileDigest> digestFile(FileSystem& files, const std::string& path);
+std::optional<FileDigest> digestFile(FileSystem& files, const std::string& path,
+                                     const std::function<bool()>& stop = {});
 
 // The text of the last line in a block of log lines ("[timestamp]  text\r\n" each), without
 // its timestamp; nullopt when the block holds no line.

@@ -195,6 +195,8 @@ void MainDialog::tickSendPacket() {
 
 void MainDialog::tickSendNetwork() {
     if (socket.send(image.data(), imageLength, 0) < 0) {
+        // The printer may hold part of the image: say how much the connection took.
+        observer_->bytesSent(socket.lastSendAccepted(), imageLength);
         armTimer(id(TimerId::WriteFailed), stepIntervalMs);
         return;
     }

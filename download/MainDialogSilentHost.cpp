@@ -1,6 +1,7 @@
 #include "download/MainDialogSilentHost.h"
 
 #include "app/ExitStatus.h"
+#include "platform/Interrupt.h"
 
 MainDialogSilentHost::MainDialogSilentHost(Parts parts, int& exitStatus)
     : parts_(std::move(parts)), exitStatus_(exitStatus) {}
@@ -32,9 +33,15 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
                           parts_.clock);
         dialog.setJob(job);
         dialog.setRunObserver(&bytes);
-        dialog.startDownload();
-        parts_.reporter.report(1, LogLevel::Trace, "Complete!!");
-        end = loop_->run([&](int32_t id) { dialog.onTimer(id); });
+        // A run asked to stop before it began does not begin: no queue is moved aside, no
+        // port or connection opened.
+        if (interruptRequested()) {
+            end = EventLoop::End::Interrupted;
+        } else {
+            dialog.startDownload();
+            parts_.reporter.report(1, LogLevel::Trace, "Complete!!");
+            end = loop_->run([&](int32_t id) { dialog.onTimer(id); });
+        }
         runEnd.imageLength = dialog.imageLength;
         // Whatever is still held (an interrupted transfer) is given back before the log is
         // written.
@@ -45,7 +52,8 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
                                                    : parts_.port.lastErrorText();
         }
     }
-    runEnd.interruptSignal = loop_->interruptSignal();
+    runEnd.interruptSignal =
+        loop_->interruptSignal() != 0 ? loop_->interruptSignal() : interruptingSignal();
     loop_.reset();
     runEnd.bytesSent = bytes.sent;
     if (end == EventLoop::End::Interrupted) {

@@ -26,8 +26,8 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
         QueueRedirection& queues;
         Reporter& reporter;
         Clock& clock;
-        // Made when a silent run starts, so termination signals are watched from the moment
-        // printer queues may be moved until the run has given everything back.
+        // Made when a silent run starts; it ends the run when a termination signal arrives
+        // (the entry point watches them from its start, so none is lost before the loop runs).
         std::function<std::unique_ptr<EventLoop>()> makeLoop;
         std::function<void()> flushLog;
     };

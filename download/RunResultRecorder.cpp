@@ -1,5 +1,8 @@
 #include "download/RunResultRecorder.h"
 
+#include "app/ExitStatus.h"
+#include "platform/Interrupt.h"
+
 namespace {
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -53,10 +56,24 @@ void RunResultRecorder::noUsbPrinter(const std::string& modelName, int32_t model
     complete_ = true;
 }
 
+void RunResultRecorder::endedUnreported(int exitStatus) {
+    result_.exitStatus = exitStatus;
+    result_.outcome = exitStatus == kExitInvalidParameters ? RunOutcome::Invalid
+                      : exitStatus == kExitInterrupted     ? RunOutcome::Interrupted
+                                                           : RunOutcome::Failed;
+    result_.logLine = context_.loggedLine();
+    complete_ = true;
+}
+
 void RunResultRecorder::describeFile(const std::string& firmwarePath) {
     result_.file = fileNameOf(firmwarePath);
-    if (const std::optional<FileDigest> digest = digestFile(files_, firmwarePath)) {
+    // A termination request stops the hashing: the run ends at once, its result without a
+    // digest rather than late.
+    if (const std::optional<FileDigest> digest =
+            digestFile(files_, firmwarePath, [] { return interruptRequested(); })) {
         result_.fileSize = digest->size;
-        result_.sha256 = digest->sha256;
+        if (!digest->sha256.empty()) {
+            result_.sha256 = digest->sha256;
+        }
     }
 }

@@ -24,6 +24,9 @@ class RunResultRecorder final : public RunObserver {
     void noUsbPrinter(const std::string& modelName, int32_t modelCode,
                       const std::string& firmwarePath, int exitStatus);
 
+    // A silent run whose end was not reported: what the exit status says.
+    void endedUnreported(int exitStatus);
+
     // True once the run has ended in one of the ways above.
     bool complete() const { return complete_; }
     const RunResult& result() const { return result_; }

@@ -57,8 +57,13 @@ bool SilentRunViews::finish(int exitStatus, std::string& error) {
                 joinPath(app_.startDirectory, pathSeparator(), app_.firmwareFileName), exitStatus);
         }
     }
-    if (!recorder_ || !recorder_->complete()) {
-        return true; // no result asked for, or no silent run (an interactive start)
+    if (!recorder_ || app_.runMode == RunMode::Interactive) {
+        return true; // no result asked for, or no silent run
+    }
+    if (!recorder_->complete()) {
+        // Every silent run reports its end; should one not have, its result still says how it
+        // ended rather than leaving the caller without one.
+        recorder_->endedUnreported(exitStatus);
     }
     return writeFileAtomically(*settings_.resultPath, toJson(recorder_->result()), error);
 }

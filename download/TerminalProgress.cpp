@@ -172,9 +172,11 @@ void TerminalProgress::runEnded(const RunEnd& end) {
         break;
     }
     case RunOutcome::Interrupted:
+        // Before an image was loaded (a connect cut short) there is no count to give.
         printLine(std::string(kProgram) + "interrupted by " + signalName(end.interruptSignal) +
-                  " after " + groupedNumber(end.bytesSent) + " of " +
-                  groupedNumber(end.imageLength) + " bytes" +
+                  (end.imageLength > 0 ? " after " + groupedNumber(end.bytesSent) + " of " +
+                                             groupedNumber(end.imageLength) + " bytes"
+                                       : std::string(" before anything was sent")) +
                   (end.bytesSent > 0
                        ? "; the printer may need a power cycle before it takes firmware again"
                        : std::string("")) +

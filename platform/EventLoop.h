@@ -24,7 +24,8 @@ class EventLoop {
     // Ends run() once the current tick has returned; a close before run() makes it return at
     // once.
     virtual void close() = 0;
-    // Delivers ticks until close() (Closed) or a termination request (Interrupted).
+    // Delivers ticks until close() (Closed) or a termination request (Interrupted). A request
+    // that came before run() makes it return Interrupted at once, also after a close().
     virtual End run(const std::function<void(int32_t id)>& onTimer) = 0;
     // The signal that interrupted the run, 0 if none.
     virtual int interruptSignal() const = 0;

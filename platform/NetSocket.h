@@ -12,6 +12,9 @@ class NetSocket {
     virtual bool connect(const std::string& address, uint16_t port) = 0;
     // Sends every byte; length on success, -1 on failure.
     virtual int32_t sendAll(const uint8_t* data, int32_t length) = 0;
+    // How many bytes of the last sendAll the connection accepted, also when it failed part-way
+    // (the printer may hold that much of the image).
+    virtual int32_t lastSendAccepted() const { return 0; }
     // errno or WSAGetLastError of the last failure.
     virtual int nativeError() const = 0;
     // The last failure in words, with the address ("192.0.2.7:9100: connection refused");

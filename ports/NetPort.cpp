@@ -1,5 +1,7 @@
 #include "ports/NetPort.h"
 
+#include <algorithm>
+
 NetPort::NetPort() : NetPort(systemSocketFactory()) {}
 
 NetPort::NetPort(SocketFactory& sockets) : sockets_(sockets) {}
@@ -46,6 +48,9 @@ int32_t NetPort::send(const uint8_t* data, int32_t length, int32_t /*flags*/) {
     if (result < 0) {
         lastError_ = socket_->nativeError();
         lastErrorText_ = socket_->lastErrorText();
+        lastSendAccepted_ = std::clamp(socket_->lastSendAccepted(), 0, length);
+    } else {
+        lastSendAccepted_ = result;
     }
     return result;
 }

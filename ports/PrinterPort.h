@@ -36,6 +36,8 @@ class NetConnection {
     virtual int32_t connect(const std::string& address, int32_t port) = 0;
     // The whole buffer, or a negative result on failure.
     virtual int32_t send(const uint8_t* data, int32_t length, int32_t flags) = 0;
+    // How many bytes the last send handed to the connection, also when it failed part-way.
+    virtual int32_t lastSendAccepted() const { return 0; }
     virtual void close() = 0;
     // Drops the socket without using it again, so the next download can create it afresh.
     virtual void detach() = 0;

@@ -12,6 +12,7 @@
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
+#include "platform/TerminationSignals.h"
 #include "platform/posix/DeviceList.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -36,6 +37,21 @@ int terminalColumns() {
     winsize size{};
     return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
+
+// An interactive window does not watch termination signals: they end it as they always have.
+class SignalsReleasedForWindow final : public MainWindowRunner {
+  public:
+    explicit SignalsReleasedForWindow(MainWindowRunner& runner) : runner_(runner) {}
+    void run(const DownloadJob& job) override {
+        if (job.silentRun == 0 && job.quitAtStart == 0) {
+            releaseTerminationSignals();
+        }
+        runner_.run(job);
+    }
+
+  private:
+    MainWindowRunner& runner_;
+};
 
 BuildInfo buildInfo() {
     BuildInfo build{kProgramVersion, compilerDescription(), ""};
@@ -62,6 +78,10 @@ int main(int argc, char** argv) {
     if (options.list) {
         return printDeviceList(stdout);
     }
+    // From here on a termination signal only asks the run to stop, so a silent run interrupted
+    // at any moment (reading its settings, hashing a large image, writing its result) still
+    // gives the queues back and ends with its log line and result file, exit status 3.
+    watchTerminationSignals();
     if (options.resultWithoutFile) {
         std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
                    "no result file is written\n",
@@ -73,9 +93,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     // Queues that an ended run left moved aside are given back before this run does anything.
-    restoreQueuesOfEndedRuns(log, [](const std::string& line) {
-        std::fprintf(stderr, "mirelith: %s\n", line.c_str());
-    });
+    restoreQueuesOfEndedRuns(
+        log, [](const std::string& line) { std::fprintf(stderr, "mirelith: %s\n", line.c_str()); });
 
     std::optional<SocketLayer> sockets;
     FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
@@ -107,7 +126,8 @@ int main(int argc, char** argv) {
 #else
     InteractiveUnavailableRunner runner(silentHost, app.exitStatus, printLine);
 #endif
-    app.initInstance(runner);
+    SignalsReleasedForWindow windowRunner(runner);
+    app.initInstance(windowRunner);
     std::string resultError;
     if (!views.finish(app.exitStatus, resultError)) {
         std::fprintf(stderr, "mirelith: the result file was not written: %s\n",

@@ -1,8 +1,9 @@
 // The Linux silent host: timers on CLOCK_MONOTONIC, waits in ppoll with nanosecond timeouts
-// (no busy waiting, no drift), and termination signals turned into a byte on a self-pipe so the
-// handler itself does nothing but write(2).
+// (no busy waiting, no drift), and termination signals seen as bytes on the process's signal
+// pipe (TerminationSignalsPosix.cpp), so the handler itself does nothing but write(2).
 #include "platform/EventLoop.h"
-#include "platform/Interrupt.h"
+#include "platform/TerminationSignals.h"
+#include "platform/posix/TerminationSignals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,50 +25,16 @@ Nanos monotonicNow() {
     return Nanos(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-int signalPipeWrite = -1;
-
-void onTerminationSignal(int signo) {
-    const int saved = errno;
-    requestInterrupt();
-    const unsigned char byte = static_cast<unsigned char>(signo);
-    if (signalPipeWrite >= 0) {
-        [[maybe_unused]] ssize_t ignored = write(signalPipeWrite, &byte, 1);
-    }
-    errno = saved;
-}
-
-constexpr int watchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
 class PosixEventLoop final : public EventLoop {
   public:
+    // Signals are watched for the rest of the process from here on (main starts the watch
+    // earlier still), so one that arrives while the download is being prepared, or after the
+    // run while its result is written, is never lost nor ends the process.
     PosixEventLoop() {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-            readFd_ = fds[0];
-            writeFd_ = fds[1];
-        }
-        // Installed for the life of the host, so a signal that arrives while the download is
-        // being prepared (before run) is not lost either.
-        signalPipeWrite = writeFd_;
-        struct sigaction action {};
-        action.sa_handler = onTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        // Blocking port and socket calls restart; the request is seen when they return.
-        action.sa_flags = SA_RESTART;
-        for (size_t i = 0; i < std::size(watchedSignals); ++i) {
-            sigaction(watchedSignals[i], &action, &previous_[i]);
-        }
+        watchTerminationSignals();
+        readFd_ = terminationSignalFd();
     }
-    ~PosixEventLoop() override {
-        for (size_t i = 0; i < std::size(watchedSignals); ++i) {
-            sigaction(watchedSignals[i], &previous_[i], nullptr);
-        }
-        signalPipeWrite = -1;
-        if (readFd_ >= 0) {
-            ::close(readFd_);
-            ::close(writeFd_);
-        }
-    }
+    ~PosixEventLoop() override = default;
     PosixEventLoop(const PosixEventLoop&) = delete;
     PosixEventLoop& operator=(const PosixEventLoop&) = delete;
 
@@ -83,6 +50,12 @@ class PosixEventLoop final : public EventLoop {
     int interruptSignal() const override { return signal_; }
 
     End run(const std::function<void(int32_t)>& onTimer) override {
+        // A termination request that came before run() ends it first, also when the engine
+        // has already closed the window: a connect or open cut short by the signal fails, and
+        // that failure is the interrupt's doing.
+        if (waitForSignal(0)) {
+            return End::Interrupted;
+        }
         while (!closed_) {
             Nanos wait = -1;
             auto next = timers_.end();
@@ -143,8 +116,6 @@ class PosixEventLoop final : public EventLoop {
 
     std::map<int32_t, Timer> timers_;
     int readFd_ = -1;
-    int writeFd_ = -1;
-    struct sigaction previous_[std::size(watchedSignals)]{};
     bool closed_ = false;
     bool inTick_ = false;
     Nanos tickDue_ = 0;

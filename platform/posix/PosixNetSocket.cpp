@@ -119,7 +119,8 @@ class PosixNetSocket final : public NetSocket {
     }
 
     int32_t sendAll(const uint8_t* data, int32_t length) override {
-        int32_t sent = 0;
+        int32_t& sent = sent_;
+        sent = 0;
         int stalledMs = 0;
         while (sent < length) {
             if (interruptRequested()) {
@@ -165,6 +166,7 @@ class PosixNetSocket final : public NetSocket {
 
     int nativeError() const override { return error_; }
     std::string lastErrorText() const override { return errorText_; }
+    int32_t lastSendAccepted() const override { return sent_; }
 
   private:
     bool failed(int error) {
@@ -175,6 +177,7 @@ class PosixNetSocket final : public NetSocket {
 
     UniqueFd fd_;
     int error_ = 0;
+    int32_t sent_ = 0; // of the last sendAll
     std::string target_;
     std::string errorText_;
 };

@@ -117,7 +117,8 @@ class Win32NetSocket final : public NetSocket {
     }
 
     int32_t sendAll(const uint8_t* data, int32_t length) override {
-        int32_t sent = 0;
+        int32_t& sent = sent_;
+        sent = 0;
         while (sent < length) {
             const int n =
                 ::send(socket_, reinterpret_cast<const char*>(data + sent), length - sent, 0);
@@ -152,6 +153,7 @@ class Win32NetSocket final : public NetSocket {
 
     int nativeError() const override { return error_; }
     std::string lastErrorText() const override { return errorText_; }
+    int32_t lastSendAccepted() const override { return sent_; }
 
   private:
     int32_t sendFailed(int error) {
@@ -182,6 +184,7 @@ class Win32NetSocket final : public NetSocket {
     SOCKET socket_;
     HANDLE event_;
     int error_ = 0;
+    int32_t sent_ = 0; // of the last sendAll
     std::string target_;
     std::string errorText_;
 };

@@ -82,6 +82,116 @@ python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 0 < r["bytes
     "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
 pass "interrupted"
 
+# signal_run MODE ARGS... : runs the program with ARGS, its standard error a pipe, and sends it
+# SIGTERM where a signal used to end the process outright (status 143, no result):
+#   start  - the start line cannot be written (the pipe is full), before any run began;
+#   twice  - once while the transfer blocks, and again while the end line cannot be written.
+# Then empties the pipe and sets STATUS.
+signal_run() {
+  set +e
+  (cd "$WORK/run" && exec python3 - "$@" <<'PY')
+import os, signal, subprocess, sys, threading, time
+mode, *argv = sys.argv[1:]
+r, w = os.pipe()
+# Its own open of the pipe: non-blocking for the filler alone, the program's end stays blocking.
+filler = os.open(f"/proc/self/fd/{w}", os.O_WRONLY | os.O_NONBLOCK)
+def fill():
+    try:
+        while True:
+            os.write(filler, b"x" * 4096)
+    except BlockingIOError:
+        pass
+if mode == "start":
+    fill()
+run = subprocess.Popen(argv, stderr=w, stdout=subprocess.DEVNULL)
+os.close(w)
+if mode == "twice":
+    line = b""
+    while not line.endswith(b"\n"):
+        line += os.read(r, 1)
+    time.sleep(1.0)
+    fill()
+    run.send_signal(signal.SIGTERM)
+time.sleep(1.0)
+run.send_signal(signal.SIGTERM)
+time.sleep(0.5)
+os.close(filler)
+drained = threading.Thread(target=lambda: [None for _ in iter(lambda: os.read(r, 65536), b"")])
+drained.start()
+status = run.wait(timeout=30)
+sys.exit(128 - status if status < 0 else status)
+PY
+  STATUS=$?
+  set -e
+}
+
+# A signal before the run began (at start-up, while the image is read or hashed) still ends it
+# as interrupted: nothing reaches the printer, the result is written.
+start_sim --tcp
+signal_run start "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls \
+    --result "$RESULT"
+expect_status 3 "SIGTERM before the run began"
+expect_result 'outcome="interrupted"' exit_status=3 bytes_sent=0 log_line=null
+stop_sim
+[ ! -s "$WORK/received.bin" ] || fail "the printer got bytes of a run that never began"
+pass "a signal before the run began ends it as interrupted, with a result"
+
+# A second signal after the run ended (the result not yet written) does not end the process
+# either; the bytes are those the connection took before the printer stopped reading.
+make_image "$WORK/run/huge.fls" 20000000
+start_sim --tcp --stall-after 100000
+signal_run twice "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls \
+    --result "$RESULT"
+expect_status 3 "two SIGTERMs"
+expect_result 'outcome="interrupted"' exit_status=3 'file="huge.fls"' file_size=20000000
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 100000 <= r["bytes_sent"] < 20000000, r' \
+    "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
+pass "a second signal while the result is due still leaves the result; the bytes taken are counted"
+
+# A connection the printer drops part-way: the bytes it took before, not 0.
+start_sim --tcp --close-after 100000
+run_mirelith -s -q -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls --result "$RESULT"
+expect_status 2 "dropped connection"
+expect_result 'outcome="failed"' exit_status=2 'log_line="Write Failed!"'
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 100000 <= r["bytes_sent"] < 20000000, r' \
+    "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
+rm -f "$LOG"
+pass "a dropped connection counts the bytes it took"
+
+# SIGTERM while the connect waits for a printer that drops the request: interrupted, not failed.
+python3 - "$WORK/dropper.port" <<'PY' &
+import socket, sys, time
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(0)
+port = listener.getsockname()[1]
+fillers = []
+while True:
+    client = socket.socket()
+    client.settimeout(0.5)
+    try:
+        client.connect(("127.0.0.1", port))
+    except OSError:
+        break
+    fillers.append(client)
+open(sys.argv[1], "w").write(str(port))
+time.sleep(60)
+PY
+dropper=$!
+for _ in $(seq 50); do [ -s "$WORK/dropper.port" ] && break; sleep 0.1; done
+[ -s "$WORK/dropper.port" ] || fail "no dropping listener"
+(cd "$WORK/run" && exec "$MIRELITH" -s -q -p NET 127.0.0.1 -tcpport "$(cat "$WORK/dropper.port")" \
+    -m "T90 Prime" -f fw.fls --result "$RESULT" 2>/dev/null) &
+pid=$!
+sleep 1.5
+kill -TERM "$pid"
+set +e; wait "$pid"; STATUS=$?; set -e
+kill "$dropper" 2>/dev/null || true
+expect_status 3 "SIGTERM during the connect"
+expect_result 'outcome="interrupted"' exit_status=3 bytes_sent=0
+rm -f "$LOG"
+pass "SIGTERM during the connect ends the run as interrupted"
+
 # No USB printer of the model attached: start-up ends before any run, still with a result.
 mkdir -p "$WORK/sysfs/bus/usb/devices"
 MIRELITH_SYSFS_ROOT="$WORK/sysfs" run_mirelith -s -p USB -m "T90 Prime" -f fw.fls --result "$RESULT"

@@ -21,10 +21,12 @@ expect_received "$WORK/run/KAV_T90_010226.fls"
 rm "$WORK/run/qemnuv.ini"
 pass "INI file over TCP"
 
-# An empty image is a complete (if pointless) download.
+# An empty image is no firmware: it cannot be opened as one, and nothing reaches the printer.
 : >"$WORK/run/empty.fls"
 start_sim --tcp
 run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f empty.fls
-expect_status 0 "empty image"
+expect_status 2 "empty image"
 expect_received "$WORK/run/empty.fls"
-pass "empty image"
+expect_log_lines "File Open Error. filename=$WORK/run/empty.fls"
+rm -f "$LOG"
+pass "empty image is a file open error"

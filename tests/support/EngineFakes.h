@@ -130,10 +130,12 @@ class ScriptedSocket final : public NetConnection {
     }
     void close() override { calls.push_back("close"); }
     void detach() override { calls.push_back("detach"); }
+    int32_t lastSendAccepted() const override { return acceptedBeforeFailure; }
 
     int32_t createResult = 1;
     int32_t connectResult = 1;
     int32_t sendResult = 0; // negative: failure
+    int32_t acceptedBeforeFailure = 0;
     std::vector<std::string> calls;
     std::vector<uint8_t> received;
 };

@@ -2,6 +2,7 @@
 // key present in the agreed order whatever is unknown, and a file that is replaced whole.
 #include "app/RunResult.h"
 #include "app/Sha256.h"
+#include "support/AppFakes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -31,6 +32,23 @@ TEST(RunResult, Sha256MatchesTheStandardVectors) {
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
     EXPECT_EQ(sha256Of(std::string(1'000'000, 'a'), 4093),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// A run interrupted while a large image is hashed ends at once: the size, but no digest.
+TEST(RunResult, DigestStopsWhenAskedAndStillGivesTheSize) {
+    FakeFileSystem files;
+    files.addFile("fw.fls", std::string(300000, 'x'));
+    int chunks = 0;
+    const auto stopped = digestFile(files, "fw.fls", [&] { return ++chunks > 2; });
+    ASSERT_TRUE(stopped.has_value());
+    EXPECT_EQ(stopped->size, 300000);
+    EXPECT_EQ(stopped->sha256, "");
+    EXPECT_EQ(chunks, 3); // asked before each piece, not after the whole file
+
+    const auto whole = digestFile(files, "fw.fls", [] { return false; });
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(whole->size, 300000);
+    EXPECT_EQ(whole->sha256, sha256Of(std::string(300000, 'x'), 300000));
 }
 
 TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {

@@ -132,6 +132,18 @@ TEST(SilentRunObservation, AFailedWriteCountsWhatTheDeviceTookAndCarriesItsReaso
     EXPECT_TRUE(run.seen.settles.empty());
 }
 
+TEST(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
+    SilentRun run;
+    run.job.portSettings.portName = "127.0.0.1";
+    run.job.portSettings.baudRate = 9100;
+    run.socket.sendResult = -1;
+    run.socket.acceptedBeforeFailure = 6000;
+    run.start(10000);
+    ASSERT_EQ(run.seen.ends.size(), 1u);
+    EXPECT_EQ(run.seen.ends[0].outcome, RunOutcome::Failed);
+    EXPECT_EQ(run.seen.ends[0].bytesSent, 6000);
+}
+
 TEST(SilentRunObservation, AnInterruptedRunSaysHowFarItGot) {
     SilentRun run(2); // two packets, then the signal
     run.job.portSettings.portName = "COM1";

@@ -1,0 +1,12 @@
+#pragma once
+// Termination signals as a request to stop rather than an end. A silent run must always give
+// the printer queues back and write its log and result, so from the first moment of the run
+// (before settings, firmware or hashing are read) until the process exits, SIGINT, SIGTERM and
+// SIGHUP only ask for an interrupt (see Interrupt.h) and wake the silent host's loop. Windows
+// has no such signals: both calls do nothing there.
+
+// Starts watching; calling it again changes nothing.
+void watchTerminationSignals();
+// Gives the signals their default action back, for an interactive window that does not watch
+// them. A signal that came while they were watched then ends the process, as it would have.
+void releaseTerminationSignals();
