@@ -1,5 +1,7 @@
 #include "download/ModelRules.h"
 
+#include "platform/DevicePaths.h"
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -22,6 +24,17 @@ ConnectionKind connectionKindFor(const std::string& portName) {
     }
     if (startsWith(portName, "\\")) {
         return ConnectionKind::UsbLike;
+    }
+    // A device path given as the port (Linux) is driven by PortDriver as what its form says.
+    switch (devicePathKind(portName)) {
+    case DevicePathKind::Serial:
+        return ConnectionKind::Serial;
+    case DevicePathKind::Parallel:
+        return ConnectionKind::Parallel;
+    case DevicePathKind::Usb:
+        return ConnectionKind::UsbLike;
+    case DevicePathKind::None:
+        break;
     }
     return ConnectionKind::Ethernet;
 }
