@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build under Wine writes the same result file: a silent TCP run that replaces an
-# older result, and an invalid one. The Windows build is "$1/../build-win", or MIRELITH_WIN_BUILD.
+# older result, an invalid one, and one the printer dropped part-way. The Windows build is
+# "$1/../build-win", or MIRELITH_WIN_BUILD.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 WIN_BUILD=$(cd "${MIRELITH_WIN_BUILD:-$1/../build-win}" 2>/dev/null && pwd) ||
@@ -51,3 +52,13 @@ expect_status 1 "invalid run under Wine"
 result_is 'outcome="invalid"' exit_status=1 'log_line="Invalid parameters"' port=null
 expect_log_lines "Invalid parameters"
 pass "Windows build: the result of invalid parameters"
+
+# A printer that drops the connection part-way: the result counts what Windows' send took.
+make_image "$WORK/run/big.fls" 5000000
+start_sim --tcp --close-after 100000
+run_exe -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f big.fls --result result.json
+expect_status 2 "dropped connection under Wine"
+result_is 'outcome="failed"' exit_status=2 'log_line="Write Failed!"'
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 100000 <= r["bytes_sent"] < 5000000, r' \
+    "$WORK/run/result.json" || fail "bytes sent: $(cat "$WORK/run/result.json")"
+pass "Windows build: a dropped connection counts the bytes it took"
