@@ -181,7 +181,7 @@ dropper=$!
 for _ in $(seq 50); do [ -s "$WORK/dropper.port" ] && break; sleep 0.1; done
 [ -s "$WORK/dropper.port" ] || fail "no dropping listener"
 (cd "$WORK/run" && exec "$MIRELITH" -s -q -p NET 127.0.0.1 -tcpport "$(cat "$WORK/dropper.port")" \
-    -m "T90 Prime" -f fw.fls --result "$RESULT" 2>/dev/null) &
+    -m "T90 Prime" -f fw.fls --result "$RESULT" 2>"$WORK/mirelith.err") &
 pid=$!
 sleep 1.5
 kill -TERM "$pid"
@@ -189,6 +189,8 @@ set +e; wait "$pid"; STATUS=$?; set -e
 kill "$dropper" 2>/dev/null || true
 expect_status 3 "SIGTERM during the connect"
 expect_result 'outcome="interrupted"' exit_status=3 bytes_sent=0
+grep -q "^mirelith: interrupted by SIGTERM before anything was sent" "$WORK/mirelith.err" ||
+  fail "interrupt line: $(cat "$WORK/mirelith.err")"
 rm -f "$LOG"
 pass "SIGTERM during the connect ends the run as interrupted"
 
