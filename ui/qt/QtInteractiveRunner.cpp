@@ -7,11 +7,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include "platform/posix/QuietChild.h"
+
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -41,23 +39,9 @@ std::string displayUnavailableReason() {
                "set)" +
                std::string(kSilentHint);
     }
-    const pid_t child = fork();
-    if (child == 0) {
-        // Qt's complaints about the display stay in the child.
-        // A platform that aborts leaves no core file behind.
-        const rlimit noCore{0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDERR_FILENO);
-            dup2(null, STDOUT_FILENO);
-        }
-        QGuiApplication probe(qtArgc, qtArgv);
-        _exit(0);
-    }
-    int status = 0;
-    const bool opened = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                        WEXITSTATUS(status) == 0;
+    // Qt's complaints about the display, or its abort, stay in the child. The probe is never
+    // torn down: the child ends at once, and only opening the platform is in question.
+    const bool opened = succeedsInQuietChild([] { new QGuiApplication(qtArgc, qtArgv); });
     if (opened) {
         return {};
     }
