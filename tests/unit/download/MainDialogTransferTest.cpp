@@ -31,6 +31,7 @@ TEST_F(Transfer, SerialRunSendsPacketsSettlesFinishesAndCleansUp) {
     EXPECT_EQ(r.dialog.progress, 268u);
 
     EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM3|", "restore"));
+    EXPECT_EQ(r.view.events.front(), "repaint"); // no bar of an earlier run is left standing
     EXPECT_EQ(r.port.calls.front(), "configure COM3");
     EXPECT_EQ(r.port.calls[1], "open 0");
     EXPECT_EQ(r.port.calls.back(), "close");
@@ -126,6 +127,10 @@ TEST_F(Transfer, ShortWriteFailsAtOnceAndCleansUp) {
     r.port.acceptScript = {-1, 4095};
     r.run();
     EXPECT_THAT(r.port.writeLengths, ElementsAre(4096, 4096)); // no retry, no resend
+    // The failed write ends the packet phase and its fine timer resolution at once.
+    const auto& ev = r.view.events;
+    EXPECT_LT(std::find(ev.begin(), ev.end(), "fine off"),
+              std::find(ev.begin(), ev.end(), "set 3 10"));
     EXPECT_THAT(r.steps(), ElementsAre(1, 3, 6));
     EXPECT_EQ(r.count(3, 10), 1u);
     ASSERT_EQ(r.reporter.reports.size(), 1u);
@@ -227,8 +232,9 @@ TEST_F(Transfer, DestroyDuringTransferGivesEverythingBack) {
     EXPECT_TRUE(r.dialog.image.empty());
     EXPECT_EQ(r.view.events.back(), "fine off");
     const size_t calls = r.port.calls.size();
-    r.dialog.onDestroy(); // twice is harmless
+    r.dialog.onDestroy(); // twice is harmless: nothing is closed or given back again
     EXPECT_EQ(r.port.calls.size(), calls);
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM2|", "restore"));
 }
 
 } // namespace
