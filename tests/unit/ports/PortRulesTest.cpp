@@ -85,6 +85,10 @@ TEST(ReceiveBufferTest, NeverHoldsMoreThanItsCapacityAndKeepsArrivalOrder) {
     uint8_t rest[8] = {};
     EXPECT_EQ(buffer.take(rest, 8), 4u);
     EXPECT_EQ(std::vector<uint8_t>(rest, rest + 4), std::vector<uint8_t>({4, 5, 6, 7}));
+    // A new allocation (a reopened port) starts empty: no bytes from before it are delivered.
+    EXPECT_EQ(buffer.append(in, 2), 2u);
+    buffer.allocate(5);
+    EXPECT_EQ(buffer.take(rest, 8), 0u);
 
     buffer.allocate(0); // a zero-sized buffer takes nothing
     EXPECT_EQ(buffer.append(in, 1), 0u);

@@ -62,8 +62,10 @@ TEST_F(MainWindowTest, AcceptedConfigurationResetsTheFieldsTheDialogDoesNotShow)
     portSettings.reserved3 = 9;
     portSettings.reserved4 = 9;
     portSettings.reserved5 = 9;
+    portSettings.parity = 1;
     PortConfigValues values = presenter.configurationInput();
     EXPECT_EQ(values.reserved1, 9);
+    EXPECT_EQ(values.parity, 1); // the dialog opens on the port's current line settings
     values.portName = "COM2";
     values.baudRate = 115200;
     values.dataBits = 8;
