@@ -47,6 +47,9 @@ bool reference(std::string_view text, std::vector<uint8_t>& image) {
         std::string line(text.substr(start, end - start));
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        // Any CR left is a lone one (old Mac line ends): reading on would merge records.
+        if (line.find('\r') != std::string::npos)
+            return false;
         lines.push_back(line);
         start = end + 1;
     }
@@ -98,7 +101,7 @@ bool reference(std::string_view text, std::vector<uint8_t>& image) {
             if (line[8] == '0') {
                 size_t count = static_cast<uint8_t>(field(line, 1, 2));
                 if (line.size() < 9 + 2 * count)
-                    continue;
+                    return false; // cut short: the image would have a hole
                 long long address = field(line, 3, 4) + base;
                 for (size_t j = 0; j < count; ++j)
                     if (!put(address + j, static_cast<uint8_t>(field(line, 9 + 2 * j, 2))))
@@ -111,8 +114,10 @@ bool reference(std::string_view text, std::vector<uint8_t>& image) {
                 continue;
             size_t width = 2 * static_cast<size_t>(line[1] - '1') + 4;
             long long count = static_cast<uint8_t>(field(line, 2, 2)) - (long long)width / 2 - 1;
-            if (count <= 0 || line.size() < 4 + width + 2 * count)
+            if (count <= 0)
                 continue;
+            if (line.size() < 4 + width + 2 * count)
+                return false; // cut short: the image would have a hole
             long long address = field(line, 4, width);
             for (long long j = 0; j < count; ++j)
                 if (!put(address + j, static_cast<uint8_t>(field(line, 4 + width + 2 * j, 2))))

@@ -4,23 +4,25 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)"
+build=${FUZZ_BUILD_DIR:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$build" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=OFF \
+    -DMIRELITH_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Only the fuzz targets: the programs are built and tested elsewhere.
+cmake --build "$build" -j"$(nproc)" --target fuzz_targets
 status=0
-for target in build-fuzz/fuzz/fuzz_*; do
+for target in "$build"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
-  corpus=build-fuzz/corpus/$name
+  corpus=$build/corpus/$name
   mkdir -p "$corpus"
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
   echo "== $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 \
-        "$corpus" "${seeds[@]}" >"build-fuzz/$name.log" 2>&1; then
-    echo "FAILED: $name (see build-fuzz/$name.log)"; tail -30 "build-fuzz/$name.log"; status=1
+        "$corpus" "${seeds[@]}" >"$build/$name.log" 2>&1; then
+    echo "FAILED: $name (see $build/$name.log)"; tail -30 "$build/$name.log"; status=1
   else
-    grep -E '^Done|#[0-9]+.*DONE' "build-fuzz/$name.log" | tail -1 || true
+    grep -E '^Done|#[0-9]+.*DONE' "$build/$name.log" | tail -1 || true
   fi
 done
 exit $status

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${SANITIZED_BUILD:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON \
+CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(unit_app unit_ports unit_download unit_ui)
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
