@@ -23,8 +23,8 @@ bool insideFrame(HWND dialog, const RECT& r) {
            r.bottom <= client.bottom - 1;
 }
 
-// The client area's outline on the screen must be black all round.
-void checkFrameWhole(HWND dialog, const std::string& name) {
+// Pixels of the client area's outline on the screen that are not black.
+int frameGaps(HWND dialog) {
     RECT r{};
     GetClientRect(dialog, &r);
     MapWindowPoints(dialog, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
@@ -37,6 +37,18 @@ void checkFrameWhole(HWND dialog, const std::string& name) {
         gaps += (GetPixel(screen, r.left, y) != 0) + (GetPixel(screen, r.right - 1, y) != 0);
     }
     ReleaseDC(nullptr, screen);
+    return gaps;
+}
+
+// The outline must be black all round once the window has painted: the screen is read again
+// for a while, because a window just shown may still be painting its children, but a frame
+// that a child paints over stays broken and fails.
+void checkFrameWhole(HWND dialog, const std::string& name) {
+    int gaps = frameGaps(dialog);
+    for (int attempt = 0; gaps != 0 && attempt < 40; ++attempt) {
+        Sleep(50);
+        gaps = frameGaps(dialog);
+    }
     check(gaps == 0, name + ": black frame whole on all four edges (" + std::to_string(gaps) +
                          " pixels missing)");
 }
