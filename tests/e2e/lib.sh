@@ -92,3 +92,30 @@ expect_log_lines() {
 expect_no_log() {
   [ ! -e "$LOG" ] || fail "unexpected log: $(cat "$LOG")"
 }
+
+# start_dropping_listener PORT_FILE: a listener on 127.0.0.1 whose backlog is full, so new
+# connection requests are dropped rather than refused; writes its port to PORT_FILE and its
+# process id to $dropper (it ends by itself after a minute).
+start_dropping_listener() {
+  python3 - "$1" <<'PY' &
+import socket, sys, time
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(0)
+port = listener.getsockname()[1]
+fillers = []
+while True:
+    client = socket.socket()
+    client.settimeout(0.5)
+    try:
+        client.connect(("127.0.0.1", port))
+    except OSError:
+        break
+    fillers.append(client)
+open(sys.argv[1], "w").write(str(port))
+time.sleep(60)
+PY
+  dropper=$!
+  for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
+  [ -s "$1" ] || fail "no dropping listener"
+}

@@ -159,27 +159,7 @@ rm -f "$LOG"
 pass "a dropped connection counts the bytes it took"
 
 # SIGTERM while the connect waits for a printer that drops the request: interrupted, not failed.
-python3 - "$WORK/dropper.port" <<'PY' &
-import socket, sys, time
-listener = socket.socket()
-listener.bind(("127.0.0.1", 0))
-listener.listen(0)
-port = listener.getsockname()[1]
-fillers = []
-while True:
-    client = socket.socket()
-    client.settimeout(0.5)
-    try:
-        client.connect(("127.0.0.1", port))
-    except OSError:
-        break
-    fillers.append(client)
-open(sys.argv[1], "w").write(str(port))
-time.sleep(60)
-PY
-dropper=$!
-for _ in $(seq 50); do [ -s "$WORK/dropper.port" ] && break; sleep 0.1; done
-[ -s "$WORK/dropper.port" ] || fail "no dropping listener"
+start_dropping_listener "$WORK/dropper.port"
 (cd "$WORK/run" && exec "$MIRELITH" -s -q -p NET 127.0.0.1 -tcpport "$(cat "$WORK/dropper.port")" \
     -m "T90 Prime" -f fw.fls --result "$RESULT" 2>"$WORK/mirelith.err") &
 pid=$!
