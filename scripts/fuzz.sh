@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz/) and runs each for a bounded time.
-# FUZZ_SECONDS sets the time per target (default 30).
+# FUZZ_SECONDS sets the time per target (default 30); --build-only and --run-only split the two
+# steps (scripts/test.sh builds while other tests run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=OFF \
-    -DMIRELITH_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# Only the fuzz targets: the programs are built and tested elsewhere.
-cmake --build "$build" -j"$(nproc)" --target fuzz_targets
+step=${1:-all}
+if [ "$step" != --run-only ]; then
+  # Configured as scripts/unit-sanitized.sh does, so the two share one build without
+  # reconfiguring each other; only the fuzz targets are built here.
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON \
+      -DMIRELITH_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target fuzz_targets
+fi
+[ "$step" = --build-only ] && exit 0
 status=0
 for target in "$build"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue

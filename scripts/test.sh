@@ -1,22 +1,55 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds both programs and runs every test: the Linux unit, loopback and
-# end-to-end tests, the Windows tests under Wine, and the fuzz targets for a bounded time.
+# end-to-end tests, the unit tests under the sanitizers, the Windows tests under Wine, and the
+# fuzz targets for a bounded time.
+#
+# The Linux tests spend most of their time waiting on simulated printers and timers, so the
+# Windows and clang builds run beside them; the fuzz targets likewise run beside the Wine tests.
+# Each phase prints the seconds since the start, so a slow phase shows in the CI log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+phase() { echo "== $* (at ${SECONDS}s)"; }
+jobs=$(nproc 2>/dev/null || echo 2)
+
+phase "Set-up"
 scripts/setup.sh
-scripts/build.sh all
+phase "Linux build"
+scripts/build.sh linux
+
+mkdir -p build
+phase "Windows and sanitized builds, beside the Linux tests"
+(scripts/build.sh windows && scripts/unit-sanitized.sh --build-only && scripts/fuzz.sh --build-only) \
+  >build/side-builds.log 2>&1 &
+side_builds=$!
+
 status=0
-echo "== Linux tests"
-# The Linux tests wait on printers and timers more than they compute: two at a time.
-(cd build && ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" -LE wine) || status=1
-echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-scripts/unit-sanitized.sh || status=1
-echo "== Windows tests under Wine"
+phase "Linux tests"
+(cd build && ctest --output-on-failure -j"$jobs" -LE wine) || status=1
+
+phase "Waiting for the side builds"
+if ! wait "$side_builds"; then
+  tail -60 build/side-builds.log
+  echo "SOME TESTS FAILED: a build failed (build/side-builds.log)"
+  exit 1
+fi
+
+phase "Fuzz targets, beside the sanitized and Wine tests"
+scripts/fuzz.sh --run-only >build/fuzz-run.log 2>&1 &
+fuzz_run=$!
+
+phase "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/unit-sanitized.sh --run-only || status=1
+
+phase "Windows tests under Wine"
 # shellcheck source=/dev/null
 source scripts/wine-env.sh
 (cd build-win && ctest --output-on-failure) || status=1
 (cd build && ctest --output-on-failure -L wine) || status=1
-echo "== Fuzz targets"
-scripts/fuzz.sh || status=1
+
+phase "Fuzz results"
+wait "$fuzz_run" || status=1
+cat build/fuzz-run.log
+
+phase "Done"
 if [ $status -ne 0 ]; then echo "SOME TESTS FAILED"; else echo "ALL TESTS PASSED"; fi
 exit $status

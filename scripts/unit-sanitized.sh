@@ -3,14 +3,19 @@
 # out-of-range read or an overflow that happens to give the right answer still fails.
 # They are built in the fuzz build (build-fuzz/, clang), whose layers already carry both
 # sanitizers: only the test sources are compiled on top, and scripts/fuzz.sh reuses the layers.
-# SANITIZED_BUILD sets another build directory.
+# SANITIZED_BUILD sets another build directory; --build-only and --run-only split the two steps
+# (scripts/test.sh builds while other tests run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${SANITIZED_BUILD:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+step=${1:-all}
 targets=(unit_app unit_ports unit_download unit_ui)
-cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+if [ "$step" != --run-only ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+fi
+[ "$step" = --build-only ] && exit 0
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
 for t in "${targets[@]}"; do
