@@ -7,21 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-CUPSD_HELPER="$(cd "$(dirname "$0")/../fixtures/cups" && pwd)/private_cupsd.sh"
-CUPS_DIR="$WORK/cups"
-mkdir -p "$CUPS_DIR"
-chmod 755 "$WORK"
-set +e
-socket=$(bash "$CUPSD_HELPER" start "$CUPS_DIR")
-rc=$?
-set -e
-if [ "$rc" -eq 77 ]; then
-  echo "SKIP: cupsd is not available" >&2
-  exit 77
-fi
-[ "$rc" -eq 0 ] || fail "private cupsd did not start"
-trap 'bash "$CUPSD_HELPER" stop "$CUPS_DIR"; e2e_cleanup' EXIT
-export CUPS_SERVER="$socket"
+start_private_cupsd
 
 QUEUES="Printer Tenth Labels Prime Held"
 
@@ -29,18 +15,12 @@ add_queue() {
   lpadmin -p "$1" -E -v "$2" >/dev/null 2>&1 || fail "cannot create queue $1 on $2"
 }
 
-# device, running or stopped, accepting or not, and the state message, one line per queue
+# every queue, one line each, and how many carry our message
 snapshot() {
   local q
-  for q in $QUEUES; do
-    printf '%s|%s|%s|%s\n' "$q" "$(lpstat -v "$q" | sed 's/^[^:]*: //')" \
-      "$(lpstat -p "$q" | head -1 | grep -o 'disabled\|idle\|printing')" \
-      "$(lpstat -a "$q" | grep -o 'not accepting\|accepting' | head -1)"
-  done
+  for q in $QUEUES; do echo "$(queue_line "$q")"; done
   lpstat -l -p | grep -c 'Printer firmware download in progress' || true
 }
-
-stopped() { lpstat -p "$1" | head -1 | grep -q disabled; }
 
 # A queue on the very device the printer is on: the pseudo-terminal that COM1 names.
 start_sim --pty
@@ -66,15 +46,15 @@ for signal in TERM; do
       >"$WORK/mirelith.out" 2>"$WORK/mirelith.err" &
   pid=$!
   for i in $(seq 1 200); do
-    if stopped Printer && [ -s "$WORK/received.bin" ]; then break; fi
+    if queue_stopped Printer && [ -s "$WORK/received.bin" ]; then break; fi
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.05
   done
   kill -0 "$pid" 2>/dev/null || fail "the run ended before SIG$signal"
-  stopped Printer || fail "queue on COM1 not stopped during the download"
-  stopped Tenth || fail "queue on COM10 not stopped during the download"
-  stopped Prime || fail "USB queue not stopped during the download"
-  stopped Labels && fail "queue on LPT1 stopped by a COM1 download"
+  queue_stopped Printer || fail "queue on COM1 not stopped during the download"
+  queue_stopped Tenth || fail "queue on COM10 not stopped during the download"
+  queue_stopped Prime || fail "USB queue not stopped during the download"
+  queue_stopped Labels && fail "queue on LPT1 stopped by a COM1 download"
   kill -"$signal" "$pid"
   set +e
   timeout 60 tail --pid="$pid" -f /dev/null

@@ -29,16 +29,7 @@ ln -s "$SYS/bus/usb/drivers/usblp" "$printer/1-2:1.0/driver"
 ln -s "$printer" "$SYS/bus/usb/devices/1-2"
 export MIRELITH_DEV_ROOT="$DEV" MIRELITH_SYSFS_ROOT="$SYS" MIRELITH_COM7="/dev/pts/77"
 
-CUPSD_HELPER="$(cd "$(dirname "$0")/../fixtures/cups" && pwd)/private_cupsd.sh"
-mkdir -p "$WORK/cups"
-chmod 755 "$WORK"
-set +e
-socket=$(bash "$CUPSD_HELPER" start "$WORK/cups")
-rc=$?
-set -e
-if [ "$rc" -eq 0 ]; then
-  trap 'bash "$CUPSD_HELPER" stop "$WORK/cups"; e2e_cleanup' EXIT
-  export CUPS_SERVER="$socket"
+if start_private_cupsd optional; then
   lpadmin -p Receipts -E -v "serial:$DEV/ttyUSB0?baud=115200" || fail "cannot add a queue"
   lpadmin -p Tickets -E -v "usb://Maker/T90%20Prime?serial=PRM1" || fail "cannot add a queue"
 else
@@ -59,7 +50,7 @@ expect_line "^  $DEV/lp0 +LPT1 +can open"
 expect_line "^  vid_f0a0&pid_0025  model 1112 \(T90 Prime\)  $DEV/usb/lp0  can open"
 expect_line "port name \\\\\\\\\?\\\\usb#vid_f0a0&pid_0025#PRM1#"
 expect_line "^  T90 Prime +model 1112"
-if [ "$rc" -eq 0 ]; then
+if [ -n "$CUPS_DIR" ]; then
   # Each queue under its device.
   awk '/ttyUSB0/{f=1;next} /^  \//{f=0} f' "$out" | grep -q "CUPS queue Receipts" ||
     { cat "$out" >&2; fail "--list: Receipts not under $DEV/ttyUSB0"; }

@@ -6,6 +6,7 @@ set -euo pipefail
 
 SIM_PID=""
 WORK=""
+CUPS_DIR=""
 
 e2e_init() {
   BUILD=$(cd "$1" && pwd)
@@ -23,6 +24,7 @@ e2e_init() {
 e2e_cleanup() {
   if [ -n "${E2E_KEEP:-}" ]; then echo "kept $WORK" >&2; WORK=""; fi
   stop_sim || true
+  [ -n "$CUPS_DIR" ] && bash "$CUPSD_HELPER" stop "$CUPS_DIR"
   [ -n "$WORK" ] && rm -rf "$WORK"
 }
 
@@ -119,3 +121,30 @@ PY
   for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
   [ -s "$1" ] || fail "no dropping listener"
 }
+
+# start_private_cupsd [optional] : a cupsd of the script's own, stopped at exit, with CUPS_SERVER
+# pointing at it. Without cupsd the script is skipped (status 77); with "optional" it returns 1
+# instead, so the script can go on without queues.
+CUPSD_HELPER="$(cd "$(dirname "${BASH_SOURCE[0]}")/../fixtures/cups" && pwd)/private_cupsd.sh"
+start_private_cupsd() {
+  local dir="$WORK/cups" socket rc=0
+  mkdir -p "$dir"
+  chmod 755 "$WORK" # cupsd drops privileges and must still reach its directory
+  socket=$(bash "$CUPSD_HELPER" start "$dir") || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    [ "${1:-}" = optional ] && return 1
+    [ "$rc" -eq 77 ] && { echo "SKIP: cupsd is not available" >&2; exit 77; }
+    fail "private cupsd did not start"
+  fi
+  CUPS_DIR=$dir
+  export CUPS_SERVER="$socket"
+}
+
+# queue_line QUEUE : device, running or stopped, and accepting or not, as one line.
+queue_line() {
+  printf '%s|%s|%s|%s' "$1" "$(lpstat -v "$1" | sed 's/^[^:]*: //')" \
+    "$(lpstat -p "$1" | head -1 | grep -o 'disabled\|idle\|printing')" \
+    "$(lpstat -a "$1" | grep -o 'not accepting\|accepting' | head -1)"
+}
+
+queue_stopped() { lpstat -p "$1" | head -1 | grep -q disabled; }

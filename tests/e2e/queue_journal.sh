@@ -10,39 +10,21 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-CUPSD_HELPER="$(cd "$(dirname "$0")/../fixtures/cups" && pwd)/private_cupsd.sh"
-CUPS_DIR="$WORK/cups"
-mkdir -p "$CUPS_DIR"
-chmod 755 "$WORK"
-set +e
-socket=$(bash "$CUPSD_HELPER" start "$CUPS_DIR")
-rc=$?
-set -e
-if [ "$rc" -eq 77 ]; then
-  echo "SKIP: cupsd is not available" >&2
-  exit 77
-fi
-[ "$rc" -eq 0 ] || fail "private cupsd did not start"
+start_private_cupsd
 SIM2_PID=""
 # Runs and simulators still going when the script stops are its own background jobs.
-trap 'kill $(jobs -p) 2>/dev/null; bash "$CUPSD_HELPER" stop "$CUPS_DIR"; e2e_cleanup' EXIT
-export CUPS_SERVER="$socket"
+trap 'kill $(jobs -p) 2>/dev/null; e2e_cleanup' EXIT
 
 QUEUES="Printer Stopped Tenth Labels Prime"
 
 message() { lpstat -l -p "$1" | sed -n '2{/Form mounted/!p}'; }
 
-# device, running or stopped, accepting or not, and the state message, one line per queue
+# every queue with its state message, one line each
 snapshot() {
   local q
-  for q in ${1:-$QUEUES}; do
-    printf '%s|%s|%s|%s|%s\n' "$q" "$(lpstat -v "$q" | sed 's/^[^:]*: //')" \
-      "$(lpstat -p "$q" | head -1 | grep -o 'disabled\|idle\|printing')" \
-      "$(lpstat -a "$q" | grep -o 'not accepting\|accepting' | head -1)" "$(message "$q")"
-  done
+  for q in ${1:-$QUEUES}; do echo "$(queue_line "$q")|$(message "$q")"; done
 }
 
-stopped() { lpstat -p "$1" | head -1 | grep -q disabled; }
 journals() { find "$WORK/bin" -name '_QEM_NUV.queues.*.journal' | wc -l; }
 
 # launch PTY OUT : a silent COM1 run in the background whose COM1 is PTY; sets RUN_PID.
@@ -56,7 +38,7 @@ launch() {
 wait_sending() {
   local i
   for i in $(seq 1 200); do
-    if stopped Printer && [ -s "$2" ]; then return 0; fi
+    if queue_stopped Printer && [ -s "$2" ]; then return 0; fi
     kill -0 "$1" 2>/dev/null || fail "the run ended before it was interrupted"
     sleep 0.05
   done
@@ -102,7 +84,7 @@ wait_sending "$pid" "$WORK/received.bin"
 [ "$(journals)" -eq 1 ] || fail "no journal beside the program during the download"
 end_run "$pid" KILL
 for q in Printer Tenth Prime; do
-  stopped "$q" || fail "queue $q not left stopped by the killed run"
+  queue_stopped "$q" || fail "queue $q not left stopped by the killed run"
 done
 [ "$(journals)" -eq 1 ] || fail "the killed run's journal is gone"
 # An administrator moves Tenth elsewhere and starts it meanwhile: it is not the program's any more.
@@ -150,7 +132,7 @@ for order in "first second" "second first"; do
   end_run "${!1}" TERM
   expect_status 3 "SIGTERM to the $1 run"
   for q in Printer Tenth Prime; do
-    stopped "$q" || fail "$q given back while the $2 run still downloads"
+    queue_stopped "$q" || fail "$q given back while the $2 run still downloads"
   done
   end_run "${!2}" TERM
   expect_status 3 "SIGTERM to the $2 run"
