@@ -148,3 +148,25 @@ queue_line() {
 }
 
 queue_stopped() { lpstat -p "$1" | head -1 | grep -q disabled; }
+
+# expect_result FILE KEY=JSON... : the --result file holds every agreed key in order, the version
+# of this tree, a UTC start and a duration, and each KEY exactly that JSON value.
+expect_result() {
+  local file=$1; shift
+  local version
+  version=$(sed -n 's/^project(Mirelith VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")
+  python3 - "$file" "$version" "$@" <<'PY' || fail "result file: $(cat "$file" 2>/dev/null)"
+import json, re, sys
+path, version, *pairs = sys.argv[1:]
+r = json.load(open(path))
+keys = ["outcome", "exit_status", "log_line", "reason", "model", "model_code", "port", "device",
+        "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version"]
+assert list(r) == keys, list(r)
+assert r["version"] == version, r["version"]
+assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", r["started"]), r["started"]
+assert isinstance(r["duration_ms"], int) and r["duration_ms"] >= 0
+for pair in pairs:
+    key, want = pair.split("=", 1)
+    assert r[key] == json.loads(want), f"{key}: {r[key]!r} != {want}"
+PY
+}

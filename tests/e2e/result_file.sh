@@ -6,27 +6,6 @@ e2e_init "$1"
 
 RESULT="$WORK/results/r.json"
 mkdir -p "$WORK/results"
-VERSION=$(sed -n 's/^project(Mirelith VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
-
-# expect_result KEY=JSON... : each key of the result file holds exactly that JSON value; every
-# agreed key is present and the common ones are well-formed.
-expect_result() {
-  python3 - "$RESULT" "$VERSION" "$@" <<'PY' || fail "result file: $(cat "$RESULT" 2>/dev/null)"
-import json, re, sys
-path, version, *pairs = sys.argv[1:]
-r = json.load(open(path))
-keys = ["outcome", "exit_status", "log_line", "reason", "model", "model_code", "port", "device",
-        "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version"]
-assert list(r) == keys, list(r)
-assert r["version"] == version, r["version"]
-assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", r["started"]), r["started"]
-assert isinstance(r["duration_ms"], int) and r["duration_ms"] >= 0
-for pair in pairs:
-    key, want = pair.split("=", 1)
-    assert r[key] == json.loads(want), f"{key}: {r[key]!r} != {want}"
-PY
-}
-
 make_image "$WORK/run/fw.fls" 200000
 SHA=$(sha256sum "$WORK/run/fw.fls" | cut -d' ' -f1)
 echo "an older result" >"$RESULT"
@@ -36,7 +15,7 @@ start_sim --tcp
 run_mirelith --result "$RESULT" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls
 expect_status 0 "sent"
 expect_received "$WORK/run/fw.fls"
-expect_result 'outcome="sent"' exit_status=0 log_line=null reason=null 'model="T90 Prime"' \
+expect_result "$RESULT" 'outcome="sent"' exit_status=0 log_line=null reason=null 'model="T90 Prime"' \
     model_code=1112 'port="NET"' "device=\"127.0.0.1:$SIM_TCP\"" 'file="fw.fls"' file_size=200000 \
     "sha256=\"$SHA\"" bytes_sent=200000
 [ "$(ls -A "$WORK/results")" = "r.json" ] || fail "left beside the result: $(ls -A "$WORK/results")"
@@ -46,7 +25,7 @@ pass "sent"
 start_sim --refuse
 run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls "--result=$RESULT"
 expect_status 2 "refused"
-expect_result 'outcome="failed"' exit_status=2 \
+expect_result "$RESULT" 'outcome="failed"' exit_status=2 \
     "log_line=\"Socket Connect Error! ip=127.0.0.1, tcpport=$SIM_TCP\"" bytes_sent=0 \
     "sha256=\"$SHA\""
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert "refused" in r["reason"], r' \
@@ -58,7 +37,7 @@ pass "failed"
 # invalid: the settings never made a job, so only the outcome and the log line are known.
 run_mirelith -s -p PRN --result "$RESULT"
 expect_status 1 "invalid"
-expect_result 'outcome="invalid"' exit_status=1 'log_line="Invalid parameters"' model=null \
+expect_result "$RESULT" 'outcome="invalid"' exit_status=1 'log_line="Invalid parameters"' model=null \
     port=null file=null sha256=null bytes_sent=0
 expect_log_lines "Invalid parameters"
 rm -f "$LOG"
@@ -76,7 +55,7 @@ wait "$pid"
 STATUS=$?
 set -e
 expect_status 3 "interrupted"
-expect_result 'outcome="interrupted"' exit_status=3 'port="COM1"' "device=\"$SIM_PTY\"" \
+expect_result "$RESULT" 'outcome="interrupted"' exit_status=3 'port="COM1"' "device=\"$SIM_PTY\"" \
     'model="KAV"' model_code=1111
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 0 < r["bytes_sent"] < 200000, r' \
     "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
@@ -131,7 +110,7 @@ start_sim --tcp
 signal_run start "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls \
     --result "$RESULT"
 expect_status 3 "SIGTERM before the run began"
-expect_result 'outcome="interrupted"' exit_status=3 bytes_sent=0 log_line=null
+expect_result "$RESULT" 'outcome="interrupted"' exit_status=3 bytes_sent=0 log_line=null
 stop_sim
 [ ! -s "$WORK/received.bin" ] || fail "the printer got bytes of a run that never began"
 pass "a signal before the run began ends it as interrupted, with a result"
@@ -143,7 +122,7 @@ start_sim --tcp --stall-after 100000
 signal_run twice "$MIRELITH" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls \
     --result "$RESULT"
 expect_status 3 "two SIGTERMs"
-expect_result 'outcome="interrupted"' exit_status=3 'file="huge.fls"' file_size=20000000
+expect_result "$RESULT" 'outcome="interrupted"' exit_status=3 'file="huge.fls"' file_size=20000000
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 100000 <= r["bytes_sent"] < 20000000, r' \
     "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
 pass "a second signal while the result is due still leaves the result; the bytes taken are counted"
@@ -152,7 +131,7 @@ pass "a second signal while the result is due still leaves the result; the bytes
 start_sim --tcp --close-after 100000
 run_mirelith -s -q -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f huge.fls --result "$RESULT"
 expect_status 2 "dropped connection"
-expect_result 'outcome="failed"' exit_status=2 'log_line="Write Failed!"'
+expect_result "$RESULT" 'outcome="failed"' exit_status=2 'log_line="Write Failed!"'
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert 100000 <= r["bytes_sent"] < 20000000, r' \
     "$RESULT" || fail "bytes sent: $(cat "$RESULT")"
 rm -f "$LOG"
@@ -168,7 +147,7 @@ kill -TERM "$pid"
 set +e; wait "$pid"; STATUS=$?; set -e
 kill "$dropper" 2>/dev/null || true
 expect_status 3 "SIGTERM during the connect"
-expect_result 'outcome="interrupted"' exit_status=3 bytes_sent=0
+expect_result "$RESULT" 'outcome="interrupted"' exit_status=3 bytes_sent=0
 grep -q "^mirelith: interrupted by SIGTERM before anything was sent" "$WORK/mirelith.err" ||
   fail "interrupt line: $(cat "$WORK/mirelith.err")"
 rm -f "$LOG"
@@ -178,7 +157,7 @@ pass "SIGTERM during the connect ends the run as interrupted"
 mkdir -p "$WORK/sysfs/bus/usb/devices"
 MIRELITH_SYSFS_ROOT="$WORK/sysfs" run_mirelith -s -p USB -m "T90 Prime" -f fw.fls --result "$RESULT"
 expect_status 2 "no USB printer"
-expect_result 'outcome="failed"' exit_status=2 log_line=null 'port="USB"' device=null \
+expect_result "$RESULT" 'outcome="failed"' exit_status=2 log_line=null 'port="USB"' device=null \
     'model="T90 Prime"' model_code=1112 "sha256=\"$SHA\"" bytes_sent=0
 grep -q "failed: no attached USB printer belongs to T90 Prime (model 1112)" "$WORK/mirelith.err" ||
   fail "no terminal line for the missing USB printer: $(cat "$WORK/mirelith.err")"
