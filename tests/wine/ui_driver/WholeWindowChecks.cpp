@@ -1,10 +1,9 @@
 #include "tests/wine/ui_driver/WholeWindowChecks.h"
 
 #include "res/resource.h"
-#include "tests/wine/ui_driver/Checks.h"
+#include "tests/wine/ui_driver/WindowProbe.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -57,6 +56,12 @@ void checkFrameWhole(HWND dialog, const std::string& name) {
 
 void checkMainWindowIsWhole(HWND main) {
     checkFrameWhole(main, "main window");
+    bool faceSized = true;
+    for (int id : {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
+        const RECT r = rectIn(main, GetDlgItem(main, id));
+        faceSized = faceSized && r.right - r.left == 108 && r.bottom - r.top == 22;
+    }
+    check(faceSized, "main window: buttons take the 108 x 22 size of their face bitmaps");
 }
 
 void checkSelectionIsWhole(HWND select) {

@@ -1,74 +1,41 @@
 #include "tests/wine/ui_driver/WindowProbe.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstdio>
 
 namespace {
-
-struct EnumState {
-    DWORD processId;
-    std::vector<HWND>* found;
-};
-
-BOOL CALLBACK collectTop(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == state->processId && IsWindowVisible(window)) {
-        state->found->push_back(window);
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collectChildren(HWND window, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-}
-
-std::string className(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
+int passed = 0;
+int failed = 0;
 } // namespace
 
-std::vector<HWND> WindowProbe::topWindows() const {
-    std::vector<HWND> found;
-    EnumState state{processId_, &found};
-    EnumWindows(&collectTop, reinterpret_cast<LPARAM>(&state));
-    return found;
+bool check(bool condition, const std::string& what) {
+    ++(condition ? passed : failed);
+    std::printf("%s: %s\n", condition ? "ok" : "FAIL", what.c_str());
+    std::fflush(stdout);
+    return condition;
 }
 
-HWND WindowProbe::findDialogWith(std::initializer_list<int> childIds,
-                                 std::initializer_list<int> without) const {
-    for (HWND window : topWindows()) {
-        bool all = true;
-        for (int id : childIds) {
-            all = all && GetDlgItem(window, id) != nullptr;
-        }
-        for (int id : without) {
-            all = all && GetDlgItem(window, id) == nullptr;
-        }
-        if (all) {
-            return window;
-        }
-    }
-    return nullptr;
+void checkEqual(const std::string& actual, const std::string& expected, const std::string& what) {
+    check(actual == expected, what + " (got \"" + actual + "\", expected \"" + expected + "\")");
 }
 
-HWND WindowProbe::findByTitle(const std::string& title) const {
-    for (HWND window : topWindows()) {
-        if (text(window) == title) {
-            return window;
-        }
-    }
-    return nullptr;
+int reportChecks() {
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
 }
 
-std::string WindowProbe::text(HWND window) {
-    if (window == nullptr) {
-        return "<no window>";
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(50);
     }
+    return true;
+}
+
+std::string text(HWND window) {
     char buffer[1024] = {};
     DWORD_PTR copied = 0;
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
@@ -76,14 +43,14 @@ std::string WindowProbe::text(HWND window) {
     return buffer;
 }
 
-void WindowProbe::pressKey(HWND window, WPARAM key) {
+void pressKey(HWND window, WPARAM key) {
     const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
     PostMessageA(window, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageA(window, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
 }
 
 // List texts are read with the wide messages: they are the ones marshalled between processes.
-std::string WindowProbe::listText(HWND list, UINT message, int index) {
+std::string listText(HWND list, UINT message, int index) {
     wchar_t buffer[512] = {};
     SendMessageW(list, message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
     char narrow[1024] = {};
@@ -91,71 +58,91 @@ std::string WindowProbe::listText(HWND list, UINT message, int index) {
     return narrow;
 }
 
-std::vector<std::string> WindowProbe::comboEntries(HWND combo) {
-    std::vector<std::string> entries;
-    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        entries.push_back(listText(combo, CB_GETLBTEXT, static_cast<int>(i)));
-    }
-    return entries;
-}
-
-void WindowProbe::typeText(HWND edit, const std::string& text) {
-    for (char c : text) {
-        PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
-    }
-}
-
-int WindowProbe::comboSelection(HWND combo) {
-    return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
-}
-
-std::string WindowProbe::comboSelectedText(HWND combo) {
-    const int index = comboSelection(combo);
-    if (index < 0) {
-        return "<none>";
-    }
-    return listText(combo, CB_GETLBTEXT, index);
-}
-
-bool WindowProbe::checked(HWND dialog, int id) {
-    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string WindowProbe::messageBoxText(HWND box) {
-    std::vector<HWND> children;
-    EnumChildWindows(box, &collectChildren, reinterpret_cast<LPARAM>(&children));
-    std::string all;
-    for (HWND child : children) {
-        if (className(child) == "Static") {
-            all += text(child);
-        }
+std::string messageBoxText(HWND box) {
+    std::string all = text(box) + ": ";
+    for (HWND s = FindWindowExA(box, nullptr, "Static", nullptr); s != nullptr;
+         s = FindWindowExA(box, s, "Static", nullptr)) {
+        all += text(s);
     }
     return all;
 }
 
-bool WindowProbe::waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount() - start > timeoutMs) {
-            return false;
-        }
-        Sleep(50);
+void checkCloses(HWND window, const std::string& what, int buttonId) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, buttonId)));
+    check(waitUntil([&] { return !IsWindow(window); }, 5000), what);
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& path) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + path + "\"";
+    check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &startup, &info_) != FALSE,
+          "program starts");
+    CloseHandle(info_.hThread);
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    if (waitForExit(0) == STILL_ACTIVE) {
+        TerminateProcess(info_.hProcess, 99);
     }
+    CloseHandle(info_.hProcess);
 }
 
-HWND WindowProbe::waitForDialog(std::initializer_list<int> childIds, DWORD timeoutMs,
-                                std::initializer_list<int> without) const {
-    HWND found = nullptr;
-    waitUntil([&] { return (found = findDialogWith(childIds, without)) != nullptr; }, timeoutMs);
-    return found;
+DWORD ProgramUnderTest::waitForExit(DWORD timeoutMs) {
+    WaitForSingleObject(info_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
 }
 
-HWND WindowProbe::waitForTitle(const std::string& title, DWORD timeoutMs) const {
-    HWND found = nullptr;
-    waitUntil([&] { return (found = findByTitle(title)) != nullptr; }, timeoutMs);
-    return found;
+HWND ProgramUnderTest::waitFor(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const {
+    HWND match = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, nullptr); window != nullptr;
+                 window = FindWindowExA(nullptr, window, nullptr, nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == info_.dwProcessId && IsWindowVisible(window) && matches(window)) {
+                    match = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return match;
+}
+
+HWND ProgramUnderTest::waitForDialog(std::initializer_list<int> childIds, DWORD timeoutMs) const {
+    return waitFor(
+        [&](HWND window) {
+            return std::all_of(childIds.begin(), childIds.end(),
+                               [&](int id) { return GetDlgItem(window, id) != nullptr; });
+        },
+        timeoutMs);
+}
+
+HWND ProgramUnderTest::open(HWND from, int buttonId, std::initializer_list<int> childIds,
+                            const std::string& what) const {
+    click(from, buttonId);
+    HWND dialog = waitForDialog(childIds, 10000);
+    check(dialog != nullptr, what);
+    return dialog;
+}
+
+HWND ProgramUnderTest::waitForMessageBox(DWORD timeoutMs) const {
+    return waitFor([](HWND window) { return GetDlgItem(window, IDOK) != nullptr; }, timeoutMs);
+}
+
+std::string ProgramUnderTest::answerMessageBox() const {
+    HWND box = waitForMessageBox();
+    if (box == nullptr) {
+        return "<no box>";
+    }
+    const std::string said = messageBoxText(box);
+    checkCloses(box, "OK closes the box");
+    return said;
 }

@@ -6,142 +6,58 @@
 // With --pause-dir it stops at the model selection, the main window, the configuration dialog,
 // the completion dialog and a message box, writes DIR\<name>.ready and waits for DIR\<name>.done
 // (for screenshots).
+// Winsock 2 must come before the first <windows.h>, which would bring in the old Winsock.
+#include <winsock2.h>
+
 #include "res/resource.h"
-#include "tests/wine/ui_driver/Checks.h"
-#include "tests/wine/ui_driver/ReachableMessageBox.h"
 #include "tests/wine/ui_driver/WholeWindowChecks.h"
 #include "tests/wine/ui_driver/WindowProbe.h"
-
-#include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <map>
 #include <string>
-#include <vector>
 
 namespace {
+
+using Options = std::map<std::string, std::string>;
 
 // Which of the main window's four buttons are enabled, as "1" or "0" for each.
 std::string mainButtons(HWND main) {
     std::string states;
     for (int id : {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
-        states += WindowProbe::enabled(main, id) ? '1' : '0';
+        states += enabled(main, id) ? '1' : '0';
     }
     return states;
 }
 
-bool helpLineBecomes(HWND main, const std::string& text, DWORD timeoutMs) {
-    return WindowProbe::waitUntil(
-        [&] { return WindowProbe::itemText(main, IDC_MAIN_HELP) == text; }, timeoutMs);
+bool helpLineBecomes(HWND main, const std::string& text) {
+    return waitUntil([&] { return itemText(main, IDC_MAIN_HELP) == text; }, 5000);
 }
 
-struct Options {
-    std::string program;
-    std::string tcpPort;
-    std::string firmware;
-    std::string pauseDir;
-};
-
-bool fileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool topmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-void pauseFor(const Options& options, const std::string& name) {
-    if (options.pauseDir.empty()) {
+void pauseFor(Options& options, const std::string& name) {
+    if (options["--pause-dir"].empty()) {
         return;
     }
     Sleep(500); // let the windows finish painting
-    const std::string ready = options.pauseDir + "\\" + name + ".ready";
-    const std::string done = options.pauseDir + "\\" + name + ".done";
-    HANDLE file = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-    WindowProbe::waitUntil([&] { return fileExists(done); }, 30000);
+    const std::string path = options["--pause-dir"] + "\\" + name;
+    CloseHandle(CreateFileA((path + ".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                            nullptr));
+    waitUntil(
+        [&] { return GetFileAttributesA((path + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; },
+        30000);
 }
 
-class Program {
-  public:
-    explicit Program(const std::string& path) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string commandLine = "\"" + path + "\"";
-        std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-        mutableLine.push_back('\0');
-        if (CreateProcessA(path.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &startup, &info_)) {
-            CloseHandle(info_.hThread);
-            started_ = true;
-        }
-    }
-    ~Program() {
-        if (started_) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 99);
-            }
-            CloseHandle(info_.hProcess);
-        }
-    }
-    bool started() const { return started_; }
-    DWORD id() const { return info_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it did not end in time.
-    DWORD waitForExit(DWORD timeoutMs) {
-        WaitForSingleObject(info_.hProcess, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-
-  private:
-    PROCESS_INFORMATION info_{};
-    bool started_ = false;
-};
-
-BOOL CALLBACK dumpWindow(HWND window, LPARAM) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[128] = {};
-    char cls[64] = {};
-    GetWindowTextA(window, title, sizeof title);
-    GetClassNameA(window, cls, sizeof cls);
-    std::printf("  window %p process %lu visible %d class %s title \"%s\"\n",
-                static_cast<void*>(window), static_cast<unsigned long>(owner),
-                IsWindowVisible(window), cls, title);
-    return TRUE;
-}
-
-// What is on the desktop, to explain a window that did not turn up.
-void dumpWindows(DWORD processId) {
-    std::printf("  windows while waiting for process %lu:\n",
-                static_cast<unsigned long>(processId));
-    EnumWindows(&dumpWindow, 0);
-    std::fflush(stdout);
-}
-
-// The configuration dialog's message boxes carry the application title, as the main window
-// does; of the two only the message box has an OK button.
-HWND waitForMessageBox(const WindowProbe& probe) {
-    HWND found = nullptr;
-    WindowProbe::waitUntil(
-        [&] {
-            for (HWND window : probe.topWindows()) {
-                if (WindowProbe::text(window) == "Mirelith" &&
-                    GetDlgItem(window, IDOK) != nullptr) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        5000);
-    return found;
-}
-
-void closeMessageBox(HWND box) {
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    WindowProbe::waitUntil([&] { return !IsWindow(box); }, 5000);
+// The first window of a run: the model selection (a cold Wine start can take long).
+HWND modelSelection(const ProgramUnderTest& program) {
+    HWND select = program.waitForDialog({IDC_MODEL_LIST}, 60000);
+    check(select != nullptr, "model selection dialog appears");
+    return select;
 }
 
 void clickListEntry(HWND list, int index) {
@@ -153,199 +69,204 @@ void clickListEntry(HWND list, int index) {
     PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
-// The first window of a run: the model selection (a cold Wine start can take long).
-HWND modelSelection(const Program& program, const WindowProbe& probe) {
-    check(program.started(), "program starts");
-    HWND select = probe.waitForDialog({IDC_MODEL_LIST}, 60000);
-    if (!found(select, "model selection dialog appears")) {
-        dumpWindows(program.id());
-    }
-    return select;
+// Ethernet to 127.0.0.1 and the TCP port, typed into the configuration dialog's fields.
+void chooseEthernet(HWND config, int tcpPort) {
+    click(config, IDC_RADIO_ETHERNET);
+    waitUntil([&] { return IsWindowVisible(GetDlgItem(config, IDC_IP_ADDRESS)) != FALSE; }, 3000);
+    SendMessageA(GetDlgItem(config, IDC_IP_ADDRESS), IPM_SETADDRESS, 0,
+                 MAKEIPADDRESS(127, 0, 0, 1));
+    SetDlgItemInt(config, IDC_TCP_PORT, static_cast<UINT>(tcpPort), FALSE);
 }
 
 // Escape in the model selection ends the program with status 1 before any window shows.
-void cancelledModelChoice(const Options& options) {
-    Program program(options.program);
-    WindowProbe probe(program.id());
-    HWND select = modelSelection(program, probe);
-    if (select == nullptr) {
-        return;
+void cancelledModelChoice(Options& options) {
+    ProgramUnderTest program(options["--program"]);
+    if (HWND select = modelSelection(program)) {
+        SetForegroundWindow(select);
+        pressKey(GetDlgItem(select, IDC_MODEL_LIST), VK_ESCAPE);
+        check(program.waitForExit(10000) == 1, "Escape in the model selection ends with status 1");
     }
-    HWND list = GetDlgItem(select, IDC_MODEL_LIST);
-    SetForegroundWindow(select);
-    WindowProbe::pressKey(list, VK_ESCAPE);
-    check(program.waitForExit(10000) == 1, "Escape in the model selection ends with status 1");
 }
 
-void configurationDialogChecks(const WindowProbe& probe, HWND main, HWND& config) {
-    // What the dialog shows is the presenter's, tested there; this checks what only the real
-    // controls do: the combo lists are filled, keys, message boxes, typing into a list.
+// What the dialog shows is the presenter's, tested there; this checks what only the real
+// controls do: keys, message boxes, typing into a list. The refused port name ends the dialog.
+void configurationKeysAndBoxes(const ProgramUnderTest& program, HWND config) {
     HWND portCombo = GetDlgItem(config, IDC_PORT_COMBO);
-    checkEqual(WindowProbe::comboSelectedText(portCombo), "COM1", "port list filled and selected");
-
-    WindowProbe::pressKey(portCombo, VK_RETURN);
-    WindowProbe::pressKey(config, VK_ESCAPE);
+    pressKey(portCombo, VK_RETURN);
+    pressKey(config, VK_ESCAPE);
     Sleep(500);
     check(IsWindow(config) && IsWindowVisible(config), "Enter and Escape leave the dialog open");
 
-    WindowProbe::click(config, IDC_RADIO_USB);
-    HWND box = waitForMessageBox(probe);
-    check(box != nullptr, "USB without a printer shows a message box");
-    checkEqual(WindowProbe::messageBoxText(box), "Not Connect USB Printer", "its text");
-    closeMessageBox(box);
-    WindowProbe::waitUntil([&] { return WindowProbe::checked(config, IDC_RADIO_COM); }, 3000);
-    check(WindowProbe::checked(config, IDC_RADIO_COM), "dialog falls back to COM");
+    click(config, IDC_RADIO_USB);
+    checkEqual(program.answerMessageBox(), "Mirelith: Not Connect USB Printer",
+               "USB without a printer says so");
+    check(waitUntil(
+              [&] {
+                  return SendMessageA(GetDlgItem(config, IDC_RADIO_COM), BM_GETCHECK, 0, 0) ==
+                         BST_CHECKED;
+              },
+              3000),
+          "dialog falls back to COM");
 
-    // A typed port name selects no entry: OK refuses it and ends the dialog.
-    WindowProbe::click(config, IDC_RADIO_LPT);
-    WindowProbe::waitUntil([&] { return WindowProbe::comboEntries(portCombo).size() == 3; }, 3000);
-    HWND comboEdit = FindWindowExA(portCombo, nullptr, "Edit", nullptr);
-    check(comboEdit != nullptr, "port list has an edit part");
-    WindowProbe::typeText(comboEdit, "9");
-    check(WindowProbe::waitUntil([&] { return WindowProbe::comboSelection(portCombo) < 0; }, 3000),
-          "typing into the port list leaves no entry selected");
-    WindowProbe::click(config, IDC_CONFIG_OK);
-    box = waitForMessageBox(probe);
-    checkEqual(WindowProbe::messageBoxText(box), "Invalid Port Name!", "typed port name refused");
-    closeMessageBox(box);
-    check(WindowProbe::waitUntil([&] { return !IsWindow(config); }, 5000),
-          "dialog ends after the refusal");
-    check(!WindowProbe::enabled(main, IDC_MAIN_SELECT_FW), "cancelled dialog changes nothing");
-
-    WindowProbe::click(main, IDC_MAIN_CONFIGURATION);
-    config = probe.waitForDialog({IDC_CONFIG_OK, IDC_RADIO_COM}, 10000);
+    // A name typed into the list selects no entry: OK refuses it.
+    click(config, IDC_RADIO_LPT);
+    PostMessageA(FindWindowExA(portCombo, nullptr, "Edit", nullptr), WM_CHAR, '9', 1);
+    click(config, IDC_CONFIG_OK);
+    checkEqual(program.answerMessageBox(), "Mirelith: Invalid Port Name!",
+               "typed port name refused");
+    check(waitUntil([&] { return !IsWindow(config); }, 5000), "dialog ends after the refusal");
 }
 
-void fullDownload(const Options& options) {
-    Program program(options.program);
-    WindowProbe probe(program.id());
-    HWND select = modelSelection(program, probe);
+// The common dialog's file name field: an edit, or a combo box in the older layout.
+HWND fileNameField(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, 0x47C);
+    return combo != nullptr ? combo : GetDlgItem(dialog, 0x480);
+}
+
+// A port on 127.0.0.1 that nothing listens on: taken from the system, then let go.
+int refusingPort() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(s);
+    return ntohs(address.sin_port);
+}
+
+// Downloading to a port that refuses the connection: the error box must come up above the main
+// window (which is kept above other windows) and close with a real mouse click on its OK
+// button, sent through the system's input queue to whichever window is on top at that point.
+void refusedConnectionBox(const ProgramUnderTest& program, HWND main, Options& options) {
+    HWND config = program.open(main, IDC_MAIN_CONFIGURATION, {IDC_CONFIG_OK, IDC_RADIO_COM},
+                               "configuration opens for a refused connection");
+    if (config == nullptr) {
+        return;
+    }
+    const int refused = refusingPort();
+    chooseEthernet(config, refused);
+    checkCloses(config, "OK closes the dialog", IDC_CONFIG_OK);
+    click(main, IDC_MAIN_DOWNLOAD);
+    HWND box = program.waitForMessageBox(20000);
+    if (!check(box != nullptr, "refused connection shows a message box")) {
+        return;
+    }
+    checkEqual(messageBoxText(box),
+               "QEM_NUV: Socket Connect Error! ip=127.0.0.1, tcpport=" + std::to_string(refused),
+               "its text");
+    RECT r{};
+    GetWindowRect(GetDlgItem(box, IDOK), &r);
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    check(WindowFromPoint(centre) == GetDlgItem(box, IDOK), "the box's OK button is on top");
+    pauseFor(options, "message");
+    SetCursorPos(centre.x, centre.y);
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+    check(waitUntil([&] { return !IsWindow(box); }, 5000),
+          "a real mouse click on OK closes the box");
+    // Out of the way if it did not, so that the rest of the walk can go on.
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void fullDownload(Options& options) {
+    ProgramUnderTest program(options["--program"]);
+    HWND select = modelSelection(program);
     if (select == nullptr) {
         return;
     }
     HWND list = GetDlgItem(select, IDC_MODEL_LIST);
-    check(SendMessageA(list, LB_GETCOUNT, 0, 0) == 2, "two models listed");
-    check(WindowProbe::listText(list, LB_GETTEXT, 0) == "T90 Standard" &&
-              WindowProbe::listText(list, LB_GETTEXT, 1) == "T90 Prime",
-          "models in table order");
+    checkEqual(listText(list, LB_GETTEXT, 1), "T90 Prime", "model list filled");
     checkSelectionIsWhole(select);
     pauseFor(options, "select");
     clickListEntry(list, 1);
 
-    HWND main = probe.waitForDialog({IDC_MAIN_PICTURE, IDC_MAIN_EXIT}, 10000);
-    if (!found(main, "main window appears after the choice")) {
+    HWND main = program.waitForDialog({IDC_MAIN_PICTURE, IDC_MAIN_EXIT}, 10000);
+    if (!check(main != nullptr, "main window appears after the choice")) {
         return;
     }
-    checkEqual(WindowProbe::text(main), "Mirelith", "window text");
-    checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP),
-               "HELP : Set Communication Configuration. ", "help line at start");
-    checkEqual(WindowProbe::itemText(main, IDC_MAIN_BANNER), "   Mirelith V1.0.0", "banner");
+    checkEqual(text(main), "Mirelith", "window text");
+    checkEqual(itemText(main, IDC_MAIN_HELP), "HELP : Set Communication Configuration. ",
+               "help line at start");
+    checkEqual(itemText(main, IDC_MAIN_BANNER), "   Mirelith V1.0.0", "banner");
     checkEqual(mainButtons(main), "1001", "only Configuration and Exit enabled at start");
     check(SendMessageA(GetDlgItem(main, IDC_MAIN_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
           "model picture shown");
-    check((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "main window is topmost");
-    bool faceSized = true;
-    for (int id : {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
-        RECT r{};
-        GetWindowRect(GetDlgItem(main, id), &r);
-        faceSized = faceSized && r.right - r.left == 108 && r.bottom - r.top == 22;
-    }
-    check(faceSized, "buttons take the 108 x 22 size of their face bitmaps");
-
-    WindowProbe::pressKey(main, VK_RETURN);
-    WindowProbe::pressKey(GetDlgItem(main, IDC_MAIN_EXIT), VK_ESCAPE);
-    WindowProbe::pressKey(GetDlgItem(main, IDC_MAIN_EXIT), VK_RETURN);
+    check(topmost(main), "main window is topmost");
+    pressKey(main, VK_RETURN);
+    pressKey(GetDlgItem(main, IDC_MAIN_EXIT), VK_ESCAPE);
+    pressKey(GetDlgItem(main, IDC_MAIN_EXIT), VK_RETURN);
     Sleep(500);
     check(IsWindow(main) && program.waitForExit(0) == STILL_ACTIVE,
           "Enter and Escape do not close the main window");
     checkMainWindowIsWhole(main);
     pauseFor(options, "main");
 
-    WindowProbe::click(main, IDC_MAIN_CONFIGURATION);
-    HWND config = probe.waitForDialog({IDC_CONFIG_OK, IDC_RADIO_COM}, 10000);
-    if (!found(config, "configuration dialog opens")) {
+    const std::initializer_list<int> configIds = {IDC_CONFIG_OK, IDC_RADIO_COM};
+    HWND config = program.open(main, IDC_MAIN_CONFIGURATION, configIds, "configuration opens");
+    if (config == nullptr) {
         return;
     }
-    check((GetWindowLongA(config, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
-          "configuration dialog stays above other windows");
-    configurationDialogChecks(probe, main, config);
-    if (!found(config, "configuration dialog opens again")) {
+    check(topmost(config), "configuration dialog stays above other windows");
+    configurationKeysAndBoxes(program, config);
+    config = program.open(main, IDC_MAIN_CONFIGURATION, configIds, "configuration opens again");
+    if (config == nullptr) {
         return;
     }
-
-    WindowProbe::click(config, IDC_RADIO_ETHERNET);
-    WindowProbe::waitUntil([&] { return WindowProbe::visible(config, IDC_IP_ADDRESS); }, 3000);
-    SendMessageA(GetDlgItem(config, IDC_IP_ADDRESS), IPM_SETADDRESS, 0,
-                 MAKEIPADDRESS(127, 0, 0, 1));
-    SendMessageA(GetDlgItem(config, IDC_TCP_PORT), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(options.tcpPort.c_str()));
+    chooseEthernet(config, std::stoi(options["--tcp-port"]));
     checkConfigurationIsWhole(config);
     pauseFor(options, "config");
-    WindowProbe::click(config, IDC_CONFIG_OK);
-    check(WindowProbe::waitUntil([&] { return !IsWindow(config); }, 5000), "OK closes the dialog");
-    checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Select Firmware File.",
-               "help line after configuration");
+    checkCloses(config, "OK closes the dialog", IDC_CONFIG_OK);
     checkEqual(mainButtons(main), "1101", "Select f/w enabled, Download not yet");
 
     // The open-file dialog is a real window: type the name into it and press Open.
-    WindowProbe::click(main, IDC_MAIN_SELECT_FW);
-    HWND open = nullptr;
-    WindowProbe::waitUntil(
-        [&] {
-            open = probe.findDialogWith({IDOK, 0x47C});
-            if (open == nullptr) {
-                open = probe.findDialogWith({IDOK, 0x480});
-            }
-            return open != nullptr;
-        },
+    click(main, IDC_MAIN_SELECT_FW);
+    HWND open = program.waitFor(
+        [](HWND w) { return GetDlgItem(w, IDOK) != nullptr && fileNameField(w) != nullptr; },
         15000);
-    if (!found(open, "open-file dialog appears")) {
+    if (!check(open != nullptr, "open-file dialog appears")) {
         return;
     }
-    const std::vector<std::string> types = WindowProbe::comboEntries(GetDlgItem(open, 0x470));
-    check(types == std::vector<std::string>{"Firmware File(*.fls)"},
+    HWND types = GetDlgItem(open, 0x470);
+    check(SendMessageA(types, CB_GETCOUNT, 0, 0) == 1 &&
+              listText(types, CB_GETLBTEXT, 0) == "Firmware File(*.fls)",
           "open-file dialog offers the model's file type");
-    HWND nameField =
-        GetDlgItem(open, 0x47C) != nullptr ? GetDlgItem(open, 0x47C) : GetDlgItem(open, 0x480);
-    SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(options.firmware.c_str()));
+    SendMessageA(fileNameField(open), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(options["--firmware"].c_str()));
     PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(open, IDOK)));
-    check(WindowProbe::waitUntil([&] { return WindowProbe::enabled(main, IDC_MAIN_DOWNLOAD); },
-                                 10000),
+    check(waitUntil([&] { return enabled(main, IDC_MAIN_DOWNLOAD); }, 10000),
           "Download enabled after the file was chosen");
-    checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Ready firmware download.",
-               "help line after the file choice");
 
-    WindowProbe::click(main, IDC_MAIN_DOWNLOAD);
-    check(helpLineBecomes(main, "HELP : firmware downloading....", 5000),
-          "help line while downloading");
+    click(main, IDC_MAIN_DOWNLOAD);
+    check(helpLineBecomes(main, "HELP : firmware downloading...."), "help line while downloading");
     checkEqual(mainButtons(main), "0000", "buttons disabled during the download");
-
-    HWND notice = probe.waitForDialog({IDC_COMPLETION_OK}, 60000, {IDC_CONFIG_OK});
-    if (!found(notice, "completion notice appears")) {
+    HWND notice = program.waitForDialog({IDC_COMPLETION_OK}, 60000);
+    if (!check(notice != nullptr, "completion notice appears")) {
         return;
     }
     // The clean-up step runs while the notice is still open.
-    check(helpLineBecomes(main, "HELP : Finished firmware download.", 5000),
+    check(helpLineBecomes(main, "HELP : Finished firmware download."),
           "clean-up ran while the notice is open");
     check(IsWindow(notice) && IsWindowVisible(notice), "notice still open after the clean-up");
-    checkNoticeIsWhole(notice, options.program);
+    checkNoticeIsWhole(notice, options["--program"]);
     pauseFor(options, "completion");
-    WindowProbe::click(notice, IDC_COMPLETION_OK);
-    check(WindowProbe::waitUntil([&] { return !IsWindow(notice); }, 5000), "OK closes the notice");
-    checkEqual(WindowProbe::itemText(main, IDC_MAIN_HELP), "HELP : Finished firmware download.",
-               "help line after the download");
+    checkCloses(notice, "OK closes the notice", IDC_COMPLETION_OK);
     checkEqual(mainButtons(main), "1111", "all buttons enabled again");
-    checkConnectErrorBoxTakesAClick(probe, main, [&] { pauseFor(options, "message"); });
 
+    refusedConnectionBox(program, main, options);
     PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = probe.waitForTitle("About Mirelith", 5000);
-    if (found(about, "About box opens from the system menu command")) {
-        PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        WindowProbe::waitUntil([&] { return !IsWindow(about); }, 5000);
+    HWND about = program.waitFor([](HWND w) { return text(w) == "About Mirelith"; }, 5000);
+    if (check(about != nullptr, "About box opens from the system menu command")) {
+        checkCloses(about, "OK closes the About box");
     }
-
-    WindowProbe::click(main, IDC_MAIN_EXIT);
+    click(main, IDC_MAIN_EXIT);
     check(program.waitForExit(10000) == 0, "Exit ends the program with status 0");
 }
 
@@ -354,25 +275,15 @@ void fullDownload(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string key = argv[i];
-        const std::string value = argv[i + 1];
-        if (key == "--program") {
-            options.program = value;
-        } else if (key == "--tcp-port") {
-            options.tcpPort = value;
-        } else if (key == "--firmware") {
-            options.firmware = value;
-        } else if (key == "--pause-dir") {
-            options.pauseDir = value;
-        }
+        options[argv[i]] = argv[i + 1];
     }
-    if (options.program.empty() || options.tcpPort.empty() || options.firmware.empty()) {
+    if (options["--program"].empty() || options["--tcp-port"].empty() ||
+        options["--firmware"].empty()) {
         std::fprintf(stderr, "usage: ui_driver --program PATH --tcp-port N --firmware PATH "
                              "[--pause-dir DIR]\n");
         return 2;
     }
     cancelledModelChoice(options);
     fullDownload(options);
-    std::printf("%d passed, %d failed\n", checksPassed(), checksFailed());
-    return checksFailed() == 0 ? 0 : 1;
+    return reportChecks();
 }
