@@ -8,7 +8,14 @@ using TestSocket = SOCKET;
 inline void closeTestSocket(TestSocket s) {
     closesocket(s);
 }
-constexpr TestSocket kNoTestSocket = INVALID_SOCKET;
+// Sockets work only between WSAStartup and WSACleanup.
+struct SocketSession {
+    SocketSession() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~SocketSession() { WSACleanup(); }
+};
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -18,7 +25,7 @@ using TestSocket = int;
 inline void closeTestSocket(TestSocket s) {
     ::close(s);
 }
-constexpr TestSocket kNoTestSocket = -1;
+struct SocketSession {};
 #endif
 
 #include <cstdint>
@@ -33,15 +40,10 @@ class PortTcpListener {
   public:
     // listen false: the port is bound but not listening, so a connect to it is refused.
     explicit PortTcpListener(bool listen = true) {
-#ifdef _WIN32
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-#endif
         socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
         ::bind(socket_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         socklen_t len = sizeof addr;
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -52,53 +54,35 @@ class PortTcpListener {
         }
     }
     ~PortTcpListener() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
+        finish();
         closeTestSocket(socket_);
-#ifdef _WIN32
-        WSACleanup();
-#endif
     }
-    uint16_t port() const {
-        return port_;
-    }
+    uint16_t port() const { return port_; }
     // Waits for the peer to close; then the counts are final.
     void finish() {
         if (thread_.joinable()) {
             thread_.join();
         }
     }
-    uint64_t received() const {
-        return received_;
-    }
-    uint64_t mismatches() const {
-        return mismatches_;
-    }
+    uint64_t received() const { return received_; }
+    uint64_t mismatches() const { return mismatches_; }
 
   private:
     void drain() {
         const TestSocket peer = ::accept(socket_, nullptr, nullptr);
-        if (peer == kNoTestSocket) {
-            return;
-        }
         static char chunk[65536];
-        for (;;) {
-            const int n = ::recv(peer, chunk, sizeof chunk, 0);
-            if (n <= 0) {
-                break;
-            }
+        int n = 0;
+        while ((n = ::recv(peer, chunk, sizeof chunk, 0)) > 0) {
             for (int i = 0; i < n; ++i) {
-                if (static_cast<uint8_t>(chunk[i]) != patternByte(received_ + i)) {
-                    ++mismatches_;
-                }
+                mismatches_ += static_cast<uint8_t>(chunk[i]) != patternByte(received_ + i);
             }
             received_ += static_cast<uint64_t>(n);
         }
         closeTestSocket(peer);
     }
 
-    TestSocket socket_ = kNoTestSocket;
+    SocketSession session_; // first in, last out
+    TestSocket socket_;
     uint16_t port_ = 0;
     std::thread thread_;
     uint64_t received_ = 0;

@@ -43,11 +43,9 @@ inline pid_t spawnProcess(std::vector<std::string> args, const std::string& work
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     }
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
+    const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return started ? pid : -1;
 }
 
 // printer-sim on a pseudo-terminal, storing what it receives in workDir/received.bin; COM1
@@ -57,12 +55,8 @@ class PtyPrinterSim {
     PtyPrinterSim(const std::string& workDir, std::vector<std::string> extraArgs)
         : received_(workDir + "/received.bin") {
         const std::string info = workDir + "/sim.info";
-        std::vector<std::string> args{buildTreeDir() + "/tools/printer-sim",
-                                      "--pty",
-                                      "--info-file",
-                                      info,
-                                      "--output",
-                                      received_};
+        std::vector<std::string> args{buildTreeDir() + "/tools/printer-sim", "--pty"};
+        args.insert(args.end(), {"--info-file", info, "--output", received_});
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         pid_ = spawnProcess(args);
         for (int i = 0; pid_ > 0 && i < 200 && pty_.empty(); ++i) {
@@ -89,7 +83,6 @@ class PtyPrinterSim {
         std::ifstream in(received_, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
-
     void stop() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
@@ -108,15 +101,14 @@ class PtyPrinterSim {
 // the settle phase that only moves the bar, or timer 3, a failed write) and says which.
 class SendPhaseView final : public MainDialogView {
   public:
-    SendPhaseView(EventLoop& loop, std::function<void(int32_t step)> onEnd = {})
+    SendPhaseView(
+        EventLoop& loop, std::function<void(int32_t step)> onEnd = [](int32_t) {})
         : loop_(loop), onEnd_(std::move(onEnd)) {}
     void setTimer(int32_t id, uint32_t intervalMs) override {
         loop_.setTimer(id, intervalMs);
         if (id == 3 || id == 4) {
             lastStep = id;
-            if (onEnd_) {
-                onEnd_(id);
-            }
+            onEnd_(id);
             loop_.close();
         }
     }

@@ -8,7 +8,6 @@
 
 #include <arpa/inet.h>
 #include <chrono>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -17,47 +16,37 @@
 
 namespace {
 
-class UniqueSocket {
-  public:
-    explicit UniqueSocket(int fd) : fd_(fd) {}
-    ~UniqueSocket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+// The test's own sockets, closed at the end.
+struct Sockets {
+    std::vector<int> fds;
+    ~Sockets() {
+        for (int fd : fds) {
+            ::close(fd);
         }
     }
-    UniqueSocket(UniqueSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    UniqueSocket(const UniqueSocket&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
+    int open(int flags = 0) { return fds.emplace_back(::socket(AF_INET, SOCK_STREAM | flags, 0)); }
 };
 
-// Whether a non-blocking connect from a fresh socket completes within waitMs.
-bool connectsWithin(const sockaddr_in& target, int waitMs, std::vector<UniqueSocket>& keep) {
-    UniqueSocket client(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-    ::connect(client.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target);
-    pollfd pfd{client.get(), POLLOUT, 0};
-    const bool done = ::poll(&pfd, 1, waitMs) == 1;
-    keep.push_back(std::move(client));
-    return done;
-}
-
 TEST(TcpConnectBound, ADroppedRequestFailsOnItsOwnBoundWithTheConnectError) {
-    UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, 0));
+    Sockets sockets;
+    const int listener = sockets.open();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     socklen_t size = sizeof address;
-    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &size);
-    ASSERT_EQ(::listen(listener.get(), 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    ASSERT_EQ(::listen(listener, 0), 0);
 
-    // Fill the accept queue until a connect no longer completes.
-    std::vector<UniqueSocket> fillers;
-    int filled = 0;
-    while (connectsWithin(address, 500, fillers)) {
-        ASSERT_LT(++filled, 16) << "the listener keeps accepting; cannot make it drop requests";
+    // Fill the accept queue until a connect from a fresh socket no longer completes.
+    for (int filled = 0;; ++filled) {
+        ASSERT_LT(filled, 16) << "the listener keeps accepting; cannot make it drop requests";
+        const int client = sockets.open(SOCK_NONBLOCK);
+        ::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        pollfd pfd{client, POLLOUT, 0};
+        if (::poll(&pfd, 1, 500) != 1) {
+            break;
+        }
     }
 
     NetPort port;
