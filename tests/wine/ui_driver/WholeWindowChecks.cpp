@@ -84,12 +84,8 @@ void checkConfigurationIsWhole(HWND config) {
 
 void checkNoticeIsWhole(HWND notice, const std::string& programPath) {
     checkFrameWhole(notice, "notice");
-    // The picture is the child that is not the OK button; it takes its bitmap's size.
-    HWND picture = GetWindow(notice, GW_CHILD);
-    while (picture != nullptr && GetDlgCtrlID(picture) == IDC_COMPLETION_OK) {
-        picture = GetWindow(picture, GW_HWNDNEXT);
-    }
-    const RECT r = rectIn(notice, picture);
+    // The picture takes its bitmap's size.
+    const RECT r = rectIn(notice, FindWindowExA(notice, nullptr, "Static", nullptr));
     check(r.right - r.left == 330 && r.bottom - r.top == 190 && insideFrame(notice, r),
           "notice: the whole 330 x 190 picture lies inside the frame");
 
