@@ -1,15 +1,18 @@
 #pragma once
-// Fakes around the download engine: a window that records what the engine asks of it, a port
-// and a socket that check the conversation and answer from a script, and a virtual-time driver
-// that delivers the armed timer ticks one after another.
+// Fakes around the download engine: a window that logs what the engine asks of it, a printer
+// that logs the conversation and answers from a script, and a virtual-time driver that delivers
+// the armed timer ticks one after another.
 #include "download/MainDialog.h"
 #include "download/MainDialogView.h"
 #include "download/QueueRedirection.h"
+#include "platform/EventLoop.h"
 #include "ports/PrinterPort.h"
 #include "support/AppFakes.h"
+#include "support/EngineFiles.h"
 #include "support/FakeClock.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -20,66 +23,118 @@
 
 namespace enginefakes {
 
-class RecordingView final : public MainDialogView {
+// A log of calls, each one line of words ("set 1 10", "write 4096", "HELP : ...").
+class CallLog {
+  public:
+    // Logs one call and answers `reply`.
+    template <typename... Words> int32_t note(int32_t reply, const Words&... words) {
+        std::string call;
+        ((call += (call.empty() ? "" : " ") + word(words)), ...);
+        calls.push_back(call);
+        return reply;
+    }
+    long count(const std::string& call) const {
+        return std::count(calls.begin(), calls.end(), call);
+    }
+    // Position of the first `call` in the log (the log's size when absent).
+    long at(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) - calls.begin();
+    }
+    std::vector<std::string> calls;
+
+  private:
+    static std::string word(const std::string& text) { return text; }
+    static std::string word(int64_t number) { return std::to_string(number); }
+};
+
+// What the engine asks of its window, in order. It is also the silent host's event loop: run()
+// delivers the one armed timer in virtual time, and stops after `ticksBeforeSignal` ticks as a
+// termination signal would.
+class RecordingView final : public MainDialogView, public EventLoop, public CallLog {
   public:
     void setTimer(int32_t id, uint32_t intervalMs) override {
         timers[id] = intervalMs;
-        events.push_back("set " + std::to_string(id) + " " + std::to_string(intervalMs));
+        note(0, "set", id, intervalMs);
     }
     void killTimer(int32_t id) override {
         timers.erase(id);
-        events.push_back("kill " + std::to_string(id));
+        note(0, "kill", id);
     }
-    void repaintWindow() override { events.push_back("repaint"); }
+    void repaintWindow() override { note(0, "repaint"); }
     void repaintProgressBar() override {}
     void enableControl(int32_t controlId, bool enabled) override {
         controls[controlId] = enabled;
-        events.push_back((enabled ? "enable " : "disable ") + std::to_string(controlId));
+        note(0, enabled ? "enable" : "disable", controlId);
     }
-    void showHelpText(const std::string& text) override { helpLines.push_back(text); }
+    void showHelpText(const std::string& text) override { note(0, text); }
     void showCompletionDialog() override {
-        events.push_back("completion");
+        note(0, "completion");
         if (onModal) {
             onModal();
         }
     }
-    void closeWindow() override {
-        ++closes;
-        events.push_back("close");
+    void closeWindow() override { close(); }
+    void close() override {
+        closed = true;
+        note(0, "close");
     }
-    void setFineTimerResolution(bool on) override { events.push_back(on ? "fine on" : "fine off"); }
+    void setFineTimerResolution(bool on) override { note(0, "fine", on ? "on" : "off"); }
+    End run(const std::function<void(int32_t)>& onTimer) override {
+        while (!closed && !timers.empty()) {
+            if (timers.size() != 1) {
+                throw std::logic_error("more than one timer armed");
+            }
+            if (ticks.size() == ticksBeforeSignal) {
+                return End::Interrupted;
+            }
+            const auto [id, interval] = *timers.begin();
+            ticks.push_back({id, interval});
+            if (clock != nullptr) {
+                clock->advance(interval);
+            }
+            onTimer(id);
+        }
+        return End::Closed;
+    }
+    int interruptSignal() const override { return ticks.size() == ticksBeforeSignal ? 15 : 0; }
 
     bool allEnabled() const {
-        for (int32_t id : {ControlId::Download, ControlId::Configuration, ControlId::SelectFirmware,
-                           ControlId::Exit}) {
-            auto it = controls.find(id);
-            if (it == controls.end() || !it->second) {
-                return false;
+        return controls.size() == 4 &&
+               std::all_of(controls.begin(), controls.end(), [](auto& c) { return c.second; });
+    }
+    // Number of ticks of `id` armed with `interval`.
+    size_t ticksOf(int32_t id, uint32_t interval) const {
+        return size_t(std::count(ticks.begin(), ticks.end(), std::pair{id, interval}));
+    }
+    // The order of distinct steps, with repeats folded: e.g. {1, 4, 5, 6}.
+    std::vector<int32_t> steps() const {
+        std::vector<int32_t> out;
+        for (const auto& [id, interval] : ticks) {
+            if (out.empty() || out.back() != id) {
+                out.push_back(id);
             }
         }
-        return true;
+        return out;
     }
 
     std::map<int32_t, uint32_t> timers; // armed now
-    std::vector<std::string> events;
     std::map<int32_t, bool> controls;
-    std::vector<std::string> helpLines;
-    int closes = 0;
+    std::vector<std::pair<int32_t, uint32_t>> ticks; // delivered: id and interval
+    size_t ticksBeforeSignal = SIZE_MAX;
+    bool closed = false;
+    FakeClock* clock = nullptr;    // advanced by each delivered tick's interval when set
     std::function<void()> onModal; // runs inside a "modal" dialog, like a nested message loop
 };
 
-class ScriptedPort final : public PrinterPort {
+// The printer at the other end of a port or of a connection (one object plays both): the
+// conversation in one log, the answers from a script.
+class ScriptedPrinter final : public PrinterPort, public NetConnection, public CallLog {
   public:
     int32_t configure(PortSettings settings) override {
-        calls.push_back("configure " + settings.portName);
-        return configureResult;
+        return note(configureResult, "configure", settings.portName);
     }
-    int32_t open(int32_t startReader) override {
-        calls.push_back("open " + std::to_string(startReader));
-        return openResult;
-    }
+    int32_t open(int32_t startReader) override { return note(openResult, "open", startReader); }
     int32_t write(const uint8_t* data, int32_t length) override {
-        calls.push_back("write " + std::to_string(length));
         int32_t accepted = length;
         if (!acceptScript.empty()) {
             accepted = acceptScript.front() < 0 ? length : acceptScript.front();
@@ -87,57 +142,43 @@ class ScriptedPort final : public PrinterPort {
         }
         received.insert(received.end(), data, data + accepted);
         writeLengths.push_back(length);
-        return accepted;
+        return note(accepted, "write", length);
     }
     int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) override {
-        calls.push_back("read " + std::to_string(length) + " " + std::to_string(waitMs));
-        if (replies.empty()) {
-            return 0;
+        const std::string reply = replies.empty() ? "" : replies.front();
+        if (!replies.empty()) {
+            replies.pop_front();
         }
-        std::vector<uint8_t> reply = replies.front();
-        replies.pop_front();
-        const int32_t n = std::min<int32_t>(length, int32_t(reply.size()));
+        const auto n = std::min<int32_t>(length, int32_t(reply.size()));
         std::copy(reply.begin(), reply.begin() + n, buffer);
-        return n;
+        return note(n, "read", length, waitMs);
     }
-    void close() override { calls.push_back("close"); }
+    int32_t create() override { return note(createResult, "create"); }
+    int32_t connect(const std::string& address, int32_t port) override {
+        return note(connectResult, "connect", address + ":" + std::to_string(port));
+    }
+    int32_t send(const uint8_t* data, int32_t length, int32_t flags) override {
+        if (sendResult >= 0) {
+            received.insert(received.end(), data, data + length);
+        }
+        return note(sendResult < 0 ? sendResult : length, "send", length, flags);
+    }
+    int32_t lastSendAccepted() const override { return acceptedBeforeFailure; }
+    void detach() override { note(0, "detach"); }
+    void close() override { note(0, "close"); }
+    std::string lastErrorText() const override { return errorText; }
 
     int32_t configureResult = 1;
     int32_t openResult = 1;
-    std::deque<int32_t> acceptScript; // bytes accepted per write; -1 = all; empty = all
-    std::deque<std::vector<uint8_t>> replies;
-    std::vector<std::string> calls;
-    std::vector<uint8_t> received;
-    std::vector<int32_t> writeLengths;
-};
-
-class ScriptedSocket final : public NetConnection {
-  public:
-    int32_t create() override {
-        calls.push_back("create");
-        return createResult;
-    }
-    int32_t connect(const std::string& address, int32_t port) override {
-        calls.push_back("connect " + address + ":" + std::to_string(port));
-        return connectResult;
-    }
-    int32_t send(const uint8_t* data, int32_t length, int32_t flags) override {
-        calls.push_back("send " + std::to_string(length) + " " + std::to_string(flags));
-        if (sendResult >= 0) {
-            received.assign(data, data + length);
-        }
-        return sendResult < 0 ? sendResult : length;
-    }
-    void close() override { calls.push_back("close"); }
-    void detach() override { calls.push_back("detach"); }
-    int32_t lastSendAccepted() const override { return acceptedBeforeFailure; }
-
     int32_t createResult = 1;
     int32_t connectResult = 1;
     int32_t sendResult = 0; // negative: failure
     int32_t acceptedBeforeFailure = 0;
-    std::vector<std::string> calls;
+    std::deque<int32_t> acceptScript; // bytes accepted per write; -1 or none left: all
+    std::deque<std::string> replies;  // one a read, cut to its length
+    std::string errorText;
     std::vector<uint8_t> received;
+    std::vector<int32_t> writeLengths;
 };
 
 class RecordingQueues final : public QueueRedirection {
@@ -149,59 +190,34 @@ class RecordingQueues final : public QueueRedirection {
     std::vector<std::string> calls;
 };
 
-// One delivered tick: which timer and the interval it had been armed with.
-struct Tick {
-    int32_t id;
-    uint32_t interval;
-    bool operator==(const Tick&) const = default;
-};
-
-// The engine with all its fakes, and a virtual-time loop over its one armed timer.
+// The engine with all its fakes and a job: a silent run by default, model "T90 Prime", TCP port
+// 9100, the image in a file of its own.
 struct EngineRig {
+    EngineRig(const std::string& portName, int32_t modelCode, const std::vector<uint8_t>& image,
+              int32_t silent = 1) {
+        dialog.silentRun = silent;
+        dialog.modelCode = modelCode;
+        dialog.modelName = "T90 Prime";
+        dialog.portSettings.portName = portName;
+        dialog.portSettings.baudRate = 9100;
+        dialog.firmwarePath = scratch.file("fw.fls", image);
+    }
+    // Delivers ticks until none is armed, noting the bar after each.
+    void run() {
+        view.run([this](int32_t id) {
+            dialog.onTimer(id);
+            progressAfter.push_back(dialog.progress);
+        });
+    }
+
+    ScratchDir scratch;
     RecordingView view;
-    ScriptedPort port;
-    ScriptedSocket socket;
+    ScriptedPrinter printer;
     RecordingQueues queues;
     RecordingReporter reporter;
     FakeClock clock;
-    MainDialog dialog{view, port, socket, queues, reporter, clock};
-    std::vector<Tick> ticks;
+    MainDialog dialog{view, printer, printer, queues, reporter, clock};
     std::vector<uint32_t> progressAfter; // progress after each delivered tick
-    uint64_t virtualMs = 0;
-
-    // Delivers ticks until no timer is armed (or maxTicks, a guard against a runaway machine).
-    void run(size_t maxTicks = 10'000'000) {
-        while (!view.timers.empty() && ticks.size() < maxTicks) {
-            if (view.timers.size() != 1) {
-                throw std::logic_error("more than one timer armed");
-            }
-            const auto [id, interval] = *view.timers.begin();
-            ticks.push_back({id, interval});
-            virtualMs += interval;
-            dialog.onTimer(id);
-            progressAfter.push_back(dialog.progress);
-        }
-    }
-
-    // Number of consecutive ticks of `id` with `interval`.
-    size_t count(int32_t id, uint32_t interval) const {
-        size_t n = 0;
-        for (const Tick& t : ticks) {
-            n += (t.id == id && t.interval == interval) ? 1 : 0;
-        }
-        return n;
-    }
-
-    // The order of distinct steps, with repeats folded: e.g. {1, 4, 5, 6}.
-    std::vector<int32_t> steps() const {
-        std::vector<int32_t> out;
-        for (const Tick& t : ticks) {
-            if (out.empty() || out.back() != t.id) {
-                out.push_back(t.id);
-            }
-        }
-        return out;
-    }
 };
 
 } // namespace enginefakes

@@ -1,12 +1,10 @@
 #pragma once
 // Firmware files for engine tests, in a private scratch directory removed at the end.
-#include "support/EngineFakes.h"
-
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace enginefakes {
@@ -21,8 +19,7 @@ class ScratchDir {
         std::filesystem::create_directories(dir_);
     }
     ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+        std::error_code ec; // read-only files cannot be removed on Windows
         for (const auto& entry : std::filesystem::directory_iterator(dir_, ec)) {
             std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, ec);
         }
@@ -32,10 +29,9 @@ class ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     std::string file(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const auto path = dir_ / name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path.string();
+        std::ofstream(dir_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path(name);
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -43,10 +39,19 @@ class ScratchDir {
     std::filesystem::path dir_;
 };
 
-inline std::vector<uint8_t> patternBytes(size_t n, uint8_t seed = 1) {
+inline std::vector<uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+inline std::vector<uint8_t> joined(std::vector<uint8_t> head, const std::vector<uint8_t>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+inline std::vector<uint8_t> patternBytes(size_t n) {
     std::vector<uint8_t> bytes(n);
     for (size_t i = 0; i < n; ++i) {
-        bytes[i] = static_cast<uint8_t>(i * 31 + seed);
+        bytes[i] = static_cast<uint8_t>(i * 31 + 1);
     }
     return bytes;
 }
@@ -62,26 +67,5 @@ inline std::vector<uint8_t> fpgaImage(int type, size_t size = 300) {
     bytes[43] = 0x03;
     return bytes;
 }
-
-// Engines with a job each: a silent run by default, model "T90 Prime", TCP port 9100, the image
-// in a file of its own.
-class Rigs {
-  public:
-    EngineRig& make(const std::string& portName, int32_t modelCode,
-                    const std::vector<uint8_t>& image, int32_t silent = 1) {
-        EngineRig& r = rigs_.emplace_back();
-        r.dialog.silentRun = silent;
-        r.dialog.modelCode = modelCode;
-        r.dialog.modelName = "T90 Prime";
-        r.dialog.portSettings.portName = portName;
-        r.dialog.portSettings.baudRate = 9100;
-        r.dialog.firmwarePath = scratch.file("fw" + std::to_string(rigs_.size()) + ".fls", image);
-        return r;
-    }
-    ScratchDir scratch;
-
-  private:
-    std::deque<EngineRig> rigs_;
-};
 
 } // namespace enginefakes

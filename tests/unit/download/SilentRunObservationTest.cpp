@@ -10,36 +10,6 @@ namespace {
 
 using namespace enginefakes;
 
-// Delivers the one armed timer in virtual time; can be told to stop as a signal would.
-class VirtualLoop final : public EventLoop {
-  public:
-    VirtualLoop(FakeClock& clock, size_t interruptAfter) : clock_(clock), left_(interruptAfter) {}
-    void setTimer(int32_t id, uint32_t intervalMs) override { timers_[id] = intervalMs; }
-    void killTimer(int32_t id) override { timers_.erase(id); }
-    void setFineTimerResolution(bool) override {}
-    void close() override { closed_ = true; }
-    End run(const std::function<void(int32_t)>& onTimer) override {
-        while (!closed_ && !timers_.empty()) {
-            if (left_-- == 0) {
-                interrupted_ = true;
-                return End::Interrupted;
-            }
-            const auto [id, interval] = *timers_.begin();
-            clock_.advance(interval);
-            onTimer(id);
-        }
-        return End::Closed;
-    }
-    int interruptSignal() const override { return interrupted_ ? 15 : 0; }
-
-  private:
-    FakeClock& clock_;
-    size_t left_;
-    bool closed_ = false;
-    bool interrupted_ = false;
-    std::map<int32_t, uint32_t> timers_;
-};
-
 class Recorder final : public RunObserver {
   public:
     void runStarted(const DownloadJob&) override { ++starts; }
@@ -56,115 +26,95 @@ class Recorder final : public RunObserver {
     std::vector<RunEnd> ends;
 };
 
-class ExplainingPort final : public PrinterPort {
-  public:
-    int32_t configure(PortSettings s) override { return inner.configure(s); }
-    int32_t open(int32_t r) override { return inner.open(r); }
-    int32_t write(const uint8_t* d, int32_t n) override { return inner.write(d, n); }
-    int32_t read(uint8_t* b, int32_t n, int32_t w) override { return inner.read(b, n, w); }
-    void close() override { inner.close(); }
-    std::string lastErrorText() const override { return "/dev/ttyS0: input/output error"; }
-    ScriptedPort inner;
-};
-
-struct SilentRun {
-    explicit SilentRun(size_t interruptAfter = SIZE_MAX) : interruptAfter(interruptAfter) {
+struct SilentRunObservation : ::testing::Test {
+    void start(size_t imageBytes, size_t ticksBeforeSignal = SIZE_MAX) {
         job.silentRun = 1;
         job.modelCode = 1112;
-    }
-    void start(size_t imageBytes) {
+        job.portSettings.baudRate = 9100;
         job.firmwarePath = dir.file("fw.fls", patternBytes(imageBytes));
-        MainDialogSilentHost host(
-            {port, socket, queues, reporter, clock,
-             [&] { return std::make_unique<VirtualLoop>(clock, interruptAfter); },
-             [&] { ++flushes; }},
-            exitStatus);
+        MainDialogSilentHost host({printer, printer, queues, reporter, clock,
+                                   [&] {
+                                       auto loop = std::make_unique<RecordingView>();
+                                       loop->clock = &clock;
+                                       loop->ticksBeforeSignal = ticksBeforeSignal;
+                                       return loop;
+                                   },
+                                   [&] { ++flushes; }},
+                                  exitStatus);
         host.setRunObserver(seen);
         host.run(job);
+        ASSERT_EQ(seen.ends.size(), 1u);
+        end = seen.ends[0];
+        EXPECT_EQ(end.exitStatus, exitStatus);
     }
     ScratchDir dir;
-    size_t interruptAfter;
     DownloadJob job;
-    ExplainingPort port;
-    ScriptedSocket socket;
+    ScriptedPrinter printer;
     RecordingQueues queues;
     RecordingReporter reporter;
     FakeClock clock{1000};
     Recorder seen;
+    RunEnd end;
     int exitStatus = -1;
     int flushes = 0;
 };
 
-TEST(SilentRunObservation, ANetworkRunCountsDownTheSettlePhaseAndEndsSent) {
-    SilentRun run;
-    run.job.portSettings.portName = "127.0.0.1";
-    run.job.portSettings.baudRate = 9100;
-    run.start(10000);
-    EXPECT_EQ(run.seen.starts, 1);
-    EXPECT_EQ(run.seen.sends,
-              (std::vector<std::pair<int64_t, int64_t>>{{0, 10000}, {10000, 10000}}));
+TEST_F(SilentRunObservation, ANetworkRunCountsDownTheSettlePhaseAndEndsSent) {
+    job.portSettings.portName = "127.0.0.1";
+    start(10000);
+    EXPECT_EQ(seen.starts, 1);
+    EXPECT_EQ(seen.sends, (std::vector<std::pair<int64_t, int64_t>>{{0, 10000}, {10000, 10000}}));
     // Model 1112 leaves the bar at 225 after a network send: 43 settle ticks of 200 ms.
-    ASSERT_EQ(run.seen.settles.size(), 43u);
-    EXPECT_EQ(run.seen.settles.front(), 42u);
-    EXPECT_EQ(run.seen.settles.back(), 0u);
-    EXPECT_EQ(run.seen.settleInterval, 200u);
-    ASSERT_EQ(run.seen.ends.size(), 1u);
-    const RunEnd& end = run.seen.ends[0];
+    ASSERT_EQ(seen.settles.size(), 43u);
+    EXPECT_EQ(seen.settles.front(), 42u);
+    EXPECT_EQ(seen.settles.back(), 0u);
+    EXPECT_EQ(seen.settleInterval, 200u);
     EXPECT_EQ(end.outcome, RunOutcome::Sent);
     EXPECT_EQ(end.exitStatus, 0);
-    EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(end.bytesSent, 10000);
     // The virtual clock: 10 ms send step, the first settle step, 42 x 200, finish, clean-up.
     EXPECT_EQ(end.durationMs, 10u + 10u + 42u * 200u + 10u + 10u);
 }
 
-TEST(SilentRunObservation, AFailedWriteCountsWhatTheDeviceTookAndCarriesItsReason) {
-    SilentRun run;
-    run.job.portSettings.portName = "COM1";
-    run.port.inner.acceptScript = {4096, 1000};
-    run.start(10000);
-    EXPECT_EQ(run.seen.sends.back(), (std::pair<int64_t, int64_t>{5096, 10000}));
-    ASSERT_EQ(run.seen.ends.size(), 1u);
-    EXPECT_EQ(run.seen.ends[0].outcome, RunOutcome::Failed);
-    EXPECT_EQ(run.seen.ends[0].exitStatus, 2);
-    EXPECT_EQ(run.seen.ends[0].bytesSent, 5096);
-    EXPECT_EQ(run.seen.ends[0].reason, "/dev/ttyS0: input/output error");
-    EXPECT_TRUE(run.seen.settles.empty());
+TEST_F(SilentRunObservation, AFailedWriteCountsWhatTheDeviceTookAndCarriesItsReason) {
+    job.portSettings.portName = "COM1";
+    printer.acceptScript = {4096, 1000};
+    printer.errorText = "/dev/ttyS0: input/output error";
+    start(10000);
+    EXPECT_EQ(seen.sends.back(), (std::pair<int64_t, int64_t>{5096, 10000}));
+    EXPECT_EQ(end.outcome, RunOutcome::Failed);
+    EXPECT_EQ(end.exitStatus, 2);
+    EXPECT_EQ(end.bytesSent, 5096);
+    EXPECT_EQ(end.reason, "/dev/ttyS0: input/output error");
+    EXPECT_TRUE(seen.settles.empty());
 }
 
-TEST(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
-    SilentRun run;
-    run.job.portSettings.portName = "127.0.0.1";
-    run.job.portSettings.baudRate = 9100;
-    run.socket.sendResult = -1;
-    run.socket.acceptedBeforeFailure = 6000;
-    run.start(10000);
-    ASSERT_EQ(run.seen.ends.size(), 1u);
-    EXPECT_EQ(run.seen.ends[0].outcome, RunOutcome::Failed);
-    EXPECT_EQ(run.seen.ends[0].bytesSent, 6000);
+TEST_F(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
+    job.portSettings.portName = "127.0.0.1";
+    printer.sendResult = -1;
+    printer.acceptedBeforeFailure = 6000;
+    start(10000);
+    EXPECT_EQ(end.outcome, RunOutcome::Failed);
+    EXPECT_EQ(end.bytesSent, 6000);
 }
 
-TEST(SilentRunObservation, AnInterruptedRunSaysHowFarItGot) {
-    SilentRun run(2); // two packets, then the signal
-    run.job.portSettings.portName = "COM1";
-    run.start(10000);
-    ASSERT_EQ(run.seen.ends.size(), 1u);
-    EXPECT_EQ(run.seen.ends[0].outcome, RunOutcome::Interrupted);
-    EXPECT_EQ(run.seen.ends[0].exitStatus, 3);
-    EXPECT_EQ(run.seen.ends[0].bytesSent, 8192);
-    EXPECT_EQ(run.seen.ends[0].imageLength, 10000);
-    EXPECT_EQ(run.flushes, 1);
+TEST_F(SilentRunObservation, AnInterruptedRunSaysHowFarItGotAndWritesTheLog) {
+    job.portSettings.portName = "COM1";
+    start(10000, 2); // two packets, then the signal
+    EXPECT_EQ(end.outcome, RunOutcome::Interrupted);
+    EXPECT_EQ(end.exitStatus, 3);
+    EXPECT_EQ(end.bytesSent, 8192);
+    EXPECT_EQ(end.imageLength, 10000);
+    EXPECT_EQ(flushes, 1);
 }
 
-TEST(SilentRunObservation, AnInvalidRunOnlyEnds) {
-    SilentRun run;
-    run.job.silentRun = 0;
-    run.job.quitAtStart = 1;
-    run.start(0);
-    EXPECT_EQ(run.seen.starts, 0);
-    ASSERT_EQ(run.seen.ends.size(), 1u);
-    EXPECT_EQ(run.seen.ends[0].outcome, RunOutcome::Invalid);
-    EXPECT_EQ(run.seen.ends[0].exitStatus, 1);
+TEST_F(SilentRunObservation, AnInvalidRunOnlyWritesTheLogAndEnds) {
+    job.quitAtStart = 1;
+    start(0);
+    EXPECT_EQ(seen.starts, 0);
+    EXPECT_EQ(end.outcome, RunOutcome::Invalid);
+    EXPECT_EQ(end.exitStatus, 1);
+    EXPECT_EQ(flushes, 1);
 }
 
 } // namespace
