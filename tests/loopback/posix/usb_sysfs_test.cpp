@@ -65,44 +65,36 @@ class UsbSysfs : public ::testing::Test {
     fs::path root_;
 };
 
-TEST_F(UsbSysfs, DevicesAreListedInWindowsFormInBusOrderWithTheirUsblpNodes) {
+TEST_F(UsbSysfs, DevicesAreListedInWindowsFormAndPrintersWhoseNodeOpensAreOffered) {
     EXPECT_TRUE(listSysfsUsbDevices(dev() + "/none", dev()).empty());
-    addDevice("2-1.4", 2, 3, "f0a0:0025", "", "usblp", "lp0");     // a printer without serial
+    addDevice("2-1.4", 2, 3, "f0a0:0025", "", "usblp", "lp2");     // T90 Prime, no serial
     addDevice("1-1", 1, 2, "046d:C52B", "", "usbhid", "hiddev0");  // a mouse
+    addDevice("1-3", 1, 4, "f0a0:0024", "STD1", "usblp", "lp0");   // T90 Standard
     addDevice("1-2", 1, 5, "F0A0:0025", "SN#7/2", "usblp", "lp1"); // T90 Prime
+    fs::remove(dev() + "/usb/lp2"); // unplugged between the listing and the open
 
     const std::vector<SysfsUsbDevice> devices = listSysfsUsbDevices(sys(), dev());
-    ASSERT_EQ(devices.size(), 3u);
+    ASSERT_EQ(devices.size(), 4u); // in bus and device number order
     EXPECT_EQ(devices[0].interfacePath, "\\\\?\\usb#vid_046d&pid_c52b#1-1" + kClass);
     EXPECT_EQ(devices[0].nodePath, "");
     // Separators in a serial number must not reach the path.
-    EXPECT_EQ(devices[1].interfacePath, "\\\\?\\usb#vid_f0a0&pid_0025#SN_7_2" + kClass);
-    EXPECT_EQ(devices[1].nodePath, dev() + "/usb/lp1");
-    EXPECT_EQ(devices[2].interfacePath, "\\\\?\\usb#vid_f0a0&pid_0025#2-1.4" + kClass);
+    EXPECT_EQ(devices[2].interfacePath, "\\\\?\\usb#vid_f0a0&pid_0025#SN_7_2" + kClass);
+    EXPECT_EQ(devices[2].nodePath, dev() + "/usb/lp1");
+    EXPECT_EQ(devices[3].interfacePath, "\\\\?\\usb#vid_f0a0&pid_0025#2-1.4" + kClass);
 
     // Windows compares these paths without regard to case; other paths name a device node.
     EXPECT_EQ(resolveUsbDevicePath("\\\\?\\USB#VID_F0A0&PID_0025#2-1.4" + kClass),
-              dev() + "/usb/lp0");
+              dev() + "/usb/lp2");
     EXPECT_EQ(resolveUsbDevicePath("\\\\?\\usb#vid_f0a0&pid_0025#gone" + kClass), "");
     EXPECT_EQ(resolveUsbDevicePath("/dev/null"), "/dev/null");
     EXPECT_EQ(resolveUsbDevicePath(dev() + "/usb/lp0"), ""); // a plain file
-}
-
-TEST_F(UsbSysfs, TheSystemSourceOffersThePrintersWhoseNodeOpens) {
-    addDevice("1-3", 1, 4, "f0a0:0024", "STD1", "usblp", "lp0"); // T90 Standard
-    addDevice("1-4", 1, 7, "f0a0:0025", "PRM1", "usblp", "lp1");
-    addDevice("1-5", 1, 9, "f0a0:0025", "PRM2", "usblp", "lp2");
-    addDevice("1-6", 1, 11, "f0a0:0025", "PRM3", "usblp", "lp3");
-    fs::remove(dev() + "/usb/lp1"); // unplugged between the listing and the open
 
     UsbIdTables tables = buildUsbIdTables(defaultUsbIdValues());
     UsbDiscovery discovery{systemUsbDeviceSource(), tables, false};
     std::vector<UsbDeviceEntry> list;
     discovery.enumerateUsbPrinters(1112, true, list);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].devicePath, "\\\\?\\usb#vid_f0a0&pid_0025#PRM2" + kClass);
-    EXPECT_EQ(list[1].devicePath, "\\\\?\\usb#vid_f0a0&pid_0025#PRM3" + kClass);
-    EXPECT_EQ(resolveUsbDevicePath(list[1].devicePath), dev() + "/usb/lp3");
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].devicePath, devices[2].interfacePath);
     std::string path;
     discovery.findUsbDevicePath(1111, path);
     EXPECT_EQ(path, "\\\\?\\usb#vid_f0a0&pid_0024#STD1" + kClass);
