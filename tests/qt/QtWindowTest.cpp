@@ -84,6 +84,10 @@ template <typename T> bool isShown() {
     return shown<T>() != nullptr;
 }
 
+std::function<bool()> isVisible(QWidget& widget) {
+    return [&widget] { return widget.isVisible(); };
+}
+
 void click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, widget->height() / 2));
 }
@@ -204,17 +208,16 @@ void QtWindowTest::downloadOverEthernet() {
     user.then("the model list", isShown<QtSelectPrinterDialog>, [] {
         QListWidget* list = shown<QtSelectPrinterDialog>()->modelList();
         saveScreenshot(shown<QtSelectPrinterDialog>(), "select");
-        const QRect entry = list->visualItemRect(list->findItems("T90 Prime", Qt::MatchExactly)[0]);
+        const QRect entry =
+            list->visualItemRect(list->findItems("T90 Prime", Qt::MatchExactly).value(0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
     });
-    user.then(
-        "the main window", [&] { return window.isVisible(); },
-        [&] {
-            CHECK(window.engine().modelCode == 1112); // the clicked entry, T90 Prime
-            CHECK(help() == "HELP : Set Communication Configuration. ");
-            CHECK(buttons() == "1001");
-            click(window.button(IDC_MAIN_CONFIGURATION));
-        });
+    user.then("the main window", isVisible(window), [&] {
+        CHECK(window.engine().modelCode == 1112); // the clicked entry, T90 Prime
+        CHECK(help() == "HELP : Set Communication Configuration. ");
+        CHECK(buttons() == "1001");
+        click(window.button(IDC_MAIN_CONFIGURATION));
+    });
     user.then("the configuration dialog", isShown<QtPortConfigDialog>, [&] {
         QtPortConfigDialog* config = shown<QtPortConfigDialog>();
         click(config->control(IDC_RADIO_ETHERNET));
@@ -296,31 +299,29 @@ void QtWindowTest::portDialogThroughItsWidgets() {
         CHECK(box->text() == "Not Connect USB Printer");
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
-    user.then(
-        "the dialog on COM", [&] { return dialog.isVisible(); },
-        [&] {
-            CHECK(qobject_cast<QRadioButton*>(dialog.control(IDC_RADIO_COM))->isChecked());
-            CHECK(!dialog.control(IDC_RADIO_ETHERNET)->isEnabled());
-            CHECK(!dialog.control(IDC_IP_ADDRESS)->isVisible());
-            click(dialog.control(IDC_RADIO_LPT));
-            CHECK(!dialog.control(IDC_BAUD_COMBO)->isEnabled());
-            // Dragged by its background (offscreen there is no window manager to do it).
-            const QPoint before = dialog.pos();
-            QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(3, 3));
-            QTest::mouseMove(&dialog, QPoint(30, 40));
-            QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(30, 40));
-            CHECK(dialog.pos() - before == QPoint(27, 37));
-            // Neither key accepts nor cancels, whichever control has the focus.
-            ports->setFocus();
-            QTest::keyClick(ports, Qt::Key_Escape);
-            QTest::keyClick(ports, Qt::Key_Return);
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            CHECK(dialog.isVisible());
-            click(dialog.control(IDC_RADIO_USB));
-            CHECK(ports->count() == 2 && ports->itemText(1) == "USB002:");
-            QTest::keyClick(ports, Qt::Key_Down);
-            click(dialog.control(IDC_CONFIG_OK));
-        });
+    user.then("the dialog on COM", isVisible(dialog), [&] {
+        CHECK(qobject_cast<QRadioButton*>(dialog.control(IDC_RADIO_COM))->isChecked());
+        CHECK(!dialog.control(IDC_RADIO_ETHERNET)->isEnabled());
+        CHECK(!dialog.control(IDC_IP_ADDRESS)->isVisible());
+        click(dialog.control(IDC_RADIO_LPT));
+        CHECK(!dialog.control(IDC_BAUD_COMBO)->isEnabled());
+        // Dragged by its background (offscreen there is no window manager to do it).
+        const QPoint before = dialog.pos();
+        QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseMove(&dialog, QPoint(30, 40));
+        QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(30, 40));
+        CHECK(dialog.pos() - before == QPoint(27, 37));
+        // Neither key accepts nor cancels, whichever control has the focus.
+        ports->setFocus();
+        QTest::keyClick(ports, Qt::Key_Escape);
+        QTest::keyClick(ports, Qt::Key_Return);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        CHECK(dialog.isVisible());
+        click(dialog.control(IDC_RADIO_USB));
+        CHECK(ports->count() == 2 && ports->itemText(1) == "USB002:");
+        QTest::keyClick(ports, Qt::Key_Down);
+        click(dialog.control(IDC_CONFIG_OK));
+    });
 
     user.start();
     QVERIFY(dialog.runModal());
@@ -334,13 +335,11 @@ void QtWindowTest::aDevicePathTypedIntoThePortList() {
     dialog.presenter().setValues({"COM1", 9600, 8, 0, 0, 0, 1});
     QLineEdit* typed = qobject_cast<QComboBox*>(dialog.control(IDC_PORT_COMBO))->lineEdit();
     UserScript user;
-    user.then(
-        "the dialog on COM", [&] { return dialog.isVisible(); },
-        [&] {
-            typed->selectAll();
-            QTest::keyClicks(typed, "/dev/ttyUSB0");
-            click(dialog.control(IDC_CONFIG_OK));
-        });
+    user.then("the dialog on COM", isVisible(dialog), [&] {
+        typed->selectAll();
+        QTest::keyClicks(typed, "/dev/ttyUSB0");
+        click(dialog.control(IDC_CONFIG_OK));
+    });
     user.start();
     QVERIFY(dialog.runModal());
     QVERIFY(user.done());

@@ -43,11 +43,8 @@ int frameGaps(HWND dialog) {
 // for a while, because a window just shown may still be painting its children, but a frame
 // that a child paints over stays broken and fails.
 void checkFrameWhole(HWND dialog, const std::string& name) {
-    int gaps = frameGaps(dialog);
-    for (int attempt = 0; gaps != 0 && attempt < 40; ++attempt) {
-        Sleep(50);
-        gaps = frameGaps(dialog);
-    }
+    int gaps = 0;
+    waitUntil([&] { return (gaps = frameGaps(dialog)) == 0; }, 2000);
     check(gaps == 0, name + ": black frame whole on all four edges (" + std::to_string(gaps) +
                          " pixels missing)");
 }
