@@ -3,12 +3,15 @@
 // check the conversation as well as the final state of each queue.
 #include "platform/Spooler.h"
 
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 struct FakePrinterQueue {
+    FakePrinterQueue(std::string name, std::string port, std::string driver,
+                     uint32_t attributes = 0, std::string state = {})
+        : name(std::move(name)), portName(std::move(port)), driverName(std::move(driver)),
+          attributes(attributes), state(std::move(state)) {}
     std::string name;
     std::string portName;
     std::string driverName;
@@ -25,73 +28,57 @@ class FakeSpooler final : public Spooler {
     std::vector<FakePrinterQueue> queues;
     std::vector<std::string> calls;
 
-    void add(std::string name, std::string port, std::string driver, uint32_t attributes = 0) {
-        FakePrinterQueue q;
-        q.name = std::move(name);
-        q.portName = std::move(port);
-        q.driverName = std::move(driver);
-        q.attributes = attributes;
-        queues.push_back(std::move(q));
-    }
-
     FakePrinterQueue& queue(const std::string& name) {
-        for (auto& q : queues) {
-            if (q.name == name) {
+        for (auto& q : queues)
+            if (q.name == name)
                 return q;
-            }
-        }
         throw std::out_of_range(name);
+    }
+    std::vector<std::string> ports() const {
+        std::vector<std::string> list;
+        for (const auto& q : queues)
+            list.push_back(q.portName);
+        return list;
     }
 
     std::vector<PrinterQueueInfo> enumerateLocalQueues() override {
         calls.push_back("enumerate");
         std::vector<PrinterQueueInfo> list;
-        for (const auto& q : queues) {
+        for (const auto& q : queues)
             list.push_back({q.name, q.portName, q.driverName});
-        }
         return list;
     }
-
-    std::unique_ptr<SpoolerQueue> openQueue(const std::string& printerName) override {
-        calls.push_back("open " + printerName);
-        for (auto& q : queues) {
-            if (q.name == printerName && q.openable) {
-                return std::make_unique<Open>(*this, q);
-            }
-        }
+    std::unique_ptr<SpoolerQueue> openQueue(const std::string& name) override {
+        calls.push_back("open " + name);
+        for (auto& q : queues)
+            if (q.name == name && q.openable)
+                return std::make_unique<Open>(*this, name);
         return nullptr;
     }
 
   private:
-    class Open final : public SpoolerQueue {
-      public:
-        Open(FakeSpooler& spooler, FakePrinterQueue& q) : spooler_(spooler), name_(q.name) {}
-        ~Open() override { spooler_.calls.push_back("close " + name_); }
-
+    struct Open final : SpoolerQueue {
+        Open(FakeSpooler& spooler, std::string name) : spooler(spooler), name(std::move(name)) {}
+        ~Open() override { spooler.calls.push_back("close " + name); }
         bool readRecord(PrinterQueueRecord& record) override {
-            spooler_.calls.push_back("read " + name_);
-            FakePrinterQueue& q = spooler_.queue(name_);
-            if (!q.readable) {
-                return false;
-            }
-            record = {q.portName, q.attributes, q.state};
-            return true;
+            spooler.calls.push_back("read " + name);
+            const FakePrinterQueue& q = spooler.queue(name);
+            if (q.readable)
+                record = {q.portName, q.attributes, q.state};
+            return q.readable;
         }
         bool writeRecord(const PrinterQueueRecord& record) override {
-            spooler_.calls.push_back("write " + name_ + " " + record.portName + " " +
-                                     std::to_string(record.attributes));
-            FakePrinterQueue& q = spooler_.queue(name_);
-            if (!q.writable) {
-                return false;
+            spooler.calls.push_back("write " + name + " " + record.portName + " " +
+                                    std::to_string(record.attributes));
+            FakePrinterQueue& q = spooler.queue(name);
+            if (q.writable) {
+                q.portName = record.portName;
+                q.attributes = record.attributes;
+                q.state = record.portName == "FILE:" ? "aside" : record.spoolerState;
             }
-            q.portName = record.portName;
-            q.attributes = record.attributes;
-            q.state = record.portName == "FILE:" ? "aside" : record.spoolerState;
-            return true;
+            return q.writable;
         }
-
-      private:
-        FakeSpooler& spooler_;
-        std::string name_;
+        FakeSpooler& spooler;
+        std::string name;
     };
 };

@@ -2,7 +2,6 @@
 // In-memory journal files and a process table for the printer queue journal tests. The files
 // note each change in a call list that a FakeSpooler can share, so tests see whether the journal
 // was written before a queue was changed.
-#include "platform/ProcessEnvironment.h"
 #include "platform/ProcessTable.h"
 #include "platform/StateFiles.h"
 
@@ -18,16 +17,13 @@ class FakeStateFiles final : public StateFiles {
   public:
     explicit FakeStateFiles(std::vector<std::string>& calls) : calls_(calls) {}
 
-    std::map<std::string, std::string> files; // full path -> contents
+    std::map<std::string, std::string> files; // full path -> contents, all in one directory
     bool writable = true;
 
     std::vector<std::string> list(const std::string& directory) override {
         std::vector<std::string> names;
-        for (const auto& [path, text] : files) {
-            if (path.rfind(directory + pathSeparator(), 0) == 0) {
-                names.push_back(path.substr(directory.size() + 1));
-            }
-        }
+        for (const auto& [path, text] : files)
+            names.push_back(path.substr(directory.size() + 1));
         return names;
     }
     std::optional<std::string> read(const std::string& path) override {
@@ -35,13 +31,12 @@ class FakeStateFiles final : public StateFiles {
         return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
     bool replace(const std::string& path, std::string_view bytes) override {
+        // "journal <number of queues>": three lines besides one per queue.
         calls_.push_back("journal " +
                          std::to_string(std::count(bytes.begin(), bytes.end(), '\n') - 3));
-        if (!writable) {
-            return false;
-        }
-        files[path] = std::string(bytes);
-        return true;
+        if (writable)
+            files[path] = std::string(bytes);
+        return writable;
     }
     bool remove(const std::string& path) override {
         calls_.push_back("journal removed");
@@ -56,41 +51,37 @@ class FakeStateFiles final : public StateFiles {
     std::unique_ptr<StateFileLock> lock(const std::string&) override {
         // One process taking the lock twice would wait for itself.
         EXPECT_FALSE(locked_) << "journal lock taken while held";
+        locked_ = true;
         return std::make_unique<Held>(locked_);
     }
 
   private:
-    class Held final : public StateFileLock {
-      public:
-        explicit Held(bool& locked) : locked_(locked) { locked_ = true; }
-        ~Held() override { locked_ = false; }
-
-      private:
-        bool& locked_;
+    struct Held final : StateFileLock {
+        explicit Held(bool& locked) : locked(locked) {}
+        ~Held() override { locked = false; }
+        bool& locked;
     };
     std::vector<std::string>& calls_;
     bool locked_ = false;
 };
 
 // The processes running on the fake system, shared by the process tables of several copies.
-struct FakeProcesses {
-    std::set<std::pair<uint32_t, std::string>> running;
-    void end(const ProcessIdentity& p) { running.erase({p.pid, p.startTime}); }
-};
+using FakeProcesses = std::set<std::pair<uint32_t, std::string>>;
 
-// One copy's view: itself (running from construction) and the shared table.
+// One copy's view: itself, running from construction until end(), and the shared table.
 class FakeProcessTable final : public ProcessTable {
   public:
-    FakeProcessTable(FakeProcesses& processes, ProcessIdentity me)
-        : processes_(processes), me_(std::move(me)) {
-        processes_.running.insert({me_.pid, me_.startTime});
+    FakeProcessTable(FakeProcesses& running, ProcessIdentity me)
+        : running_(running), me_(std::move(me)) {
+        running_.insert({me_.pid, me_.startTime});
     }
     ProcessIdentity self() override { return me_; }
     bool isRunning(const ProcessIdentity& p) override {
-        return processes_.running.count({p.pid, p.startTime}) != 0;
+        return running_.count({p.pid, p.startTime}) != 0;
     }
+    void end() { running_.erase({me_.pid, me_.startTime}); }
 
   private:
-    FakeProcesses& processes_;
+    FakeProcesses& running_;
     ProcessIdentity me_;
 };
