@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QtWidgets>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -127,34 +128,6 @@ struct ScriptedUsb final : UsbPrinterSource {
     size_t calls = 0;
 };
 
-// printer-sim listening on 127.0.0.1, storing what it receives in the directory.
-class TcpPrinterSim {
-  public:
-    explicit TcpPrinterSim(const QString& dir) : dir_(dir) {
-        // Its first line names the port: "tcp=PORT".
-        process_.start(PRINTER_SIM_PATH, {"--tcp", "--output", dir + "/received.bin"});
-        if (QTest::qWaitFor([&] { return process_.canReadLine(); })) {
-            port_ = process_.readLine().mid(4).trimmed().toInt();
-        }
-    }
-    ~TcpPrinterSim() { stop(); }
-    int port() const { return port_; }
-    QByteArray received() {
-        stop();
-        QFile file(dir_ + "/received.bin");
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-  private:
-    void stop() {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
-    QString dir_;
-    QProcess process_;
-    int port_ = 0;
-};
-
 struct Services {
     PortDriver port;
     NetPort socket;
@@ -180,15 +153,16 @@ class QtWindowTest : public QObject {
 void QtWindowTest::downloadOverEthernet() {
     QTemporaryDir dir;
     QByteArray image(150001, Qt::Uninitialized);
-    for (qsizetype i = 0; i < image.size(); ++i) {
-        image[i] = char(i * 131 + 7);
-    }
+    std::generate(image.begin(), image.end(), [i = 0]() mutable { return char(i++ * 131 + 7); });
     const QString firmware = dir.path() + QStringLiteral("/fw.fls");
     QFile file(firmware);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
     file.close();
-    TcpPrinterSim sim(dir.path());
-    QVERIFY2(sim.port() > 0, "printer-sim did not start");
+    // printer-sim on 127.0.0.1; its first line names the port: "tcp=PORT".
+    QProcess sim;
+    sim.start(PRINTER_SIM_PATH, {"--tcp", "--output", dir.path() + "/received.bin"});
+    QVERIFY2(QTest::qWaitFor([&] { return sim.canReadLine(); }), "printer-sim did not start");
+    const QString simPort = sim.readLine().mid(4).trimmed();
 
     Services services;
     QtMainWindow window({}, services.get());
@@ -228,7 +202,7 @@ void QtWindowTest::downloadOverEthernet() {
         }
         auto* tcpPort = qobject_cast<QLineEdit*>(config->control(IDC_TCP_PORT));
         tcpPort->selectAll();
-        QTest::keyClicks(tcpPort, QString::number(sim.port()));
+        QTest::keyClicks(tcpPort, simPort);
         saveScreenshot(config, "config");
         click(config->control(IDC_CONFIG_OK));
     });
@@ -280,7 +254,10 @@ void QtWindowTest::downloadOverEthernet() {
     QCOMPARE(window.exec(), 0);
     QVERIFY(user.done());
     QCOMPARE(services.reporter.reports, QStringList());
-    QVERIFY(sim.received() == image);
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+    QFile received(dir.path() + "/received.bin");
+    QVERIFY(received.open(QIODevice::ReadOnly) && received.readAll() == image);
 }
 
 void QtWindowTest::portDialogThroughItsWidgets() {
