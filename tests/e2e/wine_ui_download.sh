@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The interactive Windows program under Wine and Xvfb, driven from outside by ui_driver.exe as a
-# user would: model choice, port configuration (lists, USB fall-back, refused port name, Enter
-# and Escape), Ethernet to printer-sim, file choice in the real open-file dialog, download,
+# user would: model choice, port configuration (USB fall-back, refused port name, Enter and
+# Escape), Ethernet to printer-sim, file choice in the real open-file dialog, download,
 # completion notice, the windows shown whole (frames, pictures, faces; read back from the
 # screen), a connection error box closed with a real mouse click, About box, Exit. The printer
 # must have received the file exactly. The Windows build is "$1/../build-win", or
