@@ -146,46 +146,33 @@ TEST(Start, FpgaDialogueRefusalsAndSkips) {
 TEST(Start, ConnectionFailures) {
     const struct Case {
         const char* port;
-        void (*spoil)(ScriptedPrinter&);
+        int32_t ScriptedPrinter::*refusal;
         const char* report;
-        std::vector<std::string> calls, queueCalls;
+        std::vector<std::string> calls;
     } cases[] = {
         {"COM4",
-         [](ScriptedPrinter& p) { p.configureResult = 0; },
+         &ScriptedPrinter::configureResult,
          "Port Configuration Set Error!",
-         {"configure COM4", "close"},
-         {"redirect COM4|", "restore"}},
+         {"configure COM4", "close"}},
         {"LPT2",
-         [](ScriptedPrinter& p) { p.openResult = 0; },
+         &ScriptedPrinter::openResult,
          "Port Open Error. Port=LPT2",
-         {"configure LPT2", "open 0", "close"},
-         {"redirect LPT2|", "restore"}},
+         {"configure LPT2", "open 0", "close"}},
+        {"10.0.0.5", &ScriptedPrinter::createResult, "Failed Port Creation!", {"create"}},
+        // A socket refused its connection is given up, not reused.
         {"10.0.0.5",
-         [](ScriptedPrinter& p) { p.createResult = 0; },
-         "Failed Port Creation!",
-         {"create"},
-         {}},
+         &ScriptedPrinter::connectResult,
+         "Socket Connect Error! ip=10.0.0.5, tcpport=9100",
+         {"create", "connect 10.0.0.5:9100", "detach"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.port);
+        SCOPED_TRACE(c.report);
         EngineRig r(c.port, 0, patternBytes(10));
-        c.spoil(r.printer);
+        r.printer.*c.refusal = 0;
         r.dialog.startDownload();
         expectRefused(r, c.report);
         EXPECT_EQ(r.printer.calls, c.calls);
-        EXPECT_EQ(r.queues.calls, c.queueCalls);
     }
-
-    // A refused connection gives the socket up; the next download creates it afresh.
-    EngineRig n("10.0.0.5", 0, patternBytes(10), 0);
-    n.printer.connectResult = 0;
-    n.dialog.onDownloadClicked();
-    expectRefused(n, "Socket Connect Error! ip=10.0.0.5, tcpport=9100");
-    EXPECT_THAT(n.printer.calls, ElementsAre("create", "connect 10.0.0.5:9100", "detach"));
-    n.printer.connectResult = 1;
-    n.dialog.onDownloadClicked();
-    EXPECT_EQ(n.printer.calls[3], "create");
-    EXPECT_EQ(n.view.timers.count(2), 1u);
 }
 
 // A file that is missing, a directory, empty (the printer would receive nothing yet the run

@@ -4,25 +4,23 @@
 #include "support/EngineFakes.h"
 #include "support/EngineFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace enginefakes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-class Recorder final : public RunObserver {
+class Recorder final : public RunObserver, public CallLog {
   public:
-    void runStarted(const DownloadJob&) override { ++starts; }
-    void bytesSent(int64_t sent, int64_t total) override { sends.push_back({sent, total}); }
+    void runStarted(const DownloadJob&) override { note(0, "started"); }
+    void bytesSent(int64_t sent, int64_t total) override { note(0, "sent", sent, total); }
     void settling(uint32_t ticksLeft, uint32_t intervalMs) override {
-        settles.push_back(ticksLeft);
-        settleInterval = intervalMs;
+        note(0, "settling", ticksLeft, intervalMs);
     }
     void runEnded(const RunEnd& e) override { ends.push_back(e); }
-    int starts = 0;
-    std::vector<std::pair<int64_t, int64_t>> sends;
-    std::vector<uint32_t> settles;
-    uint32_t settleInterval = 0;
     std::vector<RunEnd> ends;
 };
 
@@ -47,6 +45,11 @@ struct SilentRunObservation : ::testing::Test {
         end = seen.ends[0];
         EXPECT_EQ(end.exitStatus, exitStatus);
     }
+    void expectEnd(RunOutcome outcome, int status, int64_t bytesSent) const {
+        EXPECT_EQ(end.outcome, outcome);
+        EXPECT_EQ(end.exitStatus, status);
+        EXPECT_EQ(end.bytesSent, bytesSent);
+    }
     ScratchDir dir;
     DownloadJob job;
     ScriptedPrinter printer;
@@ -62,16 +65,12 @@ struct SilentRunObservation : ::testing::Test {
 TEST_F(SilentRunObservation, ANetworkRunCountsDownTheSettlePhaseAndEndsSent) {
     job.portSettings.portName = "127.0.0.1";
     start(10000);
-    EXPECT_EQ(seen.starts, 1);
-    EXPECT_EQ(seen.sends, (std::vector<std::pair<int64_t, int64_t>>{{0, 10000}, {10000, 10000}}));
     // Model 1112 leaves the bar at 225 after a network send: 43 settle ticks of 200 ms.
-    ASSERT_EQ(seen.settles.size(), 43u);
-    EXPECT_EQ(seen.settles.front(), 42u);
-    EXPECT_EQ(seen.settles.back(), 0u);
-    EXPECT_EQ(seen.settleInterval, 200u);
-    EXPECT_EQ(end.outcome, RunOutcome::Sent);
-    EXPECT_EQ(end.exitStatus, 0);
-    EXPECT_EQ(end.bytesSent, 10000);
+    ASSERT_EQ(seen.calls.size(), 3u + 43u);
+    EXPECT_THAT(std::vector(seen.calls.begin(), seen.calls.begin() + 4),
+                ElementsAre("started", "sent 0 10000", "sent 10000 10000", "settling 42 200"));
+    EXPECT_EQ(seen.calls.back(), "settling 0 200");
+    expectEnd(RunOutcome::Sent, 0, 10000);
     // The virtual clock: 10 ms send step, the first settle step, 42 x 200, finish, clean-up.
     EXPECT_EQ(end.durationMs, 10u + 10u + 42u * 200u + 10u + 10u);
 }
@@ -81,12 +80,9 @@ TEST_F(SilentRunObservation, AFailedWriteCountsWhatTheDeviceTookAndCarriesItsRea
     printer.acceptScript = {4096, 1000};
     printer.errorText = "/dev/ttyS0: input/output error";
     start(10000);
-    EXPECT_EQ(seen.sends.back(), (std::pair<int64_t, int64_t>{5096, 10000}));
-    EXPECT_EQ(end.outcome, RunOutcome::Failed);
-    EXPECT_EQ(end.exitStatus, 2);
-    EXPECT_EQ(end.bytesSent, 5096);
+    EXPECT_EQ(seen.calls.back(), "sent 5096 10000"); // and no settle phase
+    expectEnd(RunOutcome::Failed, 2, 5096);
     EXPECT_EQ(end.reason, "/dev/ttyS0: input/output error");
-    EXPECT_TRUE(seen.settles.empty());
 }
 
 TEST_F(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
@@ -94,16 +90,13 @@ TEST_F(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
     printer.sendResult = -1;
     printer.acceptedBeforeFailure = 6000;
     start(10000);
-    EXPECT_EQ(end.outcome, RunOutcome::Failed);
-    EXPECT_EQ(end.bytesSent, 6000);
+    expectEnd(RunOutcome::Failed, 2, 6000);
 }
 
 TEST_F(SilentRunObservation, AnInterruptedRunSaysHowFarItGotAndWritesTheLog) {
     job.portSettings.portName = "COM1";
     start(10000, 2); // two packets, then the signal
-    EXPECT_EQ(end.outcome, RunOutcome::Interrupted);
-    EXPECT_EQ(end.exitStatus, 3);
-    EXPECT_EQ(end.bytesSent, 8192);
+    expectEnd(RunOutcome::Interrupted, 3, 8192);
     EXPECT_EQ(end.imageLength, 10000);
     EXPECT_EQ(flushes, 1);
 }
@@ -111,9 +104,8 @@ TEST_F(SilentRunObservation, AnInterruptedRunSaysHowFarItGotAndWritesTheLog) {
 TEST_F(SilentRunObservation, AnInvalidRunOnlyWritesTheLogAndEnds) {
     job.quitAtStart = 1;
     start(0);
-    EXPECT_EQ(seen.starts, 0);
-    EXPECT_EQ(end.outcome, RunOutcome::Invalid);
-    EXPECT_EQ(end.exitStatus, 1);
+    EXPECT_THAT(seen.calls, IsEmpty());
+    expectEnd(RunOutcome::Invalid, 1, 0);
     EXPECT_EQ(flushes, 1);
 }
 

@@ -54,14 +54,13 @@ class Printed : public ::testing::Test {
             terminal.bytesSent(sent, 8192);
         }
         terminal.settling(1, 200);
-        RunEnd end;
-        end.outcome = outcome;
-        end.bytesSent = 8192;
-        end.imageLength = 8192;
-        end.durationMs = 1500;
-        end.reason = "127.0.0.1:9100: connection reset by peer";
-        end.interruptSignal = 2;
-        terminal.runEnded(end);
+        terminal.runEnded({.outcome = outcome,
+                           .exitStatus = 0,
+                           .bytesSent = 8192,
+                           .imageLength = 8192,
+                           .durationMs = 1500,
+                           .reason = "127.0.0.1:9100: connection reset by peer",
+                           .interruptSignal = 2});
         std::string text(4096, '\0');
         std::rewind(out);
         text.resize(std::fread(text.data(), 1, text.size(), out));
