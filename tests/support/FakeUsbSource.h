@@ -18,7 +18,6 @@ class FakeUsbSource final : public UsbDeviceSource {
     bool listingFails = false;
 
     uint32_t highestIndexAsked = 0;
-    int setsOpened = 0;
     int setsReleased = 0;
     std::vector<std::string> registryKeysRead;
     std::vector<std::string> trialOpens;
@@ -27,7 +26,6 @@ class FakeUsbSource final : public UsbDeviceSource {
         if (listingFails) {
             return nullptr;
         }
-        ++setsOpened;
         return std::make_unique<Set>(*this);
     }
 

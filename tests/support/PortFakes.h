@@ -21,29 +21,37 @@ struct FakeWriteStep {
     uint32_t accept = std::numeric_limits<uint32_t>::max();
 };
 
-// What every fake device shares: the call record, the write script and the input queue.
+// The script and record of one device, serial or not.
 struct FakeDeviceState {
     std::mutex mutex;
     std::condition_variable changed;
 
-    bool openOk = true;
     bool isOpen = false;
     int opens = 0;
+    ModemLines lines{true, true}; // what the printer asserts
+    std::string refuse; // the one call that fails ("open", "setLineSettings"; "read" once)
     std::vector<std::string> calls; // the conversation, reader polls left out
-    std::deque<FakeWriteStep> writeSteps;
-    FakeWriteStep defaultWrite;
+    std::optional<SerialLineSettings> applied;
+    std::optional<CommTimeouts> timeouts;
+    std::deque<FakeWriteStep> writeSteps; // the last step repeats; none: every write succeeds
     FakeClock* clock = nullptr; // when set, each write attempt takes writeMs of virtual time
     uint32_t writeMs = 0;
     std::vector<uint32_t> writeSizes;
     std::vector<uint8_t> written;
     std::deque<uint8_t> input;
     std::vector<uint32_t> readSizes;
-    std::deque<bool> readOk; // per read, default true
     int polls = 0;
+    // A held poll stays inside the device until the device goes or 200 ms pass, so a close
+    // that does not wait for its reader destroys the device under a running poll.
+    bool holdPolls = false;
+    bool pollHeld = false;
+    bool destroyedDuringPoll = false;
 
-    void call(const std::string& what) {
+    // Records the call; false when the script refuses it.
+    bool answer(const std::string& what) {
         std::lock_guard lock(mutex);
         calls.push_back(what);
+        return what != refuse;
     }
     std::vector<std::string> conversation() {
         std::lock_guard lock(mutex);
@@ -57,10 +65,6 @@ struct FakeDeviceState {
         std::lock_guard lock(mutex);
         return input.size();
     }
-    int pollCount() {
-        std::lock_guard lock(mutex);
-        return polls;
-    }
     // Waits (a bounded real wait, not a timing check) until n more reader polls have started;
     // every poll but the last of them has then finished.
     bool waitForPolls(int n) {
@@ -68,245 +72,161 @@ struct FakeDeviceState {
         const int target = polls + n;
         return changed.wait_for(lock, std::chrono::seconds(10), [&] { return polls >= target; });
     }
-    void countPoll() {
-        {
-            std::lock_guard lock(mutex);
-            ++polls;
-        }
+    // A reader poll: counted on entry, so a poll that starts after a feed sees the fed bytes.
+    uint32_t poll() {
+        std::unique_lock lock(mutex);
+        ++polls;
         changed.notify_all();
-    }
-
-    IoResult doWrite(const uint8_t* data, uint32_t length) {
-        std::lock_guard lock(mutex);
-        FakeWriteStep step = defaultWrite;
-        if (!writeSteps.empty()) {
-            step = writeSteps.front();
-            writeSteps.pop_front();
+        if (holdPolls) {
+            pollHeld = true;
+            changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return !isOpen; });
+            pollHeld = false;
         }
-        writeSizes.push_back(length);
-        const uint32_t taken = std::min(step.accept, length);
-        written.insert(written.end(), data, data + taken);
-        if (clock != nullptr) {
-            clock->advance(writeMs);
-        }
-        return IoResult{step.ok, taken, step.ok ? 0 : 5};
-    }
-    IoResult doRead(uint8_t* buffer, uint32_t length) {
-        std::lock_guard lock(mutex);
-        readSizes.push_back(length);
-        bool ok = true;
-        if (!readOk.empty()) {
-            ok = readOk.front();
-            readOk.pop_front();
-        }
-        uint32_t n = 0;
-        while (ok && n < length && !input.empty()) {
-            buffer[n++] = input.front();
-            input.pop_front();
-        }
-        return IoResult{ok, n, ok ? 0 : 5};
-    }
-    void closed() {
-        std::lock_guard lock(mutex);
-        isOpen = false;
-        calls.push_back("close");
+        return static_cast<uint32_t>(input.size());
     }
 };
 
-struct FakeSerialState : FakeDeviceState {
-    bool getOk = true;
-    bool setOk = true;
-    bool modemOk = true;
-    bool timeoutsOk = true;
-    ModemLines lines{true, true};
-    // A held poll stays inside the device until the device goes or 200 ms pass, so a close
-    // that does not wait for its reader destroys the device under a running poll.
-    bool holdPolls = false;
-    bool pollHeld = false;
-    bool destroyedDuringPoll = false;
-    SerialLineSettings initial;
-    std::optional<SerialLineSettings> applied;
-    std::optional<CommTimeouts> timeouts;
-};
-
-class FakeSerialDevice final : public SerialDevice {
+// One class serves as serial and as file device: the shared calls override both interfaces.
+class FakeDevice final : public SerialDevice, public FileDevice {
   public:
-    explicit FakeSerialDevice(FakeSerialState& s) : s_(s) {}
-    ~FakeSerialDevice() override {
+    explicit FakeDevice(FakeDeviceState& s) : s_(s) {}
+    ~FakeDevice() override {
         {
             std::lock_guard lock(s_.mutex);
             s_.destroyedDuringPoll = s_.destroyedDuringPoll || s_.pollHeld;
+            s_.isOpen = false;
         }
-        s_.closed();
+        s_.answer("close");
         s_.changed.notify_all();
     }
 
-    bool getLineSettings(SerialLineSettings& settings) override {
-        s_.call("getLineSettings");
-        settings = s_.initial;
-        return s_.getOk;
-    }
+    bool getLineSettings(SerialLineSettings&) override { return s_.answer("getLineSettings"); }
     bool setLineSettings(const SerialLineSettings& settings) override {
-        s_.call("setLineSettings");
         s_.applied = settings;
-        return s_.setOk;
+        return s_.answer("setLineSettings");
     }
     bool modemStatus(ModemLines& lines) override {
-        s_.call("modemStatus");
         lines = s_.lines;
-        return s_.modemOk;
+        return s_.answer("modemStatus");
     }
     bool setTimeouts(const CommTimeouts& timeouts) override {
-        s_.call("setTimeouts");
         s_.timeouts = timeouts;
-        return s_.timeoutsOk;
+        return s_.answer("setTimeouts");
     }
-    bool purge() override {
-        s_.call("purge");
-        return true;
-    }
+    bool purge() override { return s_.answer("purge"); }
     bool inputQueued(uint32_t& count) override {
-        // Counted on entry: a poll that starts after a feed sees the fed bytes.
-        std::unique_lock lock(s_.mutex);
-        ++s_.polls;
-        count = static_cast<uint32_t>(s_.input.size());
-        s_.changed.notify_all();
-        if (s_.holdPolls) {
-            s_.pollHeld = true;
-            s_.changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return !s_.isOpen; });
-            s_.pollHeld = false;
-        }
+        count = s_.poll();
         return true;
     }
     IoResult write(const uint8_t* data, uint32_t length) override {
-        return s_.doWrite(data, length);
-    }
-    IoResult read(uint8_t* buffer, uint32_t length) override { return s_.doRead(buffer, length); }
-    void cancelIo() override { s_.call("cancelIo"); }
-
-  private:
-    FakeSerialState& s_;
-};
-
-struct FakeFileState : FakeDeviceState {
-    std::vector<CommTimeouts> timeouts;
-};
-
-class FakeFileDevice final : public FileDevice {
-  public:
-    explicit FakeFileDevice(FakeFileState& s) : s_(s) {}
-    ~FakeFileDevice() override { s_.closed(); }
-
-    bool setTimeouts(const CommTimeouts& timeouts) override {
-        s_.call("setTimeouts");
         std::lock_guard lock(s_.mutex);
-        s_.timeouts.push_back(timeouts);
-        return true;
-    }
-    bool purge() override {
-        s_.call("purge");
-        return true;
-    }
-    IoResult write(const uint8_t* data, uint32_t length) override {
-        return s_.doWrite(data, length);
+        const FakeWriteStep step = s_.writeSteps.empty() ? FakeWriteStep{} : s_.writeSteps.front();
+        if (s_.writeSteps.size() > 1) {
+            s_.writeSteps.pop_front();
+        }
+        s_.writeSizes.push_back(length);
+        const uint32_t taken = std::min(step.accept, length);
+        s_.written.insert(s_.written.end(), data, data + taken);
+        if (s_.clock != nullptr) {
+            s_.clock->advance(s_.writeMs);
+        }
+        return IoResult{step.ok, taken, step.ok ? 0 : 5};
     }
     IoResult read(uint8_t* buffer, uint32_t length) override {
-        s_.call("read");
-        return s_.doRead(buffer, length);
+        return take(buffer, length, s_.answer("read"));
     }
-    IoResult readWithin(uint8_t* buffer, uint32_t length, uint32_t /*waitMs*/,
-                        const std::atomic<bool>& /*abandon*/) override {
-        s_.countPoll();
-        return s_.doRead(buffer, length);
+    IoResult readWithin(uint8_t* buffer, uint32_t length, uint32_t,
+                        const std::atomic<bool>&) override {
+        s_.poll();
+        return take(buffer, length, true);
     }
-    void cancelIo() override { s_.call("cancelIo"); }
+    void cancelIo() override { s_.answer("cancelIo"); }
 
   private:
-    FakeFileState& s_;
+    IoResult take(uint8_t* buffer, uint32_t length, bool ok) {
+        std::lock_guard lock(s_.mutex);
+        s_.readSizes.push_back(length);
+        if (!ok) {
+            s_.refuse.clear();
+        }
+        uint32_t n = 0;
+        for (; ok && n < length && !s_.input.empty(); ++n) {
+            buffer[n] = s_.input.front();
+            s_.input.pop_front();
+        }
+        return IoResult{ok, n, ok ? 0 : 5};
+    }
+
+    FakeDeviceState& s_;
 };
 
 // Hands out the fakes above; like the real devices, an open device is refused a second time.
 class FakeDeviceFactory final : public DeviceFactory {
   public:
-    FakeSerialState serial;
-    FakeFileState parallel;
-    FakeFileState usb;
+    FakeDeviceState serial;
+    FakeDeviceState parallel;
+    FakeDeviceState usb;
+    std::string openReason; // what the system says about a refused open
 
     std::unique_ptr<SerialDevice> openSerial(const std::string& name) override {
-        if (!admit(serial, name)) {
-            return nullptr;
-        }
-        return std::make_unique<FakeSerialDevice>(serial);
+        return admit(serial, name);
     }
     std::unique_ptr<FileDevice> openParallel(const std::string& name) override {
-        if (!admit(parallel, name)) {
-            return nullptr;
-        }
-        return std::make_unique<FakeFileDevice>(parallel);
+        return admit(parallel, name);
     }
     std::unique_ptr<FileDevice> openUsb(const std::string& path) override {
-        if (!admit(usb, path)) {
-            return nullptr;
-        }
-        return std::make_unique<FakeFileDevice>(usb);
+        return admit(usb, path);
     }
+    std::string lastOpenError() const override { return openReason; }
 
   private:
-    static bool admit(FakeDeviceState& s, const std::string& name) {
+    static std::unique_ptr<FakeDevice> admit(FakeDeviceState& s, const std::string& name) {
         std::lock_guard lock(s.mutex);
         s.calls.push_back("open " + name);
-        if (!s.openOk || s.isOpen) {
-            return false;
+        if (s.refuse == "open" || s.isOpen) {
+            return nullptr;
         }
         s.isOpen = true;
         ++s.opens;
-        return true;
+        return std::make_unique<FakeDevice>(s);
     }
 };
 
-struct FakeSocketState {
+// Hands out sockets that follow its script and record what was asked of them.
+class FakeSocketFactory final : public SocketFactory {
+  public:
     bool createOk = true;
     bool connectOk = true;
-    int connectError = 10061; // refused
-    int32_t sendResult = 0;   // 0: the whole length
+    bool sendOk = true;
     int created = 0;
     int destroyed = 0;
     std::vector<std::pair<std::string, uint16_t>> connects;
     std::vector<int32_t> sends;
-};
 
-class FakeNetSocket final : public NetSocket {
-  public:
-    explicit FakeNetSocket(FakeSocketState& s) : s_(s) {}
-    ~FakeNetSocket() override { ++s_.destroyed; }
-    bool connect(const std::string& address, uint16_t port) override {
-        s_.connects.emplace_back(address, port);
-        error_ = s_.connectOk ? 0 : s_.connectError;
-        return s_.connectOk;
+    std::unique_ptr<NetSocket> createStream() override {
+        created += createOk ? 1 : 0;
+        return createOk ? std::make_unique<Socket>(*this) : nullptr;
     }
-    int32_t sendAll(const uint8_t* /*data*/, int32_t length) override {
-        s_.sends.push_back(length);
-        if (s_.sendResult < 0) {
-            error_ = 10054;
-            return s_.sendResult;
-        }
-        return length;
-    }
-    int nativeError() const override { return error_; }
 
   private:
-    FakeSocketState& s_;
-    int error_ = 0;
-};
-
-class FakeSocketFactory final : public SocketFactory {
-  public:
-    FakeSocketState state;
-    std::unique_ptr<NetSocket> createStream() override {
-        if (!state.createOk) {
-            return nullptr;
+    class Socket final : public NetSocket {
+      public:
+        explicit Socket(FakeSocketFactory& f) : f_(f) {}
+        ~Socket() override { ++f_.destroyed; }
+        bool connect(const std::string& address, uint16_t port) override {
+            f_.connects.emplace_back(address, port);
+            error_ = f_.connectOk ? 0 : 10061; // refused
+            return f_.connectOk;
         }
-        ++state.created;
-        return std::make_unique<FakeNetSocket>(state);
-    }
+        int32_t sendAll(const uint8_t*, int32_t length) override {
+            f_.sends.push_back(length);
+            error_ = f_.sendOk ? 0 : 10054; // reset
+            return f_.sendOk ? length : -1;
+        }
+        int nativeError() const override { return error_; }
+
+      private:
+        FakeSocketFactory& f_;
+        int error_ = 0;
+    };
 };

@@ -5,33 +5,56 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Not;
-using Enum = UsbInterfaceSet::EnumResult;
 
 namespace {
 
 // With the placeholder identifiers: vendor A f0a0 (T90 Standard 1111 = pid 0024, T90 Prime
 // 1112 = pid 0025, model 200 = pid 0001), vendor B f0b0 (model 300 = pid 0001).
-std::string devicePath(const std::string& vendor, const std::string& product,
-                       const std::string& instance = "5&1a2b3c&0&1") {
-    return "\\\\?\\usb#vid_" + vendor + "&pid_" + product + "#" + instance +
+std::string devicePath(const std::string& vendorAndProduct, const std::string& instance = "1") {
+    return "\\\\?\\usb#" + vendorAndProduct + "#" + instance +
            "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 }
 
-FakeUsbInterface device(const std::string& path, bool openable = true) {
-    return {Enum::Found, path, openable};
+// A T90 Prime's path, told apart by its interface index; padded to the longest path that
+// still fits (pad 0) or one character beyond it (pad 1).
+std::string prime(size_t index, std::optional<size_t> pad = std::nullopt) {
+    std::string path = devicePath("vid_f0a0&pid_0025", std::to_string(index));
+    if (pad) {
+        path.insert(26, kMaxUsbDevicePath - path.size() + *pad, 'x');
+    }
+    return path;
 }
 
-FakeUsbInterface hub(bool openable = false) {
-    return {Enum::Found, devicePath("1d6b", "0002"), openable};
+// The attached interfaces, one letter each: 'h' a hub that cannot be opened, 'p' a T90 Prime,
+// 's' a T90 Standard, 'o' a model 200, 'b' a Prime in use elsewhere, 'f' an interface the
+// system fails to describe, 'M' a Prime with the longest path allowed, 'L' one character longer.
+std::vector<FakeUsbInterface> attached(const std::string& layout) {
+    std::vector<FakeUsbInterface> list;
+    for (size_t i = 0; i < layout.size(); ++i) {
+        const char c = layout[i];
+        const std::string path = c == 'h'   ? devicePath("vid_1d6b&pid_0002")
+                                 : c == 's' ? devicePath("vid_f0a0&pid_0024")
+                                 : c == 'o' ? devicePath("vid_f0a0&pid_0001")
+                                 : c == 'M' ? prime(i, 0)
+                                 : c == 'L' ? prime(i, 1)
+                                            : prime(i);
+        list.push_back(
+            {c == 'f' ? UsbInterfaceSet::EnumResult::Failed : UsbInterfaceSet::EnumResult::Found,
+             path, c != 'h' && c != 'b'});
+    }
+    return list;
 }
 
-class UsbDiscoveryTest : public ::testing::Test {
-  protected:
+std::vector<std::string> pathsOf(const std::vector<UsbDeviceEntry>& list) {
+    std::vector<std::string> paths;
+    for (const UsbDeviceEntry& entry : list) {
+        paths.push_back(entry.devicePath);
+    }
+    return paths;
+}
+
+struct UsbDiscoveryTest : ::testing::Test {
     UsbIdTables tables = buildUsbIdTables(defaultUsbIdValues());
     FakeUsbSource source;
     UsbDiscovery discovery{source, tables, false};
@@ -39,141 +62,89 @@ class UsbDiscoveryTest : public ::testing::Test {
 };
 
 TEST_F(UsbDiscoveryTest, ListsPrintersOfTheModelInIndexOrderAndNumbersOnFromTheList) {
-    const std::string first = devicePath("f0a0", "0025", "A1");
-    const std::string second = devicePath("f0a0", "0025", "B2");
-    source.interfaces = {hub(), device(first), device(devicePath("f0a0", "0024")), device(second)};
+    source.interfaces = attached("hpsp");
     std::vector<std::string> announced;
-
-    discovery.enumerateUsbPrinters(
-        1112, false, list, [&](const UsbDeviceEntry& e) { announced.push_back(e.displayName); });
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].displayName, "USB001:");
-    EXPECT_EQ(list[0].devicePath, first);
-    EXPECT_EQ(list[1].displayName, "USB002:");
-    EXPECT_EQ(list[1].devicePath, second);
-    EXPECT_THAT(announced, ElementsAre("USB001:", "USB002:"));
-
+    const auto announce = [&](const UsbDeviceEntry& e) { announced.push_back(e.displayName); };
+    discovery.enumerateUsbPrinters(1112, false, list, announce);
     // A second listing into the same list goes on from its size; a silent one announces nothing.
-    discovery.enumerateUsbPrinters(
-        1112, true, list, [&](const UsbDeviceEntry& e) { announced.push_back(e.displayName); });
-    ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[2].displayName, "USB003:");
+    discovery.enumerateUsbPrinters(1112, true, list, announce);
+    ASSERT_THAT(pathsOf(list), ElementsAre(prime(1), prime(3), prime(1), prime(3)));
     EXPECT_EQ(list[3].displayName, "USB004:");
-    EXPECT_EQ(announced.size(), 2u);
-    EXPECT_EQ(source.setsOpened, 2);
+    EXPECT_THAT(announced, ElementsAre("USB001:", "USB002:"));
     EXPECT_EQ(source.setsReleased, 2);
 }
 
-TEST_F(UsbDiscoveryTest, VendorAIsTriedFirstAndAloneWhenPresent) {
+TEST_F(UsbDiscoveryTest, VendorAIsTriedFirstAndAloneWhenPresentAndCaseCounts) {
     // Vendor A with an unknown product also carries vendor B's strings: vendor B is not tried.
-    source.interfaces = {device("\\\\?\\usb#vid_f0a0&pid_00ff#vid_f0b0&pid_0001#x")};
+    // The lower-case table does not match an upper-case path.
+    source.interfaces = {{{}, devicePath("vid_f0a0&pid_00ff#vid_f0b0&pid_0001")},
+                         {{}, "\\\\?\\USB#VID_F0A0&PID_0025#X"},
+                         {{}, devicePath("vid_f0b0&pid_0001")}};
     discovery.enumerateUsbPrinters(300, true, list);
-    EXPECT_TRUE(list.empty());
-
-    source.interfaces = {device(devicePath("f0b0", "0001"))};
-    discovery.enumerateUsbPrinters(300, true, list);
-    ASSERT_EQ(list.size(), 1u);
-
-    // Matching is case-sensitive: an upper-case path is not in the lower-case table.
-    list.clear();
-    source.interfaces = {device("\\\\?\\USB#VID_F0A0&PID_0025#X")};
     discovery.enumerateUsbPrinters(1112, true, list);
-    EXPECT_TRUE(list.empty());
+    EXPECT_THAT(pathsOf(list), ElementsAre(devicePath("vid_f0b0&pid_0001")));
 }
 
-TEST_F(UsbDiscoveryTest, StopsAtTheFirstBatchEndOnceAnythingOpened) {
-    source.interfaces.assign(12, hub());
-    source.interfaces[3] = device(devicePath("f0a0", "0001")); // opens, another model
-    source.interfaces[10] = device(devicePath("f0a0", "0025"));
-    discovery.enumerateUsbPrinters(1112, true, list);
-    EXPECT_TRUE(list.empty());
-    EXPECT_EQ(source.highestIndexAsked, 7u);
-}
-
-TEST_F(UsbDiscoveryTest, DoublesTheBatchWhileNothingCouldBeOpened) {
-    source.interfaces.assign(40, hub());
-    source.interfaces[5] = device(devicePath("f0a0", "0025"), false); // in use elsewhere
-    source.interfaces[9] = {Enum::Failed, std::nullopt, true};
-    source.interfaces[20] = device(devicePath("f0a0", "0025"));
-    discovery.enumerateUsbPrinters(1112, true, list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].devicePath, devicePath("f0a0", "0025"));
-    EXPECT_EQ(source.highestIndexAsked, 31u); // batches 8, 16, 32
-
-    // Nothing openable at all: on until the system reports no more interfaces.
-    source.interfaces.assign(70, hub());
-    source.highestIndexAsked = 0;
-    discovery.enumerateUsbPrinters(1112, true, list);
-    EXPECT_EQ(source.highestIndexAsked, 70u);
-    EXPECT_EQ(source.setsReleased, source.setsOpened);
-}
-
-TEST_F(UsbDiscoveryTest, OverlongPathsAreSkippedAndDoNotCountAsOpened) {
-    std::string longest = devicePath("f0a0", "0025", "");
-    longest.insert(30, kMaxUsbDevicePath - longest.size(), 'x');
-    ASSERT_EQ(longest.size(), 255u);
-    std::string tooLong = longest;
-    tooLong.insert(30, "y");
-
-    source.interfaces.assign(10, hub());
-    source.interfaces[0] = device(tooLong);
-    source.interfaces[9] = device(longest);
-    discovery.enumerateUsbPrinters(1112, true, list);
-    // Had the long one counted as opened, enumeration would have ended at index 7.
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].devicePath, longest);
-    EXPECT_THAT(source.trialOpens, Not(Contains(tooLong)));
-    EXPECT_EQ(source.trialOpens.back(), longest);
+// Interfaces are looked at in batches of 8 up to the first batch end after anything could be
+// opened; while nothing could, the batch end doubles, until the system has no more interfaces.
+// A path too long for the device-path buffer is skipped and does not count as opened.
+TEST_F(UsbDiscoveryTest, BatchesDoubleUntilAnInterfaceOpens) {
+    const struct {
+        std::string layout;
+        uint32_t highestAsked;
+        std::vector<std::string> found;
+    } cases[] = {
+        {"hhhohhhhhhph", 7, {}},
+        {"hhhhhbhhhfhhhhhhhhhhphhhhhhhhhhhhhhhhhhh", 31, {prime(20)}},
+        {std::string(70, 'h'), 70, {}},
+        {"LhhhhhhhhM", 10, {prime(9, 0)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout);
+        FakeUsbSource fresh;
+        fresh.interfaces = attached(c.layout);
+        std::vector<UsbDeviceEntry> found;
+        UsbDiscovery(fresh, tables, false).enumerateUsbPrinters(1112, true, found);
+        EXPECT_EQ(fresh.highestIndexAsked, c.highestAsked);
+        EXPECT_EQ(pathsOf(found), c.found);
+        EXPECT_THAT(fresh.trialOpens, ::testing::Not(::testing::Contains(prime(0, 1))));
+        EXPECT_EQ(fresh.setsReleased, 1);
+    }
 }
 
 TEST_F(UsbDiscoveryTest, FindUsbDevicePathTakesTheFirstAndOtherwiseLeavesThePathAlone) {
     std::string path = "unchanged";
     discovery.findUsbDevicePath(1112, path);
-    EXPECT_EQ(path, "unchanged");
-
     source.listingFails = true;
     discovery.findUsbDevicePath(1112, path);
     EXPECT_EQ(path, "unchanged");
-
     source.listingFails = false;
-    source.interfaces = {device(devicePath("f0a0", "0024")),
-                         device(devicePath("f0a0", "0025", "1")),
-                         device(devicePath("f0a0", "0025", "2"))};
+    source.interfaces = attached("spp");
     discovery.findUsbDevicePath(1112, path);
-    EXPECT_EQ(path, devicePath("f0a0", "0025", "1"));
+    EXPECT_EQ(path, prime(1));
 }
 
-class UsbDiscovery9xTest : public UsbDiscoveryTest {
-  protected:
+// Windows 95/98/Me: the model comes from the registry's DeviceInstance text of the interface,
+// matched against the upper-case table, which lacks some models (the T90 Prime among them).
+TEST_F(UsbDiscoveryTest, NineXMatchesTheRegistryTextAgainstTheUpperCaseTable) {
     UsbDiscovery discovery9x{source, tables, true};
     const std::string key = "System\\CurrentControlSet\\Control\\DeviceClasses\\"
                             "{a5dcbf10-6530-11d2-901f-00c04fb951ed}\\##.#";
-};
-
-TEST_F(UsbDiscovery9xTest, MatchesTheRegistryTextAgainstTheUpperCaseTable) {
-    const std::string printer = "\\\\?\\usb#vid_f0a0&pid_0001#7&11#{guid}";
-    const std::string other = "\\\\?\\usb#vid_f0b0&pid_0001#2#{guid}";
-    const std::string prime = "\\\\?\\usb#vid_f0a0&pid_0025#3#{guid}";
-    source.interfaces = {device(printer), device(other), device(prime), device("\\\\?\\x")};
-    source.registry[key + "usb#vid_f0a0&pid_0001#7&11#{guid}"] = "USB\\VID_F0A0&PID_0001\\7&11";
-    source.registry[key + "usb#vid_f0b0&pid_0001#2#{guid}"] = "USB\\VID_F0B0&PID_0001\\2";
-    // A model that only the lower-case table knows is not found this way.
-    source.registry[key + "usb#vid_f0a0&pid_0025#3#{guid}"] = "USB\\VID_F0A0&PID_0025\\3";
-
+    const std::string paths[] = {"\\\\?\\usb#vid_f0a0&pid_0001#7", "\\\\?\\usb#vid_f0b0&pid_0001#2",
+                                 "\\\\?\\usb#vid_f0a0&pid_0025#3"};
+    const std::string texts[] = {"USB\\VID_F0A0&PID_0001\\7", "USB\\VID_F0B0&PID_0001\\2",
+                                 "USB\\VID_F0A0&PID_0025\\3"};
+    for (size_t i = 0; i < 3; ++i) {
+        source.interfaces.push_back({{}, paths[i]});
+        source.registry[key + paths[i].substr(4)] = texts[i]; // the key leaves out "\\?\"
+    }
+    source.interfaces.push_back({{}, "\\\\?\\x"}); // no registry key at all
     discovery9x.enumerateUsbPrinters(200, true, list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].devicePath, printer);
-    EXPECT_EQ(source.registryKeysRead.size(), 4u);
-    EXPECT_EQ(source.registryKeysRead[3], key + "x"); // the "\\?\" prefix is cut off
-
-    list.clear();
     discovery9x.enumerateUsbPrinters(300, true, list);
-    EXPECT_EQ(list.size(), 1u);
-    list.clear();
     discovery9x.enumerateUsbPrinters(1112, true, list);
-    EXPECT_TRUE(list.empty());
-    EXPECT_EQ(discovery9x.lookupDeviceInstance(printer, 300), -1);
-    EXPECT_EQ(discovery9x.lookupDeviceInstance("\\\\?\\usb#missing", 200), -1);
+    EXPECT_THAT(pathsOf(list), ElementsAre(paths[0], paths[1]));
+    EXPECT_EQ(source.registryKeysRead.back(), key + "x");
+    EXPECT_EQ(discovery9x.lookupDeviceInstance(paths[0], 300), -1);
 }
 
 } // namespace

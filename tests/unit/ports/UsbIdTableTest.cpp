@@ -5,56 +5,46 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 
-using ::testing::ElementsAre;
-
 namespace {
-
 std::string upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
+    std::transform(text.begin(), text.end(), text.begin(), ::toupper);
     return text;
-}
-
-const UsbProductId* productOf(const UsbVendorIds& vendor, int32_t code) {
-    auto found = std::find_if(vendor.products.begin(), vendor.products.end(),
-                              [&](const UsbProductId& p) { return p.modelCode == code; });
-    return found == vendor.products.end() ? nullptr : &*found;
 }
 
 // Whatever the values: every model of the lower-case table has a product identifier of its own,
 // and the upper-case form carries the same identifiers, upper-cased, for the models it has.
 void expectConsistentShape(const UsbIdTables& tables) {
-    const auto& lower = tables.lowerCase;
-    ASSERT_EQ(lower.vendorA.products.size(), 39u);
+    const auto& lower = tables.lowerCase.vendorA.products;
+    ASSERT_EQ(lower.size(), 39u);
+    std::map<int32_t, std::string> byCode;
     std::set<std::string> distinct;
-    for (const auto& p : lower.vendorA.products) {
+    for (const auto& p : lower) {
+        byCode[p.modelCode] = p.productId;
         distinct.insert(p.productId);
     }
     EXPECT_EQ(distinct.size(), 39u) << "two models share a product identifier";
-    EXPECT_EQ(productOf(lower.vendorA, 350205)->productId, "pid_\t\t");
-    const auto& upperForm = tables.upperCase;
-    EXPECT_EQ(upperForm.vendorA.products.size(), 9u);
-    for (const auto& p : upperForm.vendorA.products) {
-        EXPECT_EQ(p.productId, upper(productOf(lower.vendorA, p.modelCode)->productId));
+    EXPECT_EQ(byCode[350205], "pid_\t\t");
+    EXPECT_EQ(tables.upperCase.vendorA.products.size(), 9u);
+    for (const auto& p : tables.upperCase.vendorA.products) {
+        EXPECT_EQ(p.productId, upper(byCode[p.modelCode]));
     }
-    EXPECT_EQ(upperForm.vendorA.vendorId, upper(lower.vendorA.vendorId));
-    EXPECT_EQ(upperForm.vendorB.vendorId, upper(lower.vendorB.vendorId));
-    ASSERT_EQ(upperForm.vendorB.products.size(), 1u);
-    EXPECT_EQ(upperForm.vendorB.products[0].productId, upper(lower.vendorB.products[0].productId));
+    for (auto vendor : {&UsbIdTable::vendorA, &UsbIdTable::vendorB}) {
+        EXPECT_EQ((tables.upperCase.*vendor).vendorId, upper((tables.lowerCase.*vendor).vendorId));
+    }
+    ASSERT_EQ(tables.upperCase.vendorB.products.size(), 1u);
+    EXPECT_EQ(tables.upperCase.vendorB.products[0].productId,
+              upper(tables.lowerCase.vendorB.products[0].productId));
 }
 
-TEST(UsbIdTable, PlaceholderTablesHaveTheRequiredShape) {
-    UsbIdTables tables = buildUsbIdTables(defaultUsbIdValues());
-    expectConsistentShape(tables);
-    EXPECT_EQ(tables.lowerCase.vendorA.products[36].modelCode, 1112);
-    EXPECT_EQ(tables.lowerCase.match("\\\\?\\usb#vid_f0a0&pid_0025#1#{x}"), 1112);
-    EXPECT_EQ(tables.upperCase.match("USB\\VID_F0A0&PID_0001\\1"), 200);
-}
+TEST(UsbIdTable, PlaceholdersAndFileValuesGiveTablesOfTheSameShape) {
+    UsbIdTables placeholders = buildUsbIdTables(defaultUsbIdValues());
+    expectConsistentShape(placeholders);
+    EXPECT_EQ(placeholders.lowerCase.match("\\\\?\\usb#vid_f0a0&pid_0025#1#{x}"), 1112);
+    EXPECT_EQ(placeholders.upperCase.match("USB\\VID_F0A0&PID_0001\\1"), 200);
 
-TEST(UsbIdTable, FileValuesReplaceThePlaceholdersInBothForms) {
     std::vector<int> rejected;
     UsbIdValues values = parseUsbIdText("# identifiers of this site\n"
                                         "\n"
@@ -90,7 +80,7 @@ TEST(UsbIdTable, MalformedLinesAreRejectedAndChangeNothing) {
                                         "vid_1234\n"
                                         "product 4294967496 0001\n", // 2^32 + 200
                                         &rejected);
-    EXPECT_THAT(rejected, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8, 9, 10));
+    EXPECT_THAT(rejected, ::testing::ElementsAre(1, 2, 3, 4, 5, 6, 7, 8, 9, 10));
     UsbIdTables tables = buildUsbIdTables(values);
     UsbIdTables defaults = buildUsbIdTables(defaultUsbIdValues());
     EXPECT_EQ(tables.lowerCase.vendorA.vendorId, defaults.lowerCase.vendorA.vendorId);
@@ -99,5 +89,4 @@ TEST(UsbIdTable, MalformedLinesAreRejectedAndChangeNothing) {
                   defaults.lowerCase.vendorA.products[i].productId);
     }
 }
-
 } // namespace
