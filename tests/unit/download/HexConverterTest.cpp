@@ -26,10 +26,6 @@ std::string intel(unsigned type, unsigned address, std::vector<uint8_t> data) {
     return record(":", data, true);
 }
 
-std::string intelSegment(unsigned segment) {
-    return intel(2, 0, {static_cast<uint8_t>(segment >> 8), static_cast<uint8_t>(segment)});
-}
-
 // S0, S1 and S9 carry 2 address bytes, S2 and S8 3, S3 and S7 4.
 std::string srec(unsigned type, uint32_t address, std::vector<uint8_t> data) {
     const unsigned addressBytes = type <= 1 || type == 9 ? 2 : type == 2 || type == 8 ? 3 : 4;
@@ -81,11 +77,11 @@ using Parts = std::vector<std::pair<size_t, std::vector<uint8_t>>>;
 
 TEST(HexIntel, DataRecordsLandAtTheSegmentBasePlusTheirAddressAndType04IsIgnored) {
     EXPECT_TRUE(converts(":0400000001020304F2\n", {{0, {1, 2, 3, 4}}}));
+    // Type 02 sets the base to 16 times its value; base + address reaches the image's top byte.
     EXPECT_TRUE(
-        converts(intelSegment(0x1000) + ":0400000001020304F2\n", {{0x10000, {1, 2, 3, 4}}}));
-    // Base + address reaches the top byte of the image exactly.
-    EXPECT_TRUE(
-        converts(intelSegment(0x3000) + intel(0, 0xFFFC, {9, 8, 7, 6}), {{0x3FFFC, {9, 8, 7, 6}}}));
+        converts(intel(2, 0, {0x10, 0x00}) + ":0400000001020304F2\n", {{0x10000, {1, 2, 3, 4}}}));
+    EXPECT_TRUE(converts(intel(2, 0, {0x30, 0x00}) + intel(0, 0xFFFC, {9, 8, 7, 6}),
+                         {{0x3FFFC, {9, 8, 7, 6}}}));
     // An extended linear address record changes nothing: the data lands as if it were absent.
     EXPECT_TRUE(converts(intel(4, 0, {0x00, 0x03}) + intel(0, 0x0100, {0xAA, 0xBB}),
                          {{0x100, {0xAA, 0xBB}}}));
@@ -189,7 +185,7 @@ TEST(HexLimits, TheImageTakesExactlyItsSizeInDataBytesAndNothingOutside) {
     EXPECT_TRUE(refuses(full + srec(3, 0, {0}), HexError::TooManyBytes));
 
     EXPECT_TRUE(refuses(srec(3, 0x3FFFF, {1, 2}), HexError::OutsideImage, 1, 0x40000));
-    EXPECT_TRUE(refuses(intelSegment(0x4000) + intel(0, 0, {1}), HexError::OutsideImage));
+    EXPECT_TRUE(refuses(intel(2, 0, {0x40, 0x00}) + intel(0, 0, {1}), HexError::OutsideImage));
     EXPECT_TRUE(refuses(srec(3, 0xFFFFFFFF, {1}), HexError::OutsideImage));
     // A sign inside the address field reads like strtol: a negative offset.
     EXPECT_TRUE(refuses(":01-00100AA\n", HexError::OutsideImage));

@@ -9,35 +9,33 @@ namespace {
 
 // Hands out `text` over and over up to `total` bytes (a gigabyte costs nothing until read), a
 // few bytes at a time (1 to 7, cycling) so every line boundary falls at some point of a read;
-// fails from byte failAt on, and counts what it hands out.
+// fails from byte failAt on.
 class ScriptedInput final : public HexInput {
   public:
     ScriptedInput(std::string text, uint64_t total, uint64_t failAt = UINT64_MAX)
         : text_(std::move(text)), total_(total), failAt_(failAt) {}
     size_t read(char* buffer, size_t capacity) override {
-        failed_ = pos_ >= failAt_;
+        failed_ = position >= failAt_;
         const uint64_t n =
-            failed_ ? 0 : std::min<uint64_t>({capacity, total_ - pos_, 1 + step_++ % 7});
+            failed_ ? 0 : std::min<uint64_t>({capacity, total_ - position, 1 + step_++ % 7});
         for (uint64_t i = 0; i < n; ++i)
-            buffer[i] = text_[(pos_ + i) % text_.size()];
-        pos_ += n;
-        handedOut += n;
+            buffer[i] = text_[(position + i) % text_.size()];
+        position += n;
         return static_cast<size_t>(n);
     }
     bool rewind() override {
-        pos_ = 0;
+        position = 0;
         return canRewind;
     }
     bool failed() const override { return failed_; }
 
     bool canRewind = true;
-    uint64_t handedOut = 0;
+    uint64_t position = 0; // the next byte handed out, counted from the last rewind
 
   private:
     std::string text_;
     uint64_t total_;
     uint64_t failAt_;
-    uint64_t pos_ = 0;
     uint64_t step_ = 0;
     bool failed_ = false;
 };
@@ -90,7 +88,7 @@ TEST(HexHugeInput, TheByteLimitOrAFailedReadStopsAGigabyteOfRecords) {
     std::vector<uint8_t> image;
     ScriptedInput endless(record, uint64_t{1} << 30);
     EXPECT_EQ(convertHex(endless, image).error, HexError::TooManyBytes);
-    EXPECT_LT(endless.handedOut, uint64_t{4} << 20);
+    EXPECT_LT(endless.position, uint64_t{4} << 20);
 
     // Reading fails in the first pass, or part way through the second.
     for (const uint64_t failAt : {uint64_t{0}, uint64_t{100000}}) {

@@ -25,8 +25,8 @@ TEST(RedirectionJournal, ReadsBackWhatItWroteAndRefusesAnyCutOrGarbage) {
     std::string why;
     const auto read = parseJournal(text, why);
     ASSERT_TRUE(read) << why;
-    EXPECT_EQ(read->owner, journal.owner);
     EXPECT_EQ(read->entries, journal.entries);
+    EXPECT_EQ(read->owner, journal.owner);
 
     // A journal cut anywhere (a torn write, a file truncated on disk) is not applied in part.
     for (size_t length = 0; length < text.size(); ++length)
