@@ -1,13 +1,12 @@
 #pragma once
 // Fakes for the presenters of ui/: each keeps the state a real dialog's controls would have,
 // so tests can check what the user would see after every step.
+#include "res/resource.h"
 #include "ui/MainWindowSurface.h"
-#include "ui/PortConfigView.h"
-#include "ui/UsbPrinterList.h"
+#include "ui/PortConfigPresenter.h"
 
-#include <array>
+#include <algorithm>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,52 +18,62 @@ class FakePortConfigView : public PortConfigView {
     };
 
     void setControlText(int32_t id, const std::string& text) override { texts[id] = text; }
-    void showControl(int32_t id, bool visible) override { this->visible[id] = visible; }
-    void enableControl(int32_t id, bool enabled) override { this->enabled[id] = enabled; }
-
+    void showControl(int32_t id, bool on) override { visible[id] = on; }
+    void enableControl(int32_t id, bool on) override { enabled[id] = on; }
     void clearList(int32_t id) override { lists[id] = List{}; }
     void addListEntry(int32_t id, const std::string& text) override {
         lists[id].entries.push_back(text);
     }
+    // Like CB_SETCURSEL: an index past the end selects nothing.
     void selectListEntry(int32_t id, int32_t index) override {
-        List& list = lists[id];
-        // Like CB_SETCURSEL: an index past the end selects nothing.
-        list.selected =
-            index >= 0 && index < static_cast<int32_t>(list.entries.size()) ? index : -1;
+        lists[id].selected = index < static_cast<int32_t>(lists[id].entries.size()) ? index : -1;
     }
     int32_t selectedListIndex(int32_t id) override { return lists[id].selected; }
+    // Reading an entry that does not exist throws, and so fails the test.
     std::string listEntryText(int32_t id, int32_t index) override {
-        const List& list = lists.at(id);
-        if (index < 0 || index >= static_cast<int32_t>(list.entries.size())) {
-            throw std::out_of_range("list entry read that does not exist");
-        }
-        return list.entries[static_cast<size_t>(index)];
+        return lists.at(id).entries.at(static_cast<size_t>(index));
     }
-
+    std::string listEditText(int32_t id) override { return texts[id]; }
     void setCheckedPortType(int32_t index) override { checked = index; }
     int32_t checkedPortType() override { return checked; }
-    void setTcpPortText(const std::string& text) override { tcpText = text; }
-    std::string tcpPortText() override { return tcpText; }
+    void setTcpPortText(const std::string& text) override { texts[IDC_TCP_PORT] = text; }
+    std::string tcpPortText() override { return texts[IDC_TCP_PORT]; }
     void promptForInteger() override { ++integerPrompts; }
     std::array<int32_t, 4> ipAddressFields() override { return ip; }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showMessage(const std::string& text) override { messages += text + "\n"; }
 
-    // What the user does.
-    void typeIntoPortCombo() { lists[1000].selected = -1; }
-    void choose(int32_t id, const std::string& entry) {
-        List& list = lists.at(id);
-        for (size_t i = 0; i < list.entries.size(); ++i) {
-            if (list.entries[i] == entry) {
-                list.selected = static_cast<int32_t>(i);
-                return;
-            }
-        }
-        throw std::invalid_argument("no entry " + entry);
+    // What the user does: picks the entry with that text, or types text no entry has into the
+    // edit part, which leaves no entry selected. The TCP port field takes text the same way.
+    void enter(int32_t id, const std::string& text) {
+        const std::vector<std::string>& entries = lists[id].entries;
+        const auto at = std::find(entries.begin(), entries.end(), text);
+        lists[id].selected = at == entries.end() ? -1 : static_cast<int32_t>(at - entries.begin());
+        texts[id] = text;
     }
-    const List& list(int32_t id) { return lists[id]; }
-    std::string selectedText(int32_t id) {
-        const List& l = lists[id];
-        return l.selected < 0 ? std::string() : l.entries[static_cast<size_t>(l.selected)];
+
+    // What the user sees, in one line: the checked port type; each label with the field shown
+    // under it; the other four setting lists. A list reads "selected entry(entry count)", with
+    // a leading "-" when it is disabled.
+    std::string shown() {
+        std::string line = std::to_string(checked) + " " + texts[IDC_LABEL_PORT];
+        line += visible[IDC_PORT_COMBO] ? " " + listShown(IDC_PORT_COMBO, true) : "";
+        line += visible[IDC_IP_ADDRESS] ? " address" : "";
+        line += " " + texts[IDC_LABEL_BAUD];
+        line += visible[IDC_BAUD_COMBO] ? " " + listShown(IDC_BAUD_COMBO) : "";
+        line += visible[IDC_TCP_PORT] ? " " + texts[IDC_TCP_PORT] : "";
+        for (int32_t id :
+             {IDC_DATABITS_COMBO, IDC_PARITY_COMBO, IDC_STOPBITS_COMBO, IDC_HANDSHAKE_COMBO}) {
+            line += " " + listShown(id);
+        }
+        return line;
+    }
+    // "1" or "0" for each port type button, COM, LPT, USB, Ethernet: whether it can be clicked.
+    std::string clickable() {
+        std::string flags;
+        for (int32_t id : {IDC_RADIO_COM, IDC_RADIO_LPT, IDC_RADIO_USB, IDC_RADIO_ETHERNET}) {
+            flags += enabled[id] ? '1' : '0';
+        }
+        return flags;
     }
 
     std::map<int32_t, std::string> texts;
@@ -72,10 +81,18 @@ class FakePortConfigView : public PortConfigView {
     std::map<int32_t, bool> enabled;
     std::map<int32_t, List> lists;
     int32_t checked = -1;
-    std::string tcpText;
     int integerPrompts = 0;
     std::array<int32_t, 4> ip{0, 0, 0, 0};
-    std::vector<std::string> messages;
+    std::string messages; // every message box shown, one a line
+
+  private:
+    std::string listShown(int32_t id, bool alwaysEnabled = false) {
+        const List& list = lists[id];
+        const std::string selected =
+            list.selected < 0 ? "" : list.entries[static_cast<size_t>(list.selected)];
+        return (alwaysEnabled || enabled[id] ? "" : "-") + selected + "(" +
+               std::to_string(list.entries.size()) + ")";
+    }
 };
 
 // The printers attached right now; every search finds all of them again.
@@ -89,16 +106,28 @@ class ScriptedUsbSource : public UsbPrinterSource {
     std::vector<int32_t> searchedModels;
 };
 
+// The configuration dialog over the fakes, opened the way the main window opens it.
+struct FakeConfigDialog {
+    // Line settings no list offers, so the tests see which of them the dialog keeps.
+    static PortConfigValues incoming(const std::string& portName) {
+        return {portName, 7, 6, 2, 4, 1, 42};
+    }
+    void open(const std::string& portName, int32_t modelCode = 1112) {
+        presenter.modelCode = modelCode;
+        presenter.setValues(incoming(portName));
+        presenter.initialize();
+    }
+    FakePortConfigView view;
+    ScriptedUsbSource usb;
+    PortConfigPresenter presenter{view, usb};
+};
+
 class FakeMainWindow : public MainWindowSurface {
   public:
     void enableControl(int32_t id, bool on) override { enabled[id] = on; }
     void setHelpText(const std::string& text) override { helpText = text; }
     void showModelPicture(int32_t bitmapId) override { picture = bitmapId; }
 
-    bool isEnabled(int32_t id) const {
-        auto it = enabled.find(id);
-        return it == enabled.end() || it->second; // controls start enabled
-    }
     std::map<int32_t, bool> enabled;
     std::string helpText;
     int32_t picture = 0;

@@ -1,289 +1,127 @@
-#include "ui/PortConfigPresenter.h"
-#include "res/resource.h"
 #include "support/UiFakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 using ::testing::ElementsAre;
 
 namespace {
 
-class PortConfigTest : public ::testing::Test {
-  protected:
-    PortConfigPresenter& open(const std::string& portName, int32_t modelCode = 1112) {
-        dialog.modelCode = modelCode;
-        PortConfigValues in;
-        in.portName = portName;
-        in.baudRate = 7;
-        in.dataBits = 6;
-        in.stopBits = 2;
-        in.parity = 4;
-        in.handshake = 1;
-        in.reserved1 = 42;
-        dialog.setValues(in);
-        dialog.initialize();
-        return dialog;
-    }
+// What each port type shows when it is filled afresh (FakePortConfigView::shown).
+constexpr const char* kCom = "0 Port COM1(20) Baudrate 9600(7) 8(1) NONE(3) 1(1) DTR/DSR(2)";
+constexpr const char* kLpt = "1 Port LPT1(3) Baudrate -(0) -(0) -(0) -(0) -(0)";
+constexpr const char* kEthernet = "3 IP address PORT 0 -(0) -(0) -(0) -(0)";
 
-    void expectComDefaults() {
-        EXPECT_EQ(view.checked, 0);
-        EXPECT_EQ(view.list(IDC_PORT_COMBO).entries.size(), 20u);
-        EXPECT_EQ(view.list(IDC_PORT_COMBO).entries[8], "COM9");
-        EXPECT_EQ(view.list(IDC_PORT_COMBO).entries[9], "\\\\.\\COM10");
-        EXPECT_EQ(view.list(IDC_PORT_COMBO).entries[19], "\\\\.\\COM20");
-        EXPECT_EQ(view.selectedText(IDC_PORT_COMBO), "COM1");
-        EXPECT_THAT(view.list(IDC_BAUD_COMBO).entries,
-                    ElementsAre("2400", "4800", "9600", "19200", "38400", "57600", "115200"));
-        EXPECT_EQ(view.selectedText(IDC_BAUD_COMBO), "9600");
-        EXPECT_EQ(view.selectedText(IDC_DATABITS_COMBO), "8");
-        EXPECT_THAT(view.list(IDC_PARITY_COMBO).entries, ElementsAre("NONE", "ODD", "EVEN"));
-        EXPECT_EQ(view.selectedText(IDC_PARITY_COMBO), "NONE");
-        EXPECT_EQ(view.selectedText(IDC_STOPBITS_COMBO), "1");
-        EXPECT_THAT(view.list(IDC_HANDSHAKE_COMBO).entries, ElementsAre("DTR/DSR", "XON/XOFF"));
-        EXPECT_EQ(view.selectedText(IDC_HANDSHAKE_COMBO), "DTR/DSR");
-        for (int32_t id : {IDC_BAUD_COMBO, IDC_DATABITS_COMBO, IDC_PARITY_COMBO, IDC_STOPBITS_COMBO,
-                           IDC_HANDSHAKE_COMBO}) {
-            EXPECT_TRUE(view.enabled[id]) << id;
+// The incoming name decides only the port type, never the selections: "COM" or "\\.\COM" is
+// serial, "LPT" parallel, anything else (case-sensitively) an IP address; a leading backslash
+// is a USB device (see PortConfigUsb). The model decides which types can be clicked, and a
+// checked type stays checked even when it cannot be.
+TEST(PortConfigOpening, TypeFromTheNameButtonsFromTheModel) {
+    const struct {
+        const char* portName;
+        int32_t model;
+        const char* shown;
+        const char* clickable;
+    } rows[] = {
+        {"COM3", 1112, kCom, "1111"},    {"\\\\.\\COM12", 1033, kCom, "1110"},
+        {"LPT2", 1032, kLpt, "1110"},    {"192.168.0.10", 1502, kEthernet, "1110"},
+        {"", 691, kEthernet, "1010"},    {"LPT1", 350, kLpt, "1000"},
+        {"LPT1", 350205, kLpt, "1000"},  {"com1", 1112, kEthernet, "1111"},
+        {"CO", 1112, kEthernet, "1111"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
+        FakeConfigDialog dialog;
+        dialog.open(row.portName, row.model);
+        EXPECT_EQ(dialog.view.shown(), row.shown);
+        EXPECT_EQ(dialog.view.clickable(), row.clickable);
+    }
+}
+
+TEST(PortConfigUsb, SearchesNumberOnWithinTheDialogAndOkSavesTheDevicePath) {
+    FakeConfigDialog dialog;
+    dialog.open("\\\\?\\usb#old-device");
+    // No printer of the model: a message, and the dialog falls back to COM, also on a click.
+    dialog.presenter.onUsbSelected();
+    EXPECT_EQ(dialog.view.messages, "Not Connect USB Printer\nNot Connect USB Printer\n");
+    EXPECT_EQ(dialog.view.shown(), kCom);
+
+    dialog.usb.attached = {"\\\\?\\usb#first", "\\\\?\\usb#second"};
+    dialog.presenter.onUsbSelected();
+    EXPECT_EQ(dialog.view.shown(), "2 Port USB001:(2) Baudrate -(0) -(0) -(0) -(0) -(0)");
+    dialog.presenter.onComSelected();
+    dialog.presenter.onUsbSelected();
+    EXPECT_THAT(dialog.view.lists[IDC_PORT_COMBO].entries, ElementsAre("USB003:", "USB004:"));
+    EXPECT_THAT(dialog.usb.searchedModels, ElementsAre(1112, 1112, 1112, 1112));
+
+    dialog.view.enter(IDC_PORT_COMBO, "USB004:");
+    EXPECT_EQ(dialog.presenter.onOk(), DialogOutcome::Accepted);
+    EXPECT_EQ(dialog.presenter.values(), FakeConfigDialog::incoming("\\\\?\\usb#second"));
+}
+
+// OK writes back what the checked type shows; whatever it does not show keeps its incoming
+// value (FakeConfigDialog::incoming). A port name typed in cancels with a message; a TCP port
+// field without a number prompts on each of its two reads and keeps the dialog open.
+TEST(PortConfigOk, WritesBackWhatTheCheckedTypeShows) {
+    const auto ok = DialogOutcome::Accepted, cancelled = DialogOutcome::Cancelled,
+               stayOpen = DialogOutcome::StayOpen;
+    const int32_t port = IDC_PORT_COMBO, baud = IDC_BAUD_COMBO, parity = IDC_PARITY_COMBO,
+                  handshake = IDC_HANDSHAKE_COMBO, tcp = IDC_TCP_PORT;
+    const struct {
+        const char* portName;
+        std::vector<std::pair<int32_t, const char*>> entered;
+        DialogOutcome outcome;
+        PortConfigValues saved;
+    } rows[] = {
+        {"COM3", {}, ok, {"COM1", 9600, 8, 0, 0, 0, 42}},
+        {"COM3",
+         {{port, "\\\\.\\COM10"}, {baud, "115200"}, {parity, "EVEN"}, {handshake, "XON/XOFF"}},
+         ok,
+         {"\\\\.\\COM10", 115200, 8, 0, 2, 1, 42}},
+        // Typed in, so no entry is read.
+        {"COM3", {{baud, "1"}, {parity, "?"}, {handshake, "?"}}, ok, {"COM1", 7, 8, 0, 4, -1, 42}},
+        {"LPT1", {{port, "LPT3"}}, ok, {"LPT3", 7, 6, 2, 4, 1, 42}},
+        {"10.0.0.1", {{tcp, "9100"}}, ok, {"10.1.2.3", 9100, 6, 2, 4, 1, 42}},
+        {"COM3", {{port, "COM21"}}, cancelled, FakeConfigDialog::incoming("COM3")},
+        // Saving goes on, but the caller is given nothing while the dialog stays open.
+        {"10.0.0.1", {{tcp, ""}}, stayOpen, {"10.1.2.3", 0, 6, 2, 4, 1, 42}},
+        {"10.0.0.1", {{tcp, "99999999999"}}, stayOpen, {"10.1.2.3", 0, 6, 2, 4, 1, 42}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
+        FakeConfigDialog dialog;
+        dialog.open(row.portName);
+        dialog.view.ip = {10, 1, 2, 3};
+        for (const auto& [id, text] : row.entered) {
+            dialog.view.enter(id, text);
         }
-        EXPECT_EQ(view.texts[IDC_LABEL_PORT], "Port");
-        EXPECT_EQ(view.texts[IDC_LABEL_BAUD], "Baudrate");
-        EXPECT_TRUE(view.visible[IDC_PORT_COMBO]);
-        EXPECT_FALSE(view.visible[IDC_IP_ADDRESS]);
-        EXPECT_FALSE(view.visible[IDC_TCP_PORT]);
-    }
-
-    FakePortConfigView view;
-    ScriptedUsbSource usb;
-    PortConfigPresenter dialog{view, usb};
-};
-
-TEST(PortTypeIndex, IsDerivedFromTheLeadingCharactersCaseSensitively) {
-    EXPECT_EQ(portTypeIndexFor("COM3"), 0);
-    EXPECT_EQ(portTypeIndexFor("\\\\.\\COM12"), 0);
-    EXPECT_EQ(portTypeIndexFor("LPT2"), 1);
-    EXPECT_EQ(portTypeIndexFor("\\\\?\\usb#vid_0519&pid_0001#5&1#{28d78fad}"), 2);
-    EXPECT_EQ(portTypeIndexFor("192.168.0.10"), 3);
-    EXPECT_EQ(portTypeIndexFor(""), 3);
-    EXPECT_EQ(portTypeIndexFor("com1"), 3);
-    EXPECT_EQ(portTypeIndexFor("CO"), 3);
-}
-
-TEST_F(PortConfigTest, OpensOnComWithDefaultListsWhateverTheIncomingSettings) {
-    for (const char* name : {"COM3", "\\\\.\\COM12"}) {
-        SCOPED_TRACE(name);
-        view = FakePortConfigView{}; // a fresh dialog
-        open(name);
-        expectComDefaults();
-        EXPECT_EQ(view.tcpText, "0");
+        EXPECT_EQ(dialog.presenter.onOk(), row.outcome);
+        EXPECT_EQ(dialog.presenter.values(), row.saved);
+        EXPECT_EQ(dialog.view.messages, row.outcome == cancelled ? "Invalid Port Name!\n" : "");
+        EXPECT_EQ(dialog.view.integerPrompts, row.outcome == stayOpen ? 2 : 0);
     }
 }
 
-TEST_F(PortConfigTest, OpensOnLptWithSettingListsDisabled) {
-    open("LPT2");
-    EXPECT_EQ(view.checked, 1);
-    EXPECT_THAT(view.list(IDC_PORT_COMBO).entries, ElementsAre("LPT1", "LPT2", "LPT3"));
-    EXPECT_EQ(view.selectedText(IDC_PORT_COMBO), "LPT1");
-    EXPECT_TRUE(view.list(IDC_BAUD_COMBO).entries.empty());
-    EXPECT_FALSE(view.enabled[IDC_BAUD_COMBO]);
-    EXPECT_FALSE(view.enabled[IDC_HANDSHAKE_COMBO]);
-}
-
-TEST_F(PortConfigTest, OpensOnEthernetWithAddressFieldsInsteadOfLists) {
-    open("192.168.0.10");
-    EXPECT_EQ(view.checked, 3);
-    EXPECT_EQ(view.texts[IDC_LABEL_PORT], "IP");
-    EXPECT_EQ(view.texts[IDC_LABEL_BAUD], "PORT");
-    EXPECT_FALSE(view.visible[IDC_PORT_COMBO]);
-    EXPECT_FALSE(view.visible[IDC_BAUD_COMBO]);
-    EXPECT_TRUE(view.visible[IDC_IP_ADDRESS]);
-    EXPECT_TRUE(view.visible[IDC_TCP_PORT]);
-    EXPECT_EQ(view.tcpText, "0");
-    EXPECT_FALSE(view.enabled[IDC_PARITY_COMBO]);
-    EXPECT_TRUE(usb.searchedModels.empty());
-}
-
-TEST_F(PortConfigTest, OpeningOnUsbWithoutPrinterFallsBackToCom) {
-    open("\\\\?\\usb#old-device");
-    EXPECT_THAT(view.messages, ElementsAre("Not Connect USB Printer"));
-    EXPECT_THAT(usb.searchedModels, ElementsAre(1112));
-    expectComDefaults();
-}
-
-TEST_F(PortConfigTest, ListsAttachedUsbPrintersAndSavesTheChosenDevicePath) {
-    usb.attached = {"\\\\?\\usb#first", "\\\\?\\usb#second"};
-    open("COM1");
-    dialog.onUsbSelected();
-    EXPECT_THAT(view.list(IDC_PORT_COMBO).entries, ElementsAre("USB001:", "USB002:"));
-    EXPECT_EQ(view.selectedText(IDC_PORT_COMBO), "USB001:");
-    EXPECT_FALSE(view.enabled[IDC_BAUD_COMBO]);
-    view.choose(IDC_PORT_COMBO, "USB002:");
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.portName, "\\\\?\\usb#second");
-    // The line settings stay as they came in.
-    EXPECT_EQ(dialog.baudRate, 7);
-    EXPECT_EQ(dialog.handshake, 1);
-}
-
-TEST_F(PortConfigTest, UsbNumberingGoesOnAcrossSearchesInOneDialog) {
-    usb.attached = {"\\\\?\\usb#first", "\\\\?\\usb#second"};
-    open("COM1");
-    dialog.onUsbSelected();
-    dialog.onComSelected();
-    expectComDefaults();
-    dialog.onUsbSelected();
-    EXPECT_THAT(view.list(IDC_PORT_COMBO).entries, ElementsAre("USB003:", "USB004:"));
-    EXPECT_EQ(dialog.usbDevices.size(), 4u);
-    view.choose(IDC_PORT_COMBO, "USB004:");
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.portName, "\\\\?\\usb#second");
-}
-
-TEST_F(PortConfigTest, ClickingUsbWithoutPrinterReturnsToCom) {
-    open("LPT1");
-    dialog.onUsbSelected();
-    EXPECT_THAT(view.messages, ElementsAre("Not Connect USB Printer"));
-    expectComDefaults();
-}
-
-TEST_F(PortConfigTest, SavesComChoiceWithLineSettings) {
-    open("COM3");
-    view.choose(IDC_PORT_COMBO, "\\\\.\\COM15");
-    view.choose(IDC_BAUD_COMBO, "115200");
-    view.choose(IDC_PARITY_COMBO, "EVEN");
-    view.choose(IDC_HANDSHAKE_COMBO, "XON/XOFF");
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    const PortConfigValues out = dialog.values();
-    EXPECT_EQ(out.portName, "\\\\.\\COM15");
-    EXPECT_EQ(out.baudRate, 115200);
-    EXPECT_EQ(out.dataBits, 8);
-    EXPECT_EQ(out.parity, 2);
-    EXPECT_EQ(out.handshake, 1);
-    EXPECT_EQ(out.stopBits, 0);
-    EXPECT_EQ(out.reserved1, 42);
-    EXPECT_TRUE(view.messages.empty());
-    // NONE is the first entry, a choice like the others.
-    view.choose(IDC_PARITY_COMBO, "NONE");
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.values().parity, 0);
-}
-
-TEST_F(PortConfigTest, TypedBaudRateKeepsTheIncomingValueInsteadOfReadingAMissingEntry) {
-    open("COM3");
-    view.lists[IDC_BAUD_COMBO].selected = -1;
-    view.lists[IDC_HANDSHAKE_COMBO].selected = -1;
-    view.lists[IDC_PARITY_COMBO].selected = -1;
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.baudRate, 7);
-    EXPECT_EQ(dialog.parity, 4);
-    EXPECT_EQ(dialog.handshake, -1);
-}
-
-TEST_F(PortConfigTest, SavesLptChoiceWithoutTouchingLineSettings) {
-    open("LPT1");
-    view.choose(IDC_PORT_COMBO, "LPT3");
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.portName, "LPT3");
-    EXPECT_EQ(dialog.baudRate, 7);
-    EXPECT_EQ(dialog.parity, 4);
-}
-
-TEST_F(PortConfigTest, SavesEthernetAddressAndTcpPortOnly) {
-    open("COM1");
-    dialog.onEthernetSelected();
-    view.ip = {10, 0, 0, 5};
-    view.tcpText = "9100";
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.portName, "10.0.0.5");
-    EXPECT_EQ(dialog.baudRate, 9100);
-    EXPECT_EQ(dialog.dataBits, 6);
-    EXPECT_EQ(dialog.stopBits, 2);
-    EXPECT_EQ(dialog.parity, 4);
-    EXPECT_EQ(dialog.handshake, 1);
-    EXPECT_EQ(dialog.reserved1, 42);
-}
-
-TEST_F(PortConfigTest, EmptyAddressFieldSavesZeros) {
-    open("");
-    view.tcpText = "9100";
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.portName, "0.0.0.0");
-}
-
-TEST_F(PortConfigTest, TypedPortNameIsRejectedAndEndsTheDialogCancelled) {
-    open("COM3");
-    view.typeIntoPortCombo();
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Cancelled);
-    EXPECT_THAT(view.messages, ElementsAre("Invalid Port Name!"));
-    EXPECT_EQ(dialog.portName, "COM3");
-    EXPECT_EQ(dialog.baudRate, 7);
-}
-
-TEST_F(PortConfigTest, EmptyTcpPortPromptsAndKeepsTheDialogOpen) {
-    open("10.0.0.5");
-    view.tcpText = "";
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::StayOpen);
-    EXPECT_EQ(view.integerPrompts, 2); // once while saving, once on closing
-    view.tcpText = "99999999999";
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::StayOpen);
-    view.tcpText = "9100";
-    EXPECT_EQ(dialog.onOk(), DialogOutcome::Accepted);
-    EXPECT_EQ(dialog.baudRate, 9100);
-}
-
-TEST_F(PortConfigTest, ComKeepsATypedTcpPortWhileOtherTypesRewriteIt) {
-    open("10.0.0.5");
-    view.tcpText = "9100";
-    dialog.onComSelected();
-    EXPECT_EQ(dialog.tcpPortValue, 9100);
-    dialog.onEthernetSelected();
-    EXPECT_EQ(view.tcpText, "9100");
-    view.tcpText = "515";
-    dialog.onLptSelected();
-    EXPECT_EQ(view.tcpText, "9100");
-}
-
-TEST_F(PortConfigTest, EthernetKeepsThePortListButEmptiesTheSettingLists) {
-    open("COM1");
-    dialog.onEthernetSelected();
-    EXPECT_EQ(view.list(IDC_PORT_COMBO).entries.size(), 20u);
-    EXPECT_TRUE(view.list(IDC_BAUD_COMBO).entries.empty());
-    // Back to COM: lists are filled once, not appended to what was there.
-    dialog.onComSelected();
-    expectComDefaults();
-}
-
-struct RadioRow {
-    int32_t model;
-    bool com, lpt, usb, ethernet;
-};
-
-class RadioEnabling : public ::testing::TestWithParam<RadioRow> {};
-
-TEST_P(RadioEnabling, FollowsTheModelTable) {
-    FakePortConfigView view;
-    ScriptedUsbSource usb;
-    PortConfigPresenter dialog(view, usb);
-    dialog.modelCode = GetParam().model;
-    dialog.portName = "COM1";
-    dialog.initialize();
-    EXPECT_EQ(view.enabled[IDC_RADIO_COM], GetParam().com);
-    EXPECT_EQ(view.enabled[IDC_RADIO_LPT], GetParam().lpt);
-    EXPECT_EQ(view.enabled[IDC_RADIO_USB], GetParam().usb);
-    EXPECT_EQ(view.enabled[IDC_RADIO_ETHERNET], GetParam().ethernet);
-}
-
-INSTANTIATE_TEST_SUITE_P(Models, RadioEnabling,
-                         ::testing::Values(RadioRow{350205, true, false, false, false},
-                                           RadioRow{691, true, false, true, false},
-                                           RadioRow{1033, true, true, true, false},
-                                           RadioRow{1112, true, true, true, true}));
-
-TEST_F(PortConfigTest, DisabledPortTypeStaysCheckedWithItsList) {
-    open("LPT1", 350);
-    EXPECT_EQ(view.checked, 1);
-    EXPECT_FALSE(view.enabled[IDC_RADIO_LPT]);
-    EXPECT_THAT(view.list(IDC_PORT_COMBO).entries, ElementsAre("LPT1", "LPT2", "LPT3"));
+// Each click fills the lists afresh. Only COM reads the TCP port field back; every click
+// rewrites it from the last value read.
+TEST(PortConfigSwitching, RefillsTheListsAndRewritesTheTcpPort) {
+    FakeConfigDialog dialog;
+    dialog.open("10.0.0.5");
+    dialog.view.enter(IDC_TCP_PORT, "9100");
+    dialog.presenter.onComSelected();
+    EXPECT_EQ(dialog.view.shown(), kCom);
+    dialog.presenter.onEthernetSelected();
+    EXPECT_EQ(dialog.view.shown(), "3 IP address PORT 9100 -(0) -(0) -(0) -(0)");
+    EXPECT_EQ(dialog.view.lists[IDC_PORT_COMBO].entries.size(), 20u); // hidden, not emptied
+    dialog.view.enter(IDC_TCP_PORT, "515");
+    dialog.presenter.onLptSelected();
+    EXPECT_EQ(dialog.view.shown(), kLpt);
+    EXPECT_EQ(dialog.view.texts[IDC_TCP_PORT], "9100");
+    dialog.presenter.onComSelected();
+    EXPECT_EQ(dialog.view.shown(), kCom);
 }
 
 } // namespace
