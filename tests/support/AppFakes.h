@@ -3,12 +3,14 @@
 // asked so tests can check the conversation.
 #include "app/MainWindowRunner.h"
 #include "app/Reporter.h"
+#include "app/RunMode.h"
 #include "app/StartupSettings.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessEnvironment.h"
 
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -22,19 +24,16 @@ class FakeFileSystem : public FileSystem {
     void addEntry(const std::string& directory, const std::string& name) {
         listings[directory].push_back(name);
     }
-    void failProbe(const std::string& path, int32_t error) { probeErrors[path] = error; }
 
     void listDirectory(const std::string& directory,
                        const std::function<bool(const std::string&)>& onEntry) override {
         for (const std::string& name : listings[directory]) {
-            ++entries_delivered;
             if (!onEntry(name)) {
                 return;
             }
         }
     }
     FileProbe probeReadable(const std::string& path) override {
-        probed.push_back(path);
         if (auto it = probeErrors.find(path); it != probeErrors.end()) {
             return {ProbeStatus::Failed, it->second};
         }
@@ -57,53 +56,38 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
     bool createNew(const std::string& path, std::string_view bytes) override {
-        if (files.count(path)) {
-            return false;
-        }
-        files[path] = std::string(bytes);
-        return true;
+        return files.emplace(path, std::string(bytes)).second;
     }
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::vector<std::string>> listings;
     std::map<std::string, int32_t> probeErrors;
-    std::map<std::string, bool> readOnly;
-    std::vector<std::string> probed;
-    int entries_delivered = 0;
+    std::set<std::string> readOnly;
 };
 
 class FakeEnvironment : public ProcessEnvironment {
   public:
-    std::string programFilePath() override { return programPath; }
+    std::string programFilePath() override { return "/opt/mirelith/mirelith"; }
     std::string currentDirectory() override { return current; }
-    std::string logDirectory() override { return logDir; }
+    std::string logDirectory() override { return "/opt/mirelith"; }
     LocalDateTime localTime() override { return now; }
 
-    std::string programPath = "/opt/mirelith/mirelith";
     std::string current = "/work/fw";
-    std::string logDir = "/opt/mirelith";
     LocalDateTime now{2024, 3, 5, 7, 8, 9};
-};
-
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    friend bool operator==(const ShownMessage&, const ShownMessage&) = default;
 };
 
 class FakeDesktop : public Desktop {
   public:
     void showMessageBox(const std::string& text, const std::string& caption) override {
-        shown.push_back({text, caption});
+        shown.emplace_back(text, caption);
     }
-    std::vector<ShownMessage> shown;
+    std::vector<std::pair<std::string, std::string>> shown; // text, caption
 };
 
 struct Report {
     int32_t toFile;
     LogLevel level;
     std::string text;
-    friend bool operator==(const Report&, const Report&) = default;
 };
 
 class RecordingReporter : public Reporter {
@@ -121,6 +105,12 @@ class RecordingReporter : public Reporter {
     std::vector<Report> reports;
 };
 
+class RecordingRunner : public MainWindowRunner {
+  public:
+    void run(const DownloadJob& job) override { jobs.push_back(job); }
+    std::vector<DownloadJob> jobs;
+};
+
 // Settings before any option is read, with the program started in /fw.
 inline StartupSettings inFw() {
     StartupSettings s;
@@ -128,8 +118,17 @@ inline StartupSettings inFw() {
     return s;
 }
 
-class RecordingRunner : public MainWindowRunner {
-  public:
-    void run(const DownloadJob& job) override { jobs.push_back(job); }
-    std::vector<DownloadJob> jobs;
-};
+// What a settings reader decided, in one string a table row can state: "invalid",
+// "interactive", or the port as "NAME BAUD FLAGS" (C com, L lpt, N net, U usb; G when the port
+// is known without discovery).
+inline std::string portOutcome(RunMode mode, const StartupSettings& s) {
+    if (mode != RunMode::Silent) {
+        return mode == RunMode::Invalid ? "invalid" : "interactive";
+    }
+    const bool flagSet[] = {s.portIsCom, s.portIsLpt, s.portIsNet, s.portIsUsb, s.portGiven};
+    std::string flags;
+    for (size_t i = 0; i < 5; ++i) {
+        flags += flagSet[i] ? std::string(1, "CLNUG"[i]) : "";
+    }
+    return s.portSettings.portName + " " + std::to_string(s.portSettings.baudRate) + " " + flags;
+}

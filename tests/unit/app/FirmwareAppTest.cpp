@@ -13,17 +13,16 @@ class Startup : public ::testing::Test {
     }
     FirmwareApp& start(std::vector<std::string> words) {
         words.insert(words.begin(), "mirelith");
-        app = std::make_unique<FirmwareApp>(FirmwareAppServices{environment, files, desktop, log,
-                                                                [this] { return sockets; },
-                                                                [this](int32_t code) {
-                                                                    usbLookups.push_back(code);
-                                                                    return usbPath;
-                                                                },
-                                                                words});
+        auto sockets = [] { return SocketLayerStatus{true, 0, 0}; };
+        auto findUsb = [this](int32_t code) {
+            usbLookups.push_back(code);
+            return usbPath;
+        };
+        app = std::make_unique<FirmwareApp>(
+            FirmwareAppServices{environment, files, desktop, log, sockets, findUsb, words});
         EXPECT_FALSE(app->initInstance(runner));
         return *app;
     }
-    void addFirmware(const std::string& name) { files.addEntry(environment.current, name); }
     std::string logFile() { return files.files[log.filePath()]; }
 
     FakeEnvironment environment;
@@ -31,7 +30,6 @@ class Startup : public ::testing::Test {
     FakeDesktop desktop;
     EventLog log{environment, files, desktop};
     RecordingRunner runner;
-    SocketLayerStatus sockets{true, 0, 0};
     std::string usbPath;
     std::vector<int32_t> usbLookups;
     std::unique_ptr<FirmwareApp> app;
@@ -39,7 +37,6 @@ class Startup : public ::testing::Test {
 
 TEST_F(Startup, SilentComRunFillsTheJob) {
     FirmwareApp& a = start({"-s", "-p", "COM3", "-m", "T90 Prime", "-f", "fw.fls"});
-    ASSERT_EQ(a.runMode, RunMode::Silent);
     ASSERT_EQ(runner.jobs.size(), 1u);
     const DownloadJob& job = runner.jobs[0];
     EXPECT_EQ(job.silentRun, 1);
@@ -47,26 +44,25 @@ TEST_F(Startup, SilentComRunFillsTheJob) {
     EXPECT_EQ(job.modelCode, 1112);
     EXPECT_EQ(job.modelName, "T90 Prime");
     EXPECT_EQ(job.firmwarePath, inStart("fw.fls"));
-    PortSettings expected;
-    expected.portName = "COM3";
-    expected.baudRate = 115200;
-    expected.dataBits = 8;
-    expected.timeouts = {10, 10, 10, 0, 0};
-    expected.readBufferSize = 8192;
-    expected.spareBufferSize = 4096;
-    expected.reserved1 = 1;
-    expected.reserved3 = 3000;
+    const PortSettings expected{.portName = "COM3",
+                                .baudRate = 115200,
+                                .dataBits = 8,
+                                .timeouts = {10, 10, 10, 0, 0},
+                                .readBufferSize = 8192,
+                                .spareBufferSize = 4096,
+                                .reserved1 = 1,
+                                .reserved3 = 3000};
     EXPECT_EQ(job.portSettings, expected);
     EXPECT_TRUE(usbLookups.empty());
     EXPECT_EQ(a.exitInstance(), 0);
     EXPECT_TRUE(files.files.empty()); // "In silent mode" is only a trace
 }
 
+// The INI file decides alone: this one names no usable firmware, so the run is invalid though
+// the command line would do.
 TEST_F(Startup, IniFileDecidesAloneAndCommandLineIsIgnored) {
     files.addFile(inStart("qemnuv.ini"), "[NUV]\r\nPORTTYPE=COM1\r\n");
-    FirmwareApp& a = start({"-s", "-p", "COM2", "-m", "KAV", "-f", "fw.fls"});
-    EXPECT_EQ(a.runMode, RunMode::Invalid); // the INI file names no usable firmware
-    EXPECT_EQ(files.probed, std::vector<std::string>{inStart("qemnuv.ini")});
+    EXPECT_EQ(start({"-s", "-p", "COM2", "-m", "KAV", "-f", "fw.fls"}).runMode, RunMode::Invalid);
 }
 
 TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {
@@ -80,34 +76,28 @@ TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {
 }
 
 TEST_F(Startup, UnreadableIniFileMakesTheRunInvalid) {
-    files.failProbe(inStart("qemnuv.ini"), 5);
-    FirmwareApp& a = start({});
-    EXPECT_EQ(a.runMode, RunMode::Invalid);
-    EXPECT_EQ(a.exitInstance(), 1);
-    EXPECT_NE(logFile().find("Invalid parameters"), std::string::npos);
+    files.probeErrors[inStart("qemnuv.ini")] = 5;
+    EXPECT_EQ(start({}).runMode, RunMode::Invalid);
+    EXPECT_EQ(app->exitInstance(), 1);
 }
 
-TEST_F(Startup, SilentUsbRunUsesTheDiscoveredDevice) {
-    addFirmware("KAV-9_V1_010124.fls");
+// Without a port the only firmware file's model is looked for on USB; when no printer of it is
+// attached there is no window and nothing to download.
+TEST_F(Startup, SilentUsbRunUsesTheDiscoveredDeviceOrShowsAMessage) {
+    files.addEntry(environment.current, "KAV-9_V1_010124.fls");
+    EXPECT_EQ(start({"-s"}).exitInstance(), 2);
+    EXPECT_TRUE(runner.jobs.empty());
+    EXPECT_EQ(desktop.shown, (std::vector<std::pair<std::string, std::string>>{
+                                 {"Not connected Printer using usb<KAV-9>", "QEM_NUV"}}));
+
     usbPath = "\\\\?\\usb#vid_1234&pid_0001#1#{guid}";
-    FirmwareApp& a = start({"-s"});
-    ASSERT_EQ(a.runMode, RunMode::Silent);
-    EXPECT_EQ(usbLookups, std::vector<int32_t>{1111});
+    EXPECT_TRUE(start({"-s"}).portGiven);
+    EXPECT_EQ(usbLookups, (std::vector<int32_t>{1111, 1111}));
     ASSERT_EQ(runner.jobs.size(), 1u);
     EXPECT_EQ(runner.jobs[0].portSettings.portName, usbPath);
     EXPECT_EQ(runner.jobs[0].portSettings.baudRate, 0);
     EXPECT_EQ(runner.jobs[0].portSettings.dataBits, 0);
     EXPECT_EQ(runner.jobs[0].firmwarePath, inStart("KAV-9_V1_010124.fls"));
-    EXPECT_TRUE(a.portGiven);
-}
-
-TEST_F(Startup, SilentUsbRunWithoutDeviceShowsAMessageAndRunsNoWindow) {
-    addFirmware("KAV-9_V1_010124.fls");
-    FirmwareApp& a = start({"-s"});
-    EXPECT_TRUE(runner.jobs.empty());
-    EXPECT_EQ(desktop.shown,
-              (std::vector<ShownMessage>{{"Not connected Printer using usb<KAV-9>", "QEM_NUV"}}));
-    EXPECT_EQ(a.exitInstance(), 2);
     EXPECT_TRUE(files.files.empty());
 }
 

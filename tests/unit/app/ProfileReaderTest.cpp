@@ -43,15 +43,12 @@ std::vector<StringCase> stringCases() {
     return {
         // Names match regardless of case; names and values are trimmed.
         {blanks, "PORTTYPE", "com3"},
-        {blanks, "IP", "1.2.3.4"},
         {blanks, " porttype ", "com3"},
         {blanks, "PORT", ""},
         {"\r\n\r\n\t[NUV]\t\r\n\r\n\t\tPORTTYPE\t=\tCOM8\t\r\n\r\n", "PORTTYPE", "COM8"},
-        {"[NUV]\r\nPORTTYPE=\r\nIP=   \r\n", "IP", ""},
         // Line ends, a last line without one, a byte-order mark, Ctrl-Z.
         {"[NUV]\nA=1\nB=2", "B", "2"},
         {"[NUV]\rA=1\rB=2\r", "B", "2"},
-        {"[NUV]\r\n\r\n\r\nA=1", "A", "1"},
         {"\xEF\xBB\xBF[NUV]\r\nA=1\r\n", "A", "1"},
         {"[NUV]\r\nPORTTYPE=COM1\x1a\r\n\x1a", "PORTTYPE", "COM1"},
         {"", "PORTTYPE", ""},
@@ -69,12 +66,10 @@ std::vector<StringCase> stringCases() {
         {"[NUV]\r\nA=1\r\na=2\r\n", "A", "1"},
         {"[NUV]\r\nA\r\nA=2\r\n", "A", ""},
         {"[NUV]\r\nA=1\r\n[NUV]\r\nB=2\r\n", "B", ""},
-        {"[NUV]\r\nA=1\r\n[nuv]\r\nA=2\r\n", "A", "1"},
         // Comments are no special case; '=' splits at the first one.
         {comments, "PORTTYPE", "COM1 ; trailing"},
         {comments, "IP", ""},
         {comments, ";PORTTYPE", "LPT1"},
-        {"[NUV]\r\nA=b=c\r\n", "A", "b=c"},
         {"[NUV]\r\n=COM1\r\nPORTTYPE==COM1\r\nIP = a = b\r\n", "PORTTYPE", "=COM1"},
         {"[NUV]\r\n=COM1\r\nPORTTYPE==COM1\r\nIP = a = b\r\n", "IP", "a = b"},
         // Enclosing quotes go when they match.
@@ -82,7 +77,6 @@ std::vector<StringCase> stringCases() {
         {"[NUV]\r\nA='x y'\r\n", "A", "x y"},
         {"[NUV]\r\nA=\"x'\r\n", "A", "\"x'"},
         {"[NUV]\r\nA=\"\r\n", "A", "\""},
-        {"[NUV]\r\nA=\"\"\r\n", "A", ""},
         {"[NUV]\r\nA=x\"y\"\r\n", "A", "x\"y\""},
         // Values are cut to the buffer; quoted and too long, the opening quote goes and the cut
         // text keeps its end; a quoted value that exactly fills the buffer loses one more.
@@ -118,7 +112,6 @@ std::vector<IntCase> intCases() {
     return {
         {ini, "B", 115200, 9600},
         {ini, "S", 1, -42},
-        {ini, "P", 1, 7},
         {ini, "W", 1, 0},           // present, no digits: 0
         {ini, "E", 115200, 115200}, // present but empty: the default
         {ini, "MISSING", 9100, 9100},
@@ -127,7 +120,6 @@ std::vector<IntCase> intCases() {
         {ini, "H", 1, 16},   // lower-case base markers are understood
         {ini, "X", 1, 0},
         {ini, "T", 1, -5},
-        {ini, "O", 1, 1}, // wraps at 32 bits
         {prefixes, "A", 1, 5},
         {prefixes, "B", 1, 15},
         {prefixes, "C", 1, 10},
@@ -135,8 +127,6 @@ std::vector<IntCase> intCases() {
         {prefixes, "E", 1, -1},
         {prefixes, "F", 1, 16},
         {prefixes, "G", 1, 0},
-        {prefixes, "H", 1, 0},
-        {prefixes, "I", 1, 0},
         {prefixes, "J", 1, 0},
         {prefixes, "K", 1, 0},
         {prefixes, "L", 1, -159383553}, // wraps digit by digit

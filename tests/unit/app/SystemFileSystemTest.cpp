@@ -3,12 +3,12 @@
 #include "platform/FileSystem.h"
 #include "platform/ProcessEnvironment.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -16,11 +16,7 @@ namespace {
 
 class SystemFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("mirelith_files_" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir);
-    }
+    void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
     std::string path(const std::string& name) const { return (dir / name).string(); }
     static std::string contentOf(const std::string& p) {
@@ -28,7 +24,8 @@ class SystemFiles : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    fs::path dir;
+    fs::path dir =
+        fs::temp_directory_path() / ("mirelith_files_" + std::to_string(std::random_device{}()));
     FileSystem& files = systemFileSystem();
 };
 
@@ -40,52 +37,41 @@ TEST_F(SystemFiles, CreateNewNeverReplacesAndAppendNeverCreates) {
     EXPECT_FALSE(files.createNew(log, "other"));
     ASSERT_TRUE(files.appendToExisting(log, std::string("a\0b\r\n", 5)));
     EXPECT_EQ(contentOf(log), std::string("head\r\na\0b\r\n", 11));
+#ifndef _WIN32
+    // The per-user log directory is made when first needed.
+    ASSERT_TRUE(files.createNew(path("state/mirelith/_QEM_NUV.txt"), "VORANEX NUV\r\n"));
+    EXPECT_EQ(contentOf(path("state/mirelith/_QEM_NUV.txt")), "VORANEX NUV\r\n");
+#endif
 }
 
 TEST_F(SystemFiles, ProbeTellsReadableMissingAndFailing) {
-    const std::string file = path("qemnuv.ini");
-    std::ofstream(file, std::ios::binary) << "[NUV]\n";
-    EXPECT_EQ(files.probeReadable(file).status, ProbeStatus::Readable);
+    std::ofstream(path("qemnuv.ini"), std::ios::binary) << "[NUV]\n";
+    EXPECT_EQ(files.probeReadable(path("qemnuv.ini")).status, ProbeStatus::Readable);
     EXPECT_EQ(files.probeReadable(path("none.ini")).status, ProbeStatus::Missing);
     fs::create_directory(path("dir.ini"));
     const FileProbe directory = files.probeReadable(path("dir.ini"));
     EXPECT_EQ(directory.status, ProbeStatus::Failed);
     EXPECT_NE(directory.systemError, 0);
-    auto stream = files.openForReading(file);
+    auto stream = files.openForReading(path("qemnuv.ini"));
     ASSERT_TRUE(stream);
-    std::string line;
-    std::getline(*stream, line);
-    EXPECT_EQ(line, "[NUV]");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(*stream), {}), "[NUV]\n");
     EXPECT_EQ(files.openForReading(path("none.ini")), nullptr);
 }
 
 TEST_F(SystemFiles, ListingNamesEveryEntryAndCanStop) {
-    for (const char* name : {"b.fls", "A.FLS", "note.txt"}) {
-        std::ofstream(path(name)) << "x";
-    }
+    std::ofstream(path("b.fls")) << "x";
     fs::create_directory(path("folder.fls"));
-    std::vector<std::string> names;
-    files.listDirectory(dir.string(), [&](const std::string& name) {
-        names.push_back(name);
-        return true;
-    });
-    for (const char* name : {"b.fls", "A.FLS", "note.txt", "folder.fls"}) {
-        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
-    }
+    std::set<std::string> names;
+    files.listDirectory(dir.string(),
+                        [&](const std::string& name) { return names.insert(name).second; });
+    EXPECT_TRUE(names.count("b.fls") && names.count("folder.fls"));
     int calls = 0;
     files.listDirectory(dir.string(), [&](const std::string&) { return ++calls < 2; });
-    EXPECT_EQ(calls, 2);
     files.listDirectory(path("missing"), [&](const std::string&) { return ++calls > 0; });
     EXPECT_EQ(calls, 2);
 }
 
 #ifndef _WIN32
-TEST_F(SystemFiles, ThePerUserLogDirectoryIsMadeWhenFirstNeeded) {
-    const std::string log = path("state/mirelith/_QEM_NUV.txt");
-    ASSERT_TRUE(files.createNew(log, "VORANEX NUV\r\n\r\n"));
-    EXPECT_EQ(contentOf(log), "VORANEX NUV\r\n\r\n");
-}
-
 // Started in a directory that has since been removed, the INI file and the firmware are still
 // looked for there, never in the root directory.
 TEST_F(SystemFiles, ARemovedCurrentDirectoryIsStillTheStartDirectory) {
