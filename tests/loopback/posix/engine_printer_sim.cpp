@@ -1,8 +1,7 @@
 // The real engine, port driver and event loop against the real printer-sim over a
 // pseudo-terminal, for the one model rule a silent command line cannot select that talks with
 // the printer: the FPGA dialogue of models 310 and 312, with real replies in real time. It is
-// also the serial port's real traffic both ways: queries out, replies in through the reader
-// thread, and an image far larger than the terminal's buffer, paced by the line.
+// also the serial port's real traffic both ways: queries out, replies in through the reader thread.
 #include "download/MainDialog.h"
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"

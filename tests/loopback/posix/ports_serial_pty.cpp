@@ -1,14 +1,17 @@
 // The POSIX serial backend on a real pseudo-terminal pair: the port opens the slave side by a
 // COM name redirected through the environment, the test plays the printer on the master side.
-// Bytes both ways and a write paced by the line go through the engine's printer-sim test.
+// Replies read through the reader thread are exercised by the engine's printer-sim test.
 #include "ports/PortDriver.h"
+#include "support/EngineFiles.h"
 #include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +32,22 @@ class SerialPtyTest : public ::testing::Test {
         ::unsetenv("MIRELITH_COM7");
         ::close(master_);
         ::close(slave_);
+    }
+
+    // What the printer reads off the line: up to n bytes, until 5 s pass without any.
+    std::vector<uint8_t> readLine(size_t n) const {
+        std::vector<uint8_t> out(n);
+        size_t got = 0;
+        pollfd p{master_, POLLIN, 0};
+        while (got<n&& ::poll(&p, 1, 5000)> 0) {
+            const ssize_t r = ::read(master_, out.data() + got, n - got);
+            if (r <= 0) {
+                break;
+            }
+            got += static_cast<size_t>(r);
+        }
+        out.resize(got);
+        return out;
     }
 
     int master_ = -1;
@@ -57,6 +76,18 @@ TEST_F(SerialPtyTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
     EXPECT_EQ(second.open(0), 0);
     first.close();
     EXPECT_EQ(second.open(0), 1);
+}
+
+TEST_F(SerialPtyTest, AWriteFarLargerThanTheTerminalBufferWaitsForTheLine) {
+    const std::vector<uint8_t> image = enginefakes::patternBytes(200000);
+    PortDriver port;
+    ASSERT_EQ(port.configure(settings), 1);
+    ASSERT_EQ(port.open(0), 1);
+    std::vector<uint8_t> seen;
+    std::thread printer([&] { seen = readLine(image.size()); });
+    EXPECT_EQ(port.write(image.data(), int32_t(image.size())), int32_t(image.size()));
+    printer.join();
+    EXPECT_EQ(seen, image);
 }
 
 TEST_F(SerialPtyTest, VanishedPeerGivesAShortCountAndCloseStillJoins) {
