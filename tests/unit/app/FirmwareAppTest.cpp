@@ -58,11 +58,16 @@ TEST_F(Startup, SilentComRunFillsTheJob) {
     EXPECT_TRUE(files.files.empty()); // "In silent mode" is only a trace
 }
 
-// The INI file decides alone: this one names no usable firmware, so the run is invalid though
-// the command line would do.
+// The INI file decides alone, the command line is not read; without a model or file name in it
+// the directory's only firmware file gives both.
 TEST_F(Startup, IniFileDecidesAloneAndCommandLineIsIgnored) {
     files.addFile(inStart("qemnuv.ini"), "[NUV]\r\nPORTTYPE=COM1\r\n");
-    EXPECT_EQ(start({"-s", "-p", "COM2", "-m", "KAV", "-f", "fw.fls"}).runMode, RunMode::Invalid);
+    files.addEntry(environment.current, "KEW-7_x_061523.fls");
+    start({"-s", "-p", "COM2", "-m", "KAV", "-f", "fw.fls"});
+    ASSERT_EQ(runner.jobs.size(), 1u);
+    EXPECT_EQ(runner.jobs[0].portSettings.portName, "COM1");
+    EXPECT_EQ(runner.jobs[0].modelName, "KEW-7");
+    EXPECT_EQ(runner.jobs[0].firmwarePath, inStart("KEW-7_x_061523.fls"));
 }
 
 TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {

@@ -22,13 +22,6 @@ TEST(ModelTable, OnlyTheExactSecondNameHasItsCodeAndFamilyPrefixesAreCaseSensiti
     }
 }
 
-TEST(FirmwareName, ExtensionAndTitleRules) {
-    EXPECT_EQ(firmwareModelPart("KAV-100.fls"), "");
-    EXPECT_EQ(fileTitle("a.b.fls"), "a.b");
-    EXPECT_TRUE(hasFirmwareExtension("x.FlS"));
-    EXPECT_FALSE(hasFirmwareExtension("x.flsx") || hasFirmwareExtension("fls"));
-}
-
 // MMDDYY before the extension, years from 2000, pairs read like atoi and normalised like mktime;
 // ordered in 64 bits on every build (the Windows one once stopped at 19 January 2038).
 TEST(FirmwareName, DatesAreOrderedAndNormalised) {

@@ -56,16 +56,4 @@ TEST(IniSettings, KeysGiveThePortModelAndFile) {
     }
 }
 
-TEST(IniSettings, WithoutModelAndFileTheOnlyFirmwareGivesBoth) {
-    FakeFileSystem files;
-    files.addEntry("/fw", "KEW-7_x_061523.fls");
-    files.addFile("/fw/qemnuv.ini", "[NUV]\r\nPORTTYPE=COM1\r\n");
-    StartupSettings settings = inFw();
-    RecordingReporter reporter;
-    ASSERT_EQ(loadIniSettings(settings, "/fw/qemnuv.ini", files, reporter), RunMode::Silent);
-    EXPECT_EQ(settings.modelName, "KEW-7");
-    EXPECT_EQ(settings.firmwareFileName, "KEW-7_x_061523.fls");
-    EXPECT_TRUE(settings.modelGiven && settings.fileGiven);
-}
-
 } // namespace

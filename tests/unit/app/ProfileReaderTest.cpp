@@ -56,7 +56,6 @@ std::vector<StringCase> stringCases() {
         // blanks inside the brackets do not count.
         {"PORTTYPE=COM1\r\n", "PORTTYPE", ""},
         {"[OTHER]\r\nPORTTYPE=COM1\r\n[NUV]\r\nIP=x\r\n", "PORTTYPE", ""},
-        {"[NUV]\r\nIP=x\r\n[OTHER]\r\nPORTTYPE=COM1\r\n", "PORTTYPE", ""},
         {"[NUV] ; comment\r\nA=1\r\n", "A", "1"},
         {"[ NUV ]\r\nA=1\r\n", "A", "1"},
         {"[NUV]]\r\nA=1\r\n", "A", ""},
