@@ -19,10 +19,20 @@ PortSettings parallelSettings() {
     return s;
 }
 
-TEST(ParallelPortTest, ReadTimeoutsDependOnTheWindowsFamily) {
-    for (const auto& [version, expected] :
-         {std::pair{0x0A280105u, CommTimeouts{10, 10, 10, 0, 0}},       // XP
-          std::pair{0xC0000A04u, CommTimeouts{100, 100, 100, 0, 0}}}) { // 98
+// GetVersion values: the NT family has bit 31 clear and a build number in the high word; the
+// 95/98/Me family (and Win32s with no build) get longer parallel read timeouts.
+TEST(ParallelPortTest, ReadTimeoutsFollowTheWindowsFamily) {
+    const CommTimeouts nt{10, 10, 10, 0, 0};
+    const CommTimeouts nineX{100, 100, 100, 0, 0};
+    const std::pair<uint32_t, CommTimeouts> cases[] = {
+        {0x47BB0A06u, nt},    // Vista and later builds
+        {0x00010004u, nt},    // any NT value with a non-zero build
+        {0x00000004u, nineX}, // NT bit pattern with no build number
+        {0xC0000A04u, nineX}, // Windows 98
+        {0x80008003u, nineX}, // Win32s: bit 15 alone does not count as a build
+    };
+    for (const auto& [version, expected] : cases) {
+        SCOPED_TRACE(version);
         FakeDeviceFactory devices;
         FakeClock clock;
         PortDriver driver(devices, clock, version);

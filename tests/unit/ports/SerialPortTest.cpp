@@ -90,28 +90,23 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
     }
 }
 
-TEST_F(SerialPortTest, WriteAcceptedInTwoPartsCompletesOneRetryLater) {
-    device.writeSteps = {{true, 1000}, {true, 4096}};
-    const auto data = sequence(4096);
-    EXPECT_EQ(driver.write(data.data(), 4096), 4096);
-    EXPECT_EQ(device.writeSizes, (std::vector<uint32_t>{4096, 3096}));
-    EXPECT_EQ(device.written, data);
-    EXPECT_EQ(clock.sleeps(), (Sleeps{200, 1500}));
-}
-
-// Retries 1500 ms apart stop once 20 s have passed since the write began, whether the printer
-// keeps running into the device's write timeout or an unplugged adapter fails at once.
-TEST(SerialPortWrite, GivesUpAfterTwentySecondsWithTheShortCountAndSaysWhy) {
-    struct Case {
+// A write the printer does not take whole is retried with the rest every 1500 ms, until it is
+// all taken or 20 s have passed since the write began: the printer may keep running into the
+// device's write timeout (3000 ms plus 5 ms a byte) or an unplugged adapter fail at once.
+TEST(SerialPortWrite, RetriesTheRestForTwentySecondsThenGivesUpWithTheShortCount) {
+    const std::string noData = "\\\\.\\COM12: the printer took no data for 20 s";
+    const struct {
         FakeWriteStep first, rest;
         uint32_t attemptMs;
         int32_t sent;
-        size_t attempts;
+        size_t attempts, retries;
+        std::string reason;
+    } cases[] = {
+        {{true, 10}, {}, 0, 100, 2, 1, ""},
+        {{true, 10}, {true, 0}, 3000 + 5 * 100, 10, 4, 4, noData}, // at 0, 5000, 10000, 15000 ms
+        {{false, 0}, {false, 0}, 0, 0, 14, 14, noData},            // at 0, 1500, ..., 19500 ms
     };
-    // Slow: attempts at 0, 5000, 10000, 15000 ms (3000 ms plus 5 ms a byte, then the retry
-    // delay). Failing: attempts at 0, 1500, ..., 19500 ms.
-    for (const Case& c : {Case{{true, 10}, {true, 0}, 3000 + 5 * 100, 10, 4},
-                          Case{{false, 0}, {false, 0}, 0, 0, 14}}) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.attempts);
         SerialRig r;
         ASSERT_EQ(r.driver.configure(serialSettings()), 1);
@@ -122,11 +117,12 @@ TEST(SerialPortWrite, GivesUpAfterTwentySecondsWithTheShortCountAndSaysWhy) {
         const auto data = sequence(100);
         EXPECT_EQ(r.driver.write(data.data(), 100), c.sent);
         EXPECT_EQ(r.devices.serial.writeSizes.size(), c.attempts);
-        EXPECT_EQ(r.devices.serial.writeSizes.back(), 100u - c.sent);
-        Sleeps sleeps(c.attempts + 1, 1500);
+        EXPECT_EQ(r.devices.serial.written,
+                  std::vector<uint8_t>(data.begin(), data.begin() + c.sent));
+        Sleeps sleeps(c.retries + 1, 1500);
         sleeps[0] = 200;
         EXPECT_EQ(r.clock.sleeps(), sleeps);
-        EXPECT_EQ(r.driver.lastErrorText(), "\\\\.\\COM12: the printer took no data for 20 s");
+        EXPECT_EQ(r.driver.lastErrorText(), c.reason);
     }
 }
 

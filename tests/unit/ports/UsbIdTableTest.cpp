@@ -31,9 +31,8 @@ void expectConsistentShape(const UsbIdTables& tables) {
     for (const auto& p : tables.upperCase.vendorA.products) {
         EXPECT_EQ(p.productId, upper(byCode[p.modelCode]));
     }
-    for (auto vendor : {&UsbIdTable::vendorA, &UsbIdTable::vendorB}) {
-        EXPECT_EQ((tables.upperCase.*vendor).vendorId, upper((tables.lowerCase.*vendor).vendorId));
-    }
+    EXPECT_EQ(tables.upperCase.vendorA.vendorId, upper(tables.lowerCase.vendorA.vendorId));
+    EXPECT_EQ(tables.upperCase.vendorB.vendorId, upper(tables.lowerCase.vendorB.vendorId));
     ASSERT_EQ(tables.upperCase.vendorB.products.size(), 1u);
     EXPECT_EQ(tables.upperCase.vendorB.products[0].productId,
               upper(tables.lowerCase.vendorB.products[0].productId));
