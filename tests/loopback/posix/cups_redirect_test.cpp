@@ -85,10 +85,8 @@ class CupsRedirectTest : public ::testing::Test {
 
     void TearDown() override {
         unsetenv("CUPS_SERVER");
-        if (!dir_.empty()) {
-            run("bash " + (kFixtures / "private_cupsd.sh").string() + " stop " + dir_.string());
-            fs::remove_all(dir_);
-        }
+        run("bash " + (kFixtures / "private_cupsd.sh").string() + " stop " + dir_.string());
+        fs::remove_all(dir_);
     }
 
     void addQueue(const std::string& name, const std::string& uri, const std::string& more = "") {
@@ -127,7 +125,6 @@ TEST_F(CupsRedirectTest, QueuesAreSeenInTheWindowsVocabulary) {
     EXPECT_EQ(seen["Office"].first, "COM1:");
     EXPECT_EQ(seen["Tenth"].first, "COM10:");
     EXPECT_EQ(seen["Labels"].first, "LPT1:");
-    EXPECT_EQ(seen["Held"].first, "COM1:");
     EXPECT_EQ(seen["Prime"].second, "Maker T90 Prime");
     EXPECT_THAT(seen["Prime"].first + seen["Standard"].first,
                 ::testing::AnyOf("USB001USB002", "USB002USB001"));
