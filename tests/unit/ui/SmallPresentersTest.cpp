@@ -21,7 +21,8 @@ TEST(SelectPrinter, ListsTheTableInOrderAndMatchesNamesExactly) {
     EXPECT_EQ(dialog.chosenModelCode, 1111);
 }
 
-// The faces are normal, pressed and disabled, as many as were given; -1 stands for none.
+// The faces are normal, pressed and disabled, as many as were given (-1: none). Disabled wins
+// over pressed; without a disabled face a disabled button shows the normal one, greyed.
 TEST(ButtonFace, FollowsStateAndImageCount) {
     const Rgb text = rgb(40, 40, 40), grey = rgb(129, 129, 129);
     const struct {
@@ -29,16 +30,9 @@ TEST(ButtonFace, FollowsStateAndImageCount) {
         int32_t images, face;
         Rgb color;
     } rows[] = {
-        {false, false, 3, 0, text},
-        {false, true, 3, 1, text},
-        {true, false, 3, 2, grey},
-        {true, true, 3, 2, grey}, // disabled wins over pressed
-        // No disabled face: the normal face in the disabled colour.
-        {true, false, 2, 0, grey},
-        {false, true, 2, 1, text},
-        {false, true, 1, 0, text},
-        {true, false, 1, 0, grey},
-        {false, false, 0, -1, text},
+        {false, false, 3, 0, text}, {false, true, 3, 1, text}, {true, false, 3, 2, grey},
+        {true, true, 3, 2, grey},   {true, false, 2, 0, grey}, {false, true, 2, 1, text},
+        {false, true, 1, 0, text},  {true, false, 1, 0, grey}, {false, false, 0, -1, text},
         {true, false, 0, -1, grey},
     };
     for (const auto& row : rows) {
