@@ -1,6 +1,6 @@
 #pragma once
-// A one-connection TCP sink on 127.0.0.1 for the network port tests: it accepts one peer,
-// reads until the peer closes, and checks each byte against the pattern the test sends.
+// A one-connection TCP sink on 127.0.0.1 for measuring the network port (bench/ports_bench): it
+// accepts one peer, reads until the peer closes, and checks each byte against the pattern sent.
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -38,8 +38,7 @@ inline uint8_t patternByte(uint64_t i) {
 
 class PortTcpListener {
   public:
-    // listen false: the port is bound but not listening, so a connect to it is refused.
-    explicit PortTcpListener(bool listen = true) {
+    PortTcpListener() {
         socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
@@ -48,10 +47,8 @@ class PortTcpListener {
         socklen_t len = sizeof addr;
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
         port_ = ntohs(addr.sin_port);
-        if (listen) {
-            ::listen(socket_, 1);
-            thread_ = std::thread([this] { drain(); });
-        }
+        ::listen(socket_, 1);
+        thread_ = std::thread([this] { drain(); });
     }
     ~PortTcpListener() {
         finish();
