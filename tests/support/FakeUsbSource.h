@@ -19,7 +19,6 @@ class FakeUsbSource final : public UsbDeviceSource {
 
     uint32_t highestIndexAsked = 0;
     int setsReleased = 0;
-    std::vector<std::string> registryKeysRead;
     std::vector<std::string> trialOpens;
 
     std::unique_ptr<UsbInterfaceSet> openInterfaceSet() override {
@@ -30,7 +29,6 @@ class FakeUsbSource final : public UsbDeviceSource {
     }
 
     std::optional<std::string> readDeviceInstance(const std::string& keyName) override {
-        registryKeysRead.push_back(keyName);
         auto found = registry.find(keyName);
         if (found == registry.end()) {
             return std::nullopt;
