@@ -70,6 +70,8 @@ TEST_F(Startup, IniFileDecidesAloneAndCommandLineIsIgnored) {
     EXPECT_EQ(runner.jobs[0].firmwarePath, inStart("KEW-7_x_061523.fls"));
 }
 
+// An invalid command line, or an INI file that is there but cannot be read: one log line, and
+// the window quits at once.
 TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {
     FirmwareApp& a = start({"-s", "-p", "PRN"});
     EXPECT_EQ(a.runMode, RunMode::Invalid);
@@ -78,12 +80,10 @@ TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {
     EXPECT_EQ(runner.jobs[0].silentRun, 0);
     EXPECT_EQ(a.exitInstance(), 1);
     EXPECT_EQ(logFile(), "VORANEX NUV\r\n\r\n[2024/03/05-07:08:09]  Invalid parameters\r\n\r\n");
-}
 
-TEST_F(Startup, UnreadableIniFileMakesTheRunInvalid) {
     files.probeErrors[inStart("qemnuv.ini")] = 5;
-    EXPECT_EQ(start({}).runMode, RunMode::Invalid);
-    EXPECT_EQ(app->exitInstance(), 1);
+    EXPECT_EQ(start({}).exitInstance(), 1);
+    EXPECT_EQ(runner.jobs.back().quitAtStart, 1);
 }
 
 // Without a port the only firmware file's model is looked for on USB; when no printer of it is
