@@ -5,7 +5,7 @@
 //   of the same 64 MiB.
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
-#include "support/PortTcpListener.h"
+#include "PortTcpListener.h"
 
 #include <chrono>
 #include <cstdio>
