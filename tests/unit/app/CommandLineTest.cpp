@@ -1,5 +1,6 @@
 // parseCommandLine: option order, port values, completion by firmware discovery.
 #include "app/SettingsReaders.h"
+#include "app/UsageText.h"
 #include "support/AppFakes.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,18 @@ TEST_F(CommandLine, DiscoveryCompletesTheRunOrItGoesInteractive) {
     ASSERT_EQ(parse({"-s", "-m", "KAV-100", "-p", "COM2"}), RunMode::Silent);
     EXPECT_EQ(settings.firmwareFileName, "KAV-100_A_031512.fls");
     EXPECT_EQ(parse({"-s", "-m", "kav-100", "-p", "COM2"}), RunMode::Interactive);
+}
+
+// --help states the speeds a port gets when the command line names none.
+TEST_F(CommandLine, HelpStatesTheDefaultSpeedsTheParserUses) {
+    const std::string help = helpText("log");
+    for (const auto& [words, line] :
+         {std::pair{std::vector<std::string>{"-s", "-p", "COM1"}, "after a serial -p (default "},
+          std::pair{std::vector<std::string>{"-s", "-p", "NET", "a"}, "after -p NET (default "}}) {
+        parse(words);
+        const std::string stated = line + std::to_string(settings.portSettings.baudRate) + ")";
+        EXPECT_NE(help.find(stated), std::string::npos) << stated;
+    }
 }
 
 } // namespace

@@ -54,9 +54,9 @@ TEST_F(MainWindowTest, ConfigurationOpensOnThePortAndAcceptingResetsWhatItDoesNo
 // A model with a picture also gets COM1 as its port; any other leaves picture and port alone.
 TEST_F(MainWindowTest, ModelChoiceShowsThePictureOfTheCode) {
     // Model code, bitmap id.
-    const std::pair<int32_t, int32_t> pictures[] = {{101, 143},  {2752, 142}, {350, 156},
-                                                    {1032, 165}, {1112, 174}, {35011000, 160},
-                                                    {351, 0},    {0, 0}};
+    const std::pair<int32_t, int32_t> pictures[] = {
+        {101, 143},  {2752, 142}, {300, 157},  {350, 156},      {3132, 168}, {691, 172},
+        {1032, 165}, {1112, 174}, {1502, 166}, {35011000, 160}, {351, 0},    {0, 0}};
     for (const auto& [code, picture] : pictures) {
         window.picture = 0;
         portSettings.portName.clear();
