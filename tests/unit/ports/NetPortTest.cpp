@@ -41,6 +41,7 @@ TEST(NetPortTest, SendsTheWholeImageAndReportsFailuresWithTheirReason) {
     sockets.sendOk = false;
     EXPECT_LT(port.send(&byte, 1, 0), 0);
     EXPECT_EQ(port.lastError(), 10054);
+    EXPECT_EQ(port.lastSendAccepted(), 0); // the progress shown must not claim a byte went
     EXPECT_EQ(sockets.sends, (std::vector<int32_t>{300000, 1}));
     port.close();
     EXPECT_FALSE(port.isCreated());

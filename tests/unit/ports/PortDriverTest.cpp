@@ -80,6 +80,7 @@ TEST_F(PortDriverTest, EveryVariantRefusesBadArguments) {
         EXPECT_EQ(driver.write(&byte, 0), 0);
         EXPECT_EQ(driver.write(&byte, -5), 0);
         EXPECT_EQ(driver.read(nullptr, 1, 10), 0);
+        EXPECT_EQ(driver.read(&byte, 0, 10), 0);
         EXPECT_EQ(driver.read(&byte, -5, 10), 0);
     }
     for (FakeDeviceState* device : {&devices.serial, &devices.parallel, &devices.usb}) {

@@ -88,6 +88,15 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
         const uint8_t byte = 0;
         EXPECT_EQ(r.driver.write(&byte, 1), 0);
     }
+    // The port itself forgets the reason once an open succeeds (the driver keeps its own).
+    SerialRig r;
+    SerialPort port(r.devices, r.clock);
+    ASSERT_EQ(port.configure(serialSettings()), 1);
+    r.devices.serial.refuse = "open";
+    EXPECT_EQ(port.open(0), 0);
+    r.devices.serial.refuse.clear();
+    ASSERT_EQ(port.open(0), 1);
+    EXPECT_EQ(port.lastErrorText(), "");
 }
 
 // A write the printer does not take whole is retried with the rest every 1500 ms, until it is

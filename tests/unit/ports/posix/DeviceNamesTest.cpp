@@ -1,5 +1,6 @@
 #include "platform/posix/DeviceNames.h"
 #include "platform/posix/CommDeadlines.h"
+#include "ports/PortDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,13 @@ TEST(DeviceNamesTest, WindowsNamesMapToLinuxDevicesUnlessTheEnvironmentSaysOther
     }
     EXPECT_EQ(parallelDevicePath("COM1", env), "");
     EXPECT_EQ(parallelDevicePath("LPT0", env), "");
+}
+
+// A device node named as the port gets the port variant of its kind.
+TEST(DeviceNamesTest, DevicePathsChooseThePortOfTheirKind) {
+    EXPECT_EQ(portKindFor("/dev/ttyUSB0"), PortKind::Serial);
+    EXPECT_EQ(portKindFor("/dev/lp0"), PortKind::Parallel);
+    EXPECT_EQ(portKindFor("/dev/usb/lp0"), PortKind::Usb);
 }
 
 TEST(CommDeadlinesTest, TimeoutsBecomePollLimits) {
