@@ -1,6 +1,9 @@
 #include "download/QueueJournalReplay.h"
 
+#include "app/EventLog.h"
 #include "download/PrinterQueueRedirector.h"
+#include "support/AppFakes.h"
+#include "support/EngineFiles.h"
 #include "support/FakeSpooler.h"
 #include "support/FakeStateFiles.h"
 
@@ -72,14 +75,17 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
                       {"Moved", "LPT1:", "Generic"}, // an administrator put it elsewhere meanwhile
                       {"Locked", "FILE:", "Generic"},
                       {"Shared", "FILE:", "Generic"},
-                      {"Busy", "FILE:", "Generic"}};
+                      {"Busy", "FILE:", "Generic"},
+                      {"Stuck", "FILE:", "Generic"}};
     spooler.queue("Locked").openable = false;
+    spooler.queue("Stuck").writable = false; // the spooler refuses the saved record for now
     const std::string ended = leaveJournal(7, {{"Office", {"COM1:", 0, "idle"}, false, false},
                                                {"Desk", {"USB001", 0x0240, ""}, true, false},
                                                {"Moved", {"COM2:", 0, ""}, false, false},
                                                {"Gone", {"COM3:", 0, ""}, false, false},
                                                {"Locked", {"COM1:", 0, ""}, false, false},
-                                               {"Shared", {"COM1:", 0, ""}, false, false}});
+                                               {"Shared", {"COM1:", 0, ""}, false, false},
+                                               {"Stuck", {"COM1:", 0, ""}, false, false}});
     // A copy still running holds Shared too (and Busy): it gives them back when it ends.
     const std::string running = leaveJournal(
         8, {{"Shared", {"COM1:", 0, ""}, false, true}, {"Busy", {"COM1:", 0, ""}, false, false}},
@@ -88,7 +94,7 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
 
     replay();
     EXPECT_THAT(spooler.ports(),
-                ElementsAre("COM1:", "USB001", "LPT1:", "FILE:", "FILE:", "FILE:"));
+                ElementsAre("COM1:", "USB001", "LPT1:", "FILE:", "FILE:", "FILE:", "FILE:"));
     EXPECT_EQ(spooler.queue("Office").state, "idle");
     EXPECT_EQ(spooler.queue("Desk").attributes, 0x0240u);
     EXPECT_THAT(reports,
@@ -97,16 +103,20 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
                             "Printer queue Moved was changed while redirected; left as it is",
                             "Printer queue Gone no longer exists; nothing to restore",
                             "Printer queue Locked could not be restored now; tried again at "
+                            "next start",
+                            "Printer queue Stuck could not be restored now; tried again at "
                             "next start"));
     EXPECT_EQ(files.files.at(running), runningText);
     std::string why;
-    ASSERT_EQ(parseJournal(files.files.at(ended), why)->entries.size(), 1u);
+    ASSERT_EQ(parseJournal(files.files.at(ended), why)->entries.size(), 2u);
 
-    // The next start gives the last one back and the ended run's journal goes.
+    // The next start gives the last ones back and the ended run's journal goes.
     spooler.queue("Locked").openable = true;
+    spooler.queue("Stuck").writable = true;
     reports.clear();
     replay();
-    EXPECT_THAT(reports, ElementsAre("Restored printer queue Locked to COM1:"));
+    EXPECT_THAT(reports, ElementsAre("Restored printer queue Locked to COM1:",
+                                     "Restored printer queue Stuck to COM1:"));
     EXPECT_EQ(files.files.count(ended), 0u);
 }
 
@@ -124,4 +134,17 @@ TEST_F(QueueJournalReplayTest, TornJournalIsRefusedKeptAsideAndNothingApplied) {
     reports.clear();
     replay(); // read once, reported once
     EXPECT_THAT(reports, IsEmpty());
+}
+
+// Most starts find no journal: they lock nothing, so no lock file (nor its directory) appears.
+TEST(QueueJournalReplayAtStart, AStartWithoutJournalsCreatesNoFile) {
+    struct LogsInScratch final : FakeEnvironment {
+        std::string logDirectory() override { return scratch.path("logs"); }
+        enginefakes::ScratchDir scratch;
+    } environment;
+    FakeFileSystem files;
+    FakeDesktop desktop;
+    EventLog log(environment, files, desktop);
+    restoreQueuesOfEndedRuns(log);
+    EXPECT_FALSE(std::filesystem::exists(environment.scratch.path("logs")));
 }

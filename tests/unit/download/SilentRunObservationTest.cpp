@@ -1,16 +1,20 @@
 // What a silent run tells its observers: the bytes the connection took, the settle countdown,
 // and an end that matches the exit status, for each way a run can end.
 #include "download/MainDialogSilentHost.h"
+#include "download/SilentRunViews.h"
 #include "support/EngineFakes.h"
 #include "support/EngineFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 using namespace enginefakes;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 class Recorder final : public RunObserver, public CallLog {
@@ -107,6 +111,36 @@ TEST_F(SilentRunObservation, AnInvalidRunOnlyWritesTheLogAndEnds) {
     EXPECT_THAT(seen.calls, IsEmpty());
     expectEnd(RunOutcome::Invalid, 1, 0);
     EXPECT_EQ(flushes, 1);
+}
+
+// The views the entry points wire to a silent run: the result file says how the run ended, or
+// that start-up found no USB printer and no run began; the log is written whenever the host asks.
+TEST_F(SilentRunObservation, TheResultSaysHowTheRunEndedOrWhyNoneBegan) {
+    FakeEnvironment environment;
+    FakeFileSystem files;
+    FakeDesktop desktop;
+    EventLog log(environment, files, desktop);
+    FirmwareApp app({environment, files, desktop, log, {}, {}, {}});
+    app.runMode = RunMode::Silent;
+    app.modelCode = 1112;
+    SilentRunViews::Settings settings;
+    const std::string path = *(settings.resultPath = dir.path("r.json"));
+    const auto finish = [&](SilentRunViews& views, int status) {
+        std::string error;
+        EXPECT_TRUE(views.finish(status, error)) << error;
+        return (std::stringstream() << std::ifstream(path).rdbuf()).str();
+    };
+    SilentRunViews sent(settings, app, log, files, clock);
+    end.outcome = RunOutcome::Sent;
+    sent.observer().runEnded(end);
+    log.append(LogLevel::Notice, "Download Complete");
+    sent.flushLog();
+    EXPECT_THAT(files.files[log.filePath()], HasSubstr("Download Complete"));
+    EXPECT_THAT(finish(sent, 0), HasSubstr(R"("outcome": "sent")"));
+
+    SilentRunViews noPrinter(settings, app, log, files, clock);
+    EXPECT_THAT(finish(noPrinter, 2),
+                HasSubstr(R"("reason": "no attached USB printer belongs to model 1112")"));
 }
 
 } // namespace
