@@ -158,7 +158,8 @@ mkdir -p "$WORK/sysfs/bus/usb/devices"
 MIRELITH_SYSFS_ROOT="$WORK/sysfs" run_mirelith -s -p USB -m "T90 Prime" -f fw.fls --result "$RESULT"
 expect_status 2 "no USB printer"
 expect_result "$RESULT" 'outcome="failed"' exit_status=2 log_line=null 'port="USB"' device=null \
-    'model="T90 Prime"' model_code=1112 "sha256=\"$SHA\"" bytes_sent=0
+    'model="T90 Prime"' model_code=1112 "sha256=\"$SHA\"" bytes_sent=0 \
+    'reason="no attached USB printer belongs to model 1112"'
 grep -q "failed: no attached USB printer belongs to T90 Prime (model 1112)" "$WORK/mirelith.err" ||
   fail "no terminal line for the missing USB printer: $(cat "$WORK/mirelith.err")"
 pass "no USB printer"
