@@ -170,3 +170,25 @@ for pair in pairs:
     assert r[key] == json.loads(want), f"{key}: {r[key]!r} != {want}"
 PY
 }
+
+# wine_init : the Windows build ("$BUILD/../build-win", or MIRELITH_WIN_BUILD) copied into the work
+# directory and Wine set up (WINEPREFIX, when set before, is kept); without a Windows build the
+# script is skipped (status 77).
+wine_init() {
+  local win
+  win=$(cd "${MIRELITH_WIN_BUILD:-$BUILD/../build-win}" 2>/dev/null && pwd) || win=none
+  [ -f "$win/main/mirelith.exe" ] || { echo "SKIP: no Windows build at $win" >&2; exit 77; }
+  # shellcheck source=/dev/null
+  source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
+  cp "$win/main/mirelith.exe" "$WORK/bin/mirelith.exe"
+}
+
+# run_exe ARGS... : the Windows program under Wine in the run directory; sets STATUS and keeps its
+# output in $WORK/mirelith.out and .err.
+run_exe() {
+  set +e
+  (cd "$WORK/run" && timeout 180 wine "$WORK/bin/mirelith.exe" "$@") \
+      >"$WORK/mirelith.out" 2>"$WORK/mirelith.err"
+  STATUS=$?
+  set -e
+}

@@ -10,14 +10,9 @@
 # The Windows build is "$1/../build-win", or MIRELITH_WIN_BUILD when set.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-WIN_BUILD=$(cd "${MIRELITH_WIN_BUILD:-$1/../build-win}" && pwd)
-EXE="$WIN_BUILD/main/mirelith.exe"
-[ -f "$EXE" ] || { echo "SKIP: Windows build not found: $EXE" >&2; exit 77; }
 export WINEPREFIX="$WORK/wineprefix"
-# shellcheck source=/dev/null
-source "$(dirname "$0")/../../scripts/wine-env.sh"
+wine_init
 trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
-cp "$EXE" "$WORK/bin/mirelith.exe"
 
 KEY='HKLM\System\CurrentControlSet\Control\Print\Printers\Journal Test'
 wine reg add "$KEY" /v Name /d "Journal Test" /f >/dev/null

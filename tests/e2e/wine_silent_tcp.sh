@@ -4,20 +4,7 @@
 # The Windows build is "$1/../build-win", or MIRELITH_WIN_BUILD when set.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-WIN_BUILD=$(cd "${MIRELITH_WIN_BUILD:-$1/../build-win}" && pwd)
-EXE="$WIN_BUILD/main/mirelith.exe"
-[ -f "$EXE" ] || fail "Windows build not found: $EXE"
-# shellcheck source=/dev/null
-source "$(dirname "$0")/../../scripts/wine-env.sh"
-cp "$EXE" "$WORK/bin/mirelith.exe"
-
-run_exe() {
-  set +e
-  (cd "$WORK/run" && timeout 180 wine "$WORK/bin/mirelith.exe" "$@") \
-      >"$WORK/mirelith.out" 2>"$WORK/mirelith.err"
-  STATUS=$?
-  set -e
-}
+wine_init
 
 make_image "$WORK/run/fw.fls" 250000
 start_sim --tcp
