@@ -50,6 +50,7 @@ std::vector<StringCase> stringCases() {
         {"[NUV]\nA=1\nB=2", "B", "2"},
         {"[NUV]\rA=1\rB=2\r", "B", "2"},
         {"\xEF\xBB\xBF[NUV]\r\nA=1\r\n", "A", "1"},
+        {"[NUV]\r\nA=x\xEFy\r\n", "A", "x\xEFy"}, // the mark's first byte later is text
         {"[NUV]\r\nPORTTYPE=COM1\x1a\r\n\x1a", "PORTTYPE", "COM1"},
         {"", "PORTTYPE", ""},
         // Keys outside the section are not seen; the name runs to the last ']' of the line and

@@ -152,6 +152,9 @@ TEST(Transfer, InteractiveFinishShowsCompletionAndCleansUpInsideIt) {
     r.run();
     EXPECT_TRUE(cleanedInside);
     EXPECT_TRUE(r.reporter.reports.empty());
+    // Ticks of timers the window owns itself are left to it.
+    EXPECT_FALSE(r.dialog.onTimer(0));
+    EXPECT_FALSE(r.dialog.onTimer(7));
 
     // Models 310 and 312 end with the self-test notice instead of the dialog.
     EngineRig s("COM1", 312, patternBytes(10), 0);

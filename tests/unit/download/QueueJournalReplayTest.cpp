@@ -72,6 +72,7 @@ class QueueJournalReplayTest : public ::testing::Test {
 TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChangedSince) {
     spooler.queues = {{"Office", "FILE:", "Generic", 0, "aside"},
                       {"Desk", "FILE:", "T90 Prime", kRawOnlyAttribute},
+                      {"Reset", "FILE:", "T90 Prime", 0x0240}, // its own attributes back already
                       {"Moved", "LPT1:", "Generic"}, // an administrator put it elsewhere meanwhile
                       {"Locked", "FILE:", "Generic"},
                       {"Shared", "FILE:", "Generic"},
@@ -81,6 +82,7 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
     spooler.queue("Stuck").writable = false; // the spooler refuses the saved record for now
     const std::string ended = leaveJournal(7, {{"Office", {"COM1:", 0, "idle"}, false, false},
                                                {"Desk", {"USB001", 0x0240, ""}, true, false},
+                                               {"Reset", {"USB002", 0x0240, ""}, true, false},
                                                {"Moved", {"COM2:", 0, ""}, false, false},
                                                {"Gone", {"COM3:", 0, ""}, false, false},
                                                {"Locked", {"COM1:", 0, ""}, false, false},
@@ -93,13 +95,14 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
     const std::string runningText = files.files.at(running);
 
     replay();
-    EXPECT_THAT(spooler.ports(),
-                ElementsAre("COM1:", "USB001", "LPT1:", "FILE:", "FILE:", "FILE:", "FILE:"));
+    EXPECT_THAT(spooler.ports(), ElementsAre("COM1:", "USB001", "USB002",
+                                             "LPT1:", "FILE:", "FILE:", "FILE:", "FILE:"));
     EXPECT_EQ(spooler.queue("Office").state, "idle");
     EXPECT_EQ(spooler.queue("Desk").attributes, 0x0240u);
     EXPECT_THAT(reports,
                 ElementsAre("Restored printer queue Office to COM1:",
                             "Restored printer queue Desk to USB001",
+                            "Restored printer queue Reset to USB002",
                             "Printer queue Moved was changed while redirected; left as it is",
                             "Printer queue Gone no longer exists; nothing to restore",
                             "Printer queue Locked could not be restored now; tried again at "

@@ -29,6 +29,8 @@ TEST(TerminalProgress, SendingLineArithmetic) {
     EXPECT_EQ(sendingLine(131072, 262144, 1000),
               "[==========>         ]  50%  131,072/262,144 B  128.0 KiB/s  0:01 left");
     EXPECT_EQ(sendingLine(0, 0, 0), "[====================] 100%  0/0 B");
+    // A count past the end never shows more than the whole image.
+    EXPECT_EQ(sendingLine(7, 0, 0), "[====================] 100%  0/0 B");
     // The widest line of a 99 MB image still fits 79 columns, in MiB/s when fast.
     EXPECT_EQ(sendingLine(50'000'000, 99'999'999, 1000),
               "[==========>         ]  50%  50,000,000/99,999,999 B  47.7 MiB/s  0:01 left");

@@ -88,10 +88,12 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
         const uint8_t byte = 0;
         EXPECT_EQ(r.driver.write(&byte, 1), 0);
     }
-    // The port itself forgets the reason once an open succeeds (the driver keeps its own).
+    // The port itself forgets the reason once an open succeeds (the driver keeps its own). An
+    // XON/XOFF printer needs only CTS.
     SerialRig r;
     SerialPort port(r.devices, r.clock);
-    ASSERT_EQ(port.configure(serialSettings()), 1);
+    r.devices.serial.lines = {false, true};
+    ASSERT_EQ(port.configure(serialSettings(kHandshakeXonXoff)), 1);
     r.devices.serial.refuse = "open";
     EXPECT_EQ(port.open(0), 0);
     r.devices.serial.refuse.clear();
