@@ -12,6 +12,9 @@ struct DownloadJob {
     std::string modelName;
     std::string firmwarePath;
     PortSettings portSettings;
+    // With quitAtStart: which setting or file was refused and why, for the terminal line and the
+    // result file (the log keeps its one line).
+    std::string invalidReason;
 
     friend bool operator==(const DownloadJob&, const DownloadJob&) = default;
 };

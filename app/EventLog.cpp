@@ -1,6 +1,7 @@
 #include "app/EventLog.h"
 
 #include "app/TextRules.h"
+#include "platform/TextEscape.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,7 +38,8 @@ void EventLog::append(LogLevel level, const std::string& text) {
     }
     pending_ += formatLogTimestamp(environment_.localTime());
     pending_ += "  ";
-    pending_ += text;
+    // Texts carry names from outside (files, settings, queues): none may start a line of its own.
+    pending_ += escapeForLine(text);
     pending_ += "\r\n";
 }
 
@@ -54,20 +56,27 @@ bool EventLog::flush() {
     const std::string block = pending_ + "\r\n";
     // The file is only ever appended to. It is created exclusively, so an existing log that
     // merely could not be opened for writing is never replaced.
+    errno = 0;
     bool written = files_.appendToExisting(path, block);
-    int error = 0;
+    // Why the file could not be written, as the system said it (Windows keeps no errno here).
+    int error = errno;
     if (!written) {
         errno = 0;
         written = files_.createNew(path, kHeader + block);
-        // Why the file could not be made, as the system said it (Windows keeps no errno here).
         error = errno;
+        if (!written && (error == EEXIST || error == 0)) {
+            // It is there after all (someone else created it in between, or it is a link that
+            // is refused): append to theirs, or say why not.
+            errno = 0;
+            written = files_.appendToExisting(path, block);
+            error = errno != 0 ? errno : error;
+        }
     }
     if (!written) {
-        // Someone else created it in between: append to theirs.
-        written = files_.appendToExisting(path, block);
-    }
-    if (!written) {
-        lastFlushError_ = error != 0 ? std::strerror(error) : "reason unknown";
+        lastFlushError_ = error == ELOOP    ? "it is a symbolic link, which is not followed"
+                          : error == EINVAL ? "it is not a regular file"
+                          : error != 0      ? std::strerror(error)
+                                            : "reason unknown";
         reportUnwritable(path, lastFlushError_, pending_);
     }
     pending_.clear();
@@ -76,8 +85,8 @@ bool EventLog::flush() {
 
 void EventLog::reportUnwritable(const std::string& path, const std::string& reason,
                                 const std::string& lines) {
-    std::string text =
-        "mirelith: the log " + path + " cannot be written (" + reason + "); its lines are:\n";
+    std::string text = "mirelith: the log " + escapeForLine(path) + " cannot be written (" +
+                       reason + "); its lines are:\n";
     for (char c : lines) {
         if (c != '\r') {
             text += c;

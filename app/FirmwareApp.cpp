@@ -23,6 +23,13 @@ RunMode FirmwareApp::readSettings() {
     try {
         // The INI file, when there is one, decides alone: the command line is not looked at.
         if (fileExists(services_.files, iniPath)) {
+            // A root run takes its settings only from a file no other user could have put there.
+            if (const std::string distrust = services_.files.distrustReason(iniPath);
+                !distrust.empty()) {
+                invalidReason =
+                    std::string(kIniFileName) + " is not used by a run as root: " + distrust;
+                return RunMode::Invalid;
+            }
             return loadIniSettings(iniPath);
         }
     } catch (const FileError&) {
@@ -46,7 +53,18 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
     modelName.clear();
     firmwareFileName.clear();
 
+    invalidReason.clear();
     runMode = readSettings();
+    if (runMode == RunMode::Silent) {
+        // Nor does it send a file another user could have chosen for it.
+        const std::string firmware = joinPath(startDirectory, pathSeparator(), firmwareFileName);
+        if (const std::string distrust = services_.files.distrustReason(firmware);
+            !distrust.empty()) {
+            invalidReason = "the firmware file " + firmwareFileName +
+                            " is not used by a run as root: " + distrust;
+            runMode = RunMode::Invalid;
+        }
+    }
     switch (runMode) {
     case RunMode::Silent: {
         modelCode = modelCodeFor(modelName);
@@ -75,6 +93,7 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
         services_.log.report(1, LogLevel::Notice, "Invalid parameters");
         job.silentRun = 0;
         job.quitAtStart = 1;
+        job.invalidReason = invalidReason;
         exitStatus = kExitInvalidParameters;
         break;
     case RunMode::Interactive:

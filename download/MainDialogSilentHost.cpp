@@ -13,6 +13,7 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
         RunEnd end;
         end.outcome = RunOutcome::Invalid;
         end.exitStatus = exitStatus_;
+        end.reason = job.invalidReason;
         observer_->runEnded(end);
         return;
     }

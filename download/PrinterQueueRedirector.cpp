@@ -22,12 +22,18 @@ PrinterQueueRecord savedRecord(const QueueRedirect& redirect) {
     return {redirect.savedPortName, redirect.savedAttributes, redirect.savedSpoolerState};
 }
 
+enum class GiveBack { Always, OnlyWhileAside };
+
+// False only when the queue could not be read or written now (worth trying again).
 bool giveBack(Spooler& spooler, const std::string& name, const PrinterQueueRecord& saved,
-              bool attributesChanged) {
+              bool attributesChanged, GiveBack when = GiveBack::Always) {
     std::unique_ptr<SpoolerQueue> queue = spooler.openQueue(name);
     PrinterQueueRecord record;
     if (!queue || !queue->readRecord(record)) {
         return false;
+    }
+    if (when == GiveBack::OnlyWhileAside && record.portName != kRedirectPortName) {
+        return true; // given back already, or changed by an administrator: left as it is
     }
     return writeSavedRecord(*queue, record, saved, attributesChanged);
 }
@@ -154,8 +160,10 @@ void PrinterQueueRedirector::restorePrinterQueues() {
     }
     std::map<std::string, JournalEntry> pendingShared;
     for (auto& [name, entry] : sharedQueues_) {
-        if (held.count(name) == 0 &&
-            !giveBack(spooler_, name, entry.saved, entry.attributesChanged)) {
+        // The saved record came from another copy's journal: it is written only over the state
+        // the program itself leaves, never over a queue that has its port again.
+        if (held.count(name) == 0 && !giveBack(spooler_, name, entry.saved, entry.attributesChanged,
+                                               GiveBack::OnlyWhileAside)) {
             pendingShared.emplace(name, entry);
         }
     }

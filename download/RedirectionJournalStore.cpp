@@ -55,12 +55,14 @@ std::vector<RedirectionJournalStore::Found> RedirectionJournalStore::others() {
         if (!isJournalName(name) || path == own) {
             continue;
         }
-        const std::optional<std::string> text = files_.read(path);
-        if (!text) {
+        StateFileText read = files_.read(path, kJournalMaxBytes);
+        if (!read.text && read.refusal.empty()) {
             continue; // removed meanwhile by the copy that owned it
         }
-        Found journal{path, std::nullopt, {}};
-        journal.journal = parseJournal(*text, journal.refusal);
+        Found journal{path, std::nullopt, read.refusal};
+        if (read.text) {
+            journal.journal = parseJournal(*read.text, journal.refusal);
+        }
         found.push_back(std::move(journal));
     }
     return found;

@@ -29,7 +29,8 @@ class RedirectionJournalStore {
         std::optional<RedirectionJournal> journal; // nothing when the file was refused
         std::string refusal;                       // why it was refused
     };
-    // Every journal in the directory except this process's own.
+    // Every journal in the directory except this process's own. A file the system refuses to
+    // let us believe (a link, another user's, writable by others, too large) is found refused.
     std::vector<Found> others();
     // The queues named in the journals of the other copies that are still running.
     std::map<std::string, JournalEntry> heldByRunningCopies();
@@ -54,3 +55,5 @@ inline constexpr const char* kJournalPrefix = "_QEM_NUV.queues.";
 inline constexpr const char* kJournalSuffix = ".journal";
 inline constexpr const char* kJournalLockName = "_QEM_NUV.queues.lock";
 inline constexpr const char* kRefusedSuffix = ".refused";
+// A journal lists a handful of queues in a few hundred bytes; anything near this is not one.
+inline constexpr uint64_t kJournalMaxBytes = 64 * 1024;

@@ -1,5 +1,7 @@
 #include "download/TerminalProgress.h"
 
+#include "platform/TextEscape.h"
+
 #include <algorithm>
 #include <istream>
 #include <memory>
@@ -155,7 +157,8 @@ void TerminalProgress::runEnded(const RunEnd& end) {
         break;
     case RunOutcome::Invalid:
         printLine(std::string(kProgram) + "invalid parameters" +
-                  (logged ? " (\"" + *logged + "\")" : std::string()) + loggedTo +
+                  (logged ? " (\"" + *logged + "\")" : std::string()) +
+                  (end.reason.empty() ? std::string() : ": " + end.reason) + loggedTo +
                   "; see mirelith --help");
         break;
     case RunOutcome::Failed: {
@@ -213,6 +216,8 @@ void TerminalProgress::clearInPlace() {
 
 void TerminalProgress::printLine(const std::string& text) {
     clearInPlace();
-    std::fputs((text + "\n").c_str(), out_);
+    // File, model and queue names come from outside: none may break the line or drive the
+    // terminal.
+    std::fputs((escapeForLine(text) + "\n").c_str(), out_);
     std::fflush(out_);
 }

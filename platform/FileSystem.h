@@ -31,12 +31,24 @@ class FileSystem {
     virtual FileProbe probeReadable(const std::string& path) = 0;
     // A binary input stream over the file, or null when it cannot be opened.
     virtual std::unique_ptr<std::istream> openForReading(const std::string& path) = 0;
-    // Appends bytes at the end of an existing file. False when the file does not exist or
-    // cannot be opened for writing; the file is never created or truncated here.
+    // Appends bytes at the end of an existing regular file. False when the file does not exist
+    // or cannot be opened for writing; the file is never created or truncated here, and never
+    // written through a symbolic link (errno ELOOP where the system keeps errno) or when it is
+    // not a regular file (EINVAL).
     virtual bool appendToExisting(const std::string& path, std::string_view bytes) = 0;
-    // Creates path only if it does not exist yet and writes bytes into it. False when the
-    // file already exists or cannot be created; an existing file is never truncated.
+    // Creates path only if it does not exist yet (a link in its place counts as existing) and
+    // writes bytes into it, readable by this user only where the system has such modes. False
+    // when the file already exists or cannot be created; an existing file is never truncated.
     virtual bool createNew(const std::string& path, std::string_view bytes) = 0;
+    // Why a run with the system's highest rights must not believe this settings or firmware
+    // file; "" when it may, when the file does not exist, and always for an ordinary run. Such a
+    // run uses only what the file's owner, each link on the way to it and the directory it is
+    // found in could not have been given by another user: all belong to the administrator (or
+    // to the user who became one) and no one else may write them.
+    virtual std::string distrustReason(const std::string& path) {
+        (void)path;
+        return {};
+    }
 };
 
 // The real file system.

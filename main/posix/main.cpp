@@ -13,6 +13,7 @@
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
 #include "platform/TerminationSignals.h"
+#include "platform/TextEscape.h"
 #include "platform/posix/DeviceList.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     // Queues that an ended run left moved aside are given back before this run does anything.
-    restoreQueuesOfEndedRuns(
-        log, [](const std::string& line) { std::fprintf(stderr, "mirelith: %s\n", line.c_str()); });
+    restoreQueuesOfEndedRuns(log, [](const std::string& line) {
+        std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
+    });
 
     std::optional<SocketLayer> sockets;
     FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
         app.exitStatus);
     silentHost.setRunObserver(views.observer());
     const auto printLine = [](const std::string& line) {
-        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%s\n", escapeForLine(line).c_str());
     };
 #ifdef MIRELITH_GUI
     // An interactive run opens the Qt window (or says in one line why there is no display).

@@ -1,4 +1,5 @@
 #include "platform/Desktop.h"
+#include "platform/TextEscape.h"
 
 #include <cstdio>
 
@@ -14,7 +15,8 @@ class PosixDesktop final : public Desktop {
                 c = ' ';
             }
         }
-        line += '\n';
+        // The other control characters would drive the terminal: they are shown escaped.
+        line = escapeForLine(line) + '\n';
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);
     }

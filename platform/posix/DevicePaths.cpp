@@ -2,6 +2,7 @@
 
 #include "platform/posix/DeviceNames.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -11,9 +12,24 @@ bool hasStem(const std::string& path, const char* stem) {
     const std::string s(stem);
     return path.size() > s.size() && path.compare(0, s.size(), s) == 0;
 }
+// "/dev/lp/../sda" has the form of a printer path and names a disk: a path with a ".."
+// component is no device path at all.
+bool climbsUp(const std::string& path) {
+    for (size_t start = 0; start <= path.size();) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        if (path.compare(start, end - start, "..") == 0) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
 } // namespace
 
 DevicePathKind devicePathKind(const std::string& path) {
+    if (climbsUp(path)) {
+        return DevicePathKind::None;
+    }
     // Pseudo-terminals stand in for serial lines behind socat or ser2net, and /dev/serial/by-id
     // names a USB serial adapter by what it is rather than by the order it was plugged in.
     if (hasStem(path, "/dev/tty") || hasStem(path, "/dev/pts/") || hasStem(path, "/dev/serial/")) {

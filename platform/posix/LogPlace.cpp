@@ -30,8 +30,10 @@ bool isSystemProgramDirectory(const std::string& programDirectory) {
 }
 
 std::string chooseLogDirectory(const std::string& programDirectory, bool programDirectoryWritable,
-                               bool runAsRoot, const std::string& stateDirectory) {
-    if (programDirectoryWritable && !isSystemProgramDirectory(programDirectory)) {
+                               bool runAsRoot, const std::string& stateDirectory,
+                               bool ownedByRootAlone) {
+    if (programDirectoryWritable && !isSystemProgramDirectory(programDirectory) &&
+        (!runAsRoot || ownedByRootAlone)) {
         return programDirectory;
     }
     if (runAsRoot) {

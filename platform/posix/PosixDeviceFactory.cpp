@@ -10,10 +10,14 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
+// Not an errno value: the open worked, but what it opened is no device.
+constexpr int kNotADevice = -1;
+
 struct Opened {
     UniqueFd fd;
     int error = 0;
@@ -27,6 +31,14 @@ Opened openExclusive(const std::string& path, bool terminal) {
     opened.fd.reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!opened.fd) {
         opened.error = errno;
+        return opened;
+    }
+    // A printer is a character device. Anything else a name or a variable points at (a file
+    // the firmware would overwrite, a FIFO) is refused before a byte is written.
+    struct stat info {};
+    if (::fstat(opened.fd.get(), &info) != 0 || !S_ISCHR(info.st_mode)) {
+        opened.error = kNotADevice;
+        opened.fd.reset();
         return opened;
     }
     if (::flock(opened.fd.get(), LOCK_EX | LOCK_NB) != 0) {
@@ -84,7 +96,9 @@ class PosixDeviceFactory final : public DeviceFactory {
         }
         Opened opened = openExclusive(path, terminal);
         if (!opened.fd) {
-            lastOpenError_ = deviceOpenReason(path, opened.error, deviceAccessOf(path));
+            lastOpenError_ = opened.error == kNotADevice
+                                 ? path + ": not a device (a port must name a character device)"
+                                 : deviceOpenReason(path, opened.error, deviceAccessOf(path));
         }
         return std::move(opened.fd);
     }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,8 +67,11 @@ class PosixEnvironment final : public ProcessEnvironment {
 
     std::string logDirectory() override {
         const std::string programDirectory = directoryOf(programFilePath());
+        struct stat info {};
+        const bool ownedByRootAlone = ::stat(programDirectory.c_str(), &info) == 0 &&
+                                      info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
         return chooseLogDirectory(programDirectory, ::access(programDirectory.c_str(), W_OK) == 0,
-                                  ::geteuid() == 0, userStateDirectory());
+                                  ::geteuid() == 0, userStateDirectory(), ownedByRootAlone);
     }
 
     LocalDateTime localTime() override {

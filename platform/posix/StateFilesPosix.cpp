@@ -1,10 +1,13 @@
 #include "platform/StateFiles.h"
 
+#include "platform/TextEscape.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -71,11 +74,26 @@ class PosixStateFiles final : public StateFiles {
         return names;
     }
 
-    std::optional<std::string> read(const std::string& path) override {
-        UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    StateFileText read(const std::string& path, uint64_t maxBytes) override {
+        UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
         if (!fd) {
-            return std::nullopt;
+            if (errno == ENOENT) {
+                return {};
+            }
+            return {std::nullopt, errno == ELOOP ? stateFileRefusal({true}, maxBytes)
+                                                 : std::string(std::strerror(errno))};
         }
+        struct stat info {};
+        if (::fstat(fd.get(), &info) != 0) {
+            return {std::nullopt, std::strerror(errno)};
+        }
+        const StateFileFacts facts{false, S_ISREG(info.st_mode), info.st_uid == ::geteuid(),
+                                   (info.st_mode & (S_IWGRP | S_IWOTH)) != 0,
+                                   static_cast<uint64_t>(info.st_size)};
+        if (std::string refusal = stateFileRefusal(facts, maxBytes); !refusal.empty()) {
+            return {std::nullopt, refusal};
+        }
+        // Read no further than the limit, whatever the file grows to meanwhile.
         std::string text;
         char buffer[4096];
         for (;;) {
@@ -84,22 +102,31 @@ class PosixStateFiles final : public StateFiles {
                 continue;
             }
             if (n < 0) {
-                return std::nullopt;
+                return {std::nullopt, std::strerror(errno)};
             }
             if (n == 0) {
-                return text;
+                return {text, {}};
             }
             text.append(buffer, static_cast<size_t>(n));
+            if (text.size() > maxBytes) {
+                return {std::nullopt,
+                        stateFileRefusal({false, true, true, false, text.size()}, maxBytes)};
+            }
         }
     }
 
     bool replace(const std::string& path, std::string_view bytes) override {
         const std::string directory = directoryOf(path);
         createDirectories(directory);
-        const std::string temporary = path + ".tmp";
+        // A fresh name made exclusively (mode 0600): a planted file or link of a predictable
+        // name beside the journal is never opened, let alone written through.
+        std::string temporary = path + ".tmp.XXXXXX";
         {
-            UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-            if (!fd || !writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+            UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+            if (!fd) {
+                return false;
+            }
+            if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
                 ::unlink(temporary.c_str());
                 return false;
             }
@@ -124,8 +151,18 @@ class PosixStateFiles final : public StateFiles {
 
     std::unique_ptr<StateFileLock> lock(const std::string& path) override {
         createDirectories(directoryOf(path));
-        UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-        if (!fd) {
+        UniqueFd fd(
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
+        struct stat info {};
+        if (!fd && errno == ELOOP) {
+            reportRefused(path, "a symbolic link, not followed");
+            return nullptr;
+        }
+        if (!fd || ::fstat(fd.get(), &info) != 0) {
+            return nullptr;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            reportRefused(path, "not a regular file");
             return nullptr;
         }
         const auto deadline = std::chrono::steady_clock::now() + kLockWait;
@@ -140,6 +177,12 @@ class PosixStateFiles final : public StateFiles {
     }
 
   private:
+    // The run goes on without the lock, as it does when another copy holds it too long.
+    static void reportRefused(const std::string& path, const char* why) {
+        std::fprintf(stderr, "mirelith: the lock file %s is refused (%s); going on without it\n",
+                     escapeForLine(path).c_str(), why);
+    }
+
     // The rename itself reaches the disk only with its directory.
     static void syncDirectory(const std::string& directory) {
         UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

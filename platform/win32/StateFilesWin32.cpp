@@ -65,20 +65,41 @@ class Win32StateFiles final : public StateFiles {
         return names;
     }
 
-    std::optional<std::string> read(const std::string& path) override {
-        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    StateFileText read(const std::string& path, uint64_t maxBytes) override {
+        // The link itself is opened, so that it can be refused instead of followed.
+        UniqueHandle file(CreateFileA(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file) {
-            return std::nullopt;
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+                return {};
+            }
+            return {std::nullopt, "cannot be opened (error " + std::to_string(error) + ")"};
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(file.get(), &info)) {
+            return {std::nullopt, "cannot be examined"};
+        }
+        StateFileFacts facts;
+        facts.symbolicLink = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        facts.regularFile = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                            GetFileType(file.get()) == FILE_TYPE_DISK;
+        facts.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        if (std::string refusal = stateFileRefusal(facts, maxBytes); !refusal.empty()) {
+            return {std::nullopt, refusal};
         }
         std::string text;
         char buffer[4096];
         DWORD got = 0;
         while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
             text.append(buffer, got);
+            if (text.size() > maxBytes) {
+                facts.size = text.size();
+                return {std::nullopt, stateFileRefusal(facts, maxBytes)};
+            }
         }
-        return text;
+        return {text, {}};
     }
 
     bool replace(const std::string& path, std::string_view bytes) override {

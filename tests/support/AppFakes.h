@@ -59,10 +59,17 @@ class FakeFileSystem : public FileSystem {
         return files.emplace(path, std::string(bytes)).second;
     }
 
+    std::string distrustReason(const std::string& path) override {
+        const auto found = distrusted.find(path);
+        return found == distrusted.end() ? std::string() : found->second;
+    }
+
     std::map<std::string, std::string> files;
     std::map<std::string, std::vector<std::string>> listings;
     std::map<std::string, int32_t> probeErrors;
     std::set<std::string> readOnly;
+    // Files a run as root must not believe, with the system's reason.
+    std::map<std::string, std::string> distrusted;
 };
 
 class FakeEnvironment : public ProcessEnvironment {

@@ -24,11 +24,20 @@ class FakeStateFiles final : public StateFiles {
         std::vector<std::string> names;
         for (const auto& [path, text] : files)
             names.push_back(path.substr(directory.size() + 1));
+        for (const auto& [path, why] : refused)
+            if (files.count(path) == 0)
+                names.push_back(path.substr(directory.size() + 1));
         return names;
     }
-    std::optional<std::string> read(const std::string& path) override {
+    // Files the system would not let the program believe, with the system's reason.
+    std::map<std::string, std::string> refused;
+
+    StateFileText read(const std::string& path, uint64_t maxBytes) override {
+        EXPECT_GE(maxBytes, 1024u) << "journal size limit";
+        if (const auto why = refused.find(path); why != refused.end())
+            return {std::nullopt, why->second};
         const auto found = files.find(path);
-        return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
+        return found == files.end() ? StateFileText{} : StateFileText{found->second, {}};
     }
     bool replace(const std::string& path, std::string_view bytes) override {
         // "journal <number of queues>": three lines besides one per queue.
@@ -46,6 +55,7 @@ class FakeStateFiles final : public StateFiles {
     bool rename(const std::string& from, const std::string& to) override {
         files[to] = files[from];
         files.erase(from);
+        refused.erase(from);
         return true;
     }
     std::unique_ptr<StateFileLock> lock(const std::string&) override {

@@ -30,6 +30,11 @@ TEST_F(EventLogTest, FirstFlushCreatesTheFileWithItsHeaderLaterOnesAppend) {
     next.flush();
     EXPECT_EQ(files.files[path], first + "[2024/03/06-00:00:01]  Write Failed!\r\n"
                                          "[2024/03/06-00:00:01]  Open Port Error!\r\n\r\n");
+
+    // A name from outside cannot add a line of its own to the log.
+    next.report(1, LogLevel::Notice, "File Open Error. filename=x.fls\r\nsh evil #");
+    EXPECT_EQ(next.pending(),
+              "[2024/03/06-00:00:01]  File Open Error. filename=x.fls\\r\\nsh evil #\r\n");
 }
 
 // A log that cannot be written loses nothing: an existing file is never replaced, its lines go

@@ -86,6 +86,32 @@ TEST_F(Startup, InvalidRunLogsOneLineAndQuits) {
     EXPECT_EQ(runner.jobs.back().quitAtStart, 1);
 }
 
+// A root run refuses settings or firmware another user could have written, saying which file
+// and why; the log keeps its one line.
+TEST_F(Startup, FilesARootRunMustNotBelieveMakeTheRunInvalidWithTheReason) {
+    files.addFile(inStart("qemnuv.ini"), "[NUV]\r\nPORTTYPE=COM1\r\nFWNAME=KAV_1_010124.fls\r\n");
+    files.distrusted[inStart("qemnuv.ini")] = "the directory /work/fw is owned by user 65534";
+    EXPECT_EQ(start({}).exitInstance(), 1);
+    EXPECT_EQ(runner.jobs.back().quitAtStart, 1);
+    EXPECT_EQ(runner.jobs.back().invalidReason,
+              "qemnuv.ini is not used by a run as root: the directory /work/fw is owned by user "
+              "65534");
+    EXPECT_EQ(logFile(), "VORANEX NUV\r\n\r\n[2024/03/05-07:08:09]  Invalid parameters\r\n\r\n");
+
+    files.files.erase(inStart("qemnuv.ini"));
+    files.distrusted[inStart("fw.fls")] = "the symbolic link /work/fw/fw.fls is owned by user 7";
+    start({"-s", "-p", "COM1", "-m", "KAV", "-f", "fw.fls"});
+    EXPECT_EQ(app->runMode, RunMode::Invalid);
+    EXPECT_EQ(runner.jobs.back().invalidReason,
+              "the firmware file fw.fls is not used by a run as root: the symbolic link "
+              "/work/fw/fw.fls is owned by user 7");
+    // A file it may believe is used as before.
+    files.distrusted.clear();
+    start({"-s", "-p", "COM1", "-m", "KAV", "-f", "fw.fls"});
+    EXPECT_EQ(app->runMode, RunMode::Silent);
+    EXPECT_EQ(runner.jobs.back().invalidReason, "");
+}
+
 // Without a port the only firmware file's model is looked for on USB; when no printer of it is
 // attached there is no window and nothing to download.
 TEST_F(Startup, SilentUsbRunUsesTheDiscoveredDeviceOrShowsAMessage) {

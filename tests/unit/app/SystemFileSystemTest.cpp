@@ -9,6 +9,10 @@
 #include <iterator>
 #include <random>
 #include <set>
+#ifndef _WIN32
+#include <cerrno>
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -72,6 +76,28 @@ TEST_F(SystemFiles, ListingNamesEveryEntryAndCanStop) {
 }
 
 #ifndef _WIN32
+// The log is never written through a link planted in its place (nor into a FIFO), and a log it
+// creates is private; the reason says why the lines went to stderr instead.
+TEST_F(SystemFiles, TheLogIsNeverWrittenThroughALinkOrIntoAFifo) {
+    const std::string target = path("root-only");
+    std::ofstream(target, std::ios::binary) << "secret\n";
+    fs::create_symlink(target, path("_QEM_NUV.txt"));
+    errno = 0;
+    EXPECT_FALSE(files.appendToExisting(path("_QEM_NUV.txt"), "x"));
+    EXPECT_EQ(errno, ELOOP);
+    EXPECT_FALSE(files.createNew(path("_QEM_NUV.txt"), "x"));
+    EXPECT_EQ(contentOf(target), "secret\n");
+
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    errno = 0;
+    EXPECT_FALSE(files.appendToExisting(path("fifo"), "x"));
+    EXPECT_EQ(errno, EINVAL);
+
+    ASSERT_TRUE(files.createNew(path("new.txt"), "x"));
+    EXPECT_EQ(fs::status(path("new.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // Started in a directory that has since been removed, the INI file and the firmware are still
 // looked for there, never in the root directory.
 TEST_F(SystemFiles, ARemovedCurrentDirectoryIsStillTheStartDirectory) {

@@ -186,4 +186,17 @@ TEST_F(QueueJournalTest, TwoCopiesOnOneDeviceLeaveTheQueueAsideUntilTheLastEnds)
     }
 }
 
+// A record of another copy is only believed as far as the queue bears it out: a queue that
+// copy claims to hold but that is not aside keeps its own port when this copy ends.
+TEST_F(QueueJournalTest, ASharedQueueIsGivenBackOnlyWhileItIsStillAside) {
+    Copy liar(spooler, files, processes, 1);
+    liar.store.save({{"Office", {"COM1:?elsewhere", 0, ""}, false, false}});
+    Copy honest(spooler, files, processes, 2);
+    honest.redirector.redirectPrinterQueues("COM1", "");
+    liar.table.end();
+    honest.redirector.restorePrinterQueues();
+    EXPECT_EQ(spooler.queue("Office").portName, "COM1:");
+    EXPECT_EQ(files.files.count(honest.store.pathFor(honest.table.self())), 0u);
+}
+
 } // namespace

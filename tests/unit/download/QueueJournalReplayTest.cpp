@@ -123,20 +123,31 @@ TEST_F(QueueJournalReplayTest, EndedRunsQueuesGetTheirSavedRecordsBackUnlessChan
     EXPECT_EQ(files.files.count(ended), 0u);
 }
 
-TEST_F(QueueJournalReplayTest, TornJournalIsRefusedKeptAsideAndNothingApplied) {
-    spooler.queues = {{"Office", "FILE:", "Generic"}};
-    const std::string path = leaveJournal(7, {{"Office", {"COM1:", 0, ""}, false, false}});
-    files.files.at(path).resize(files.files.at(path).size() - 4);
+// A journal cut short, or one the system says must not be believed (another user's, a link, a
+// huge file), is refused, set aside and reported once; no queue is touched on its word.
+TEST_F(QueueJournalReplayTest, RefusedJournalIsKeptAsideAndNothingApplied) {
+    for (const bool torn : {true, false}) {
+        SCOPED_TRACE(torn);
+        files.files.clear();
+        reports.clear();
+        spooler.queues = {{"Office", "FILE:", "Generic"}};
+        const std::string path = leaveJournal(7, {{"Office", {"COM1:", 0, ""}, false, false}});
+        if (torn)
+            files.files.at(path).resize(files.files.at(path).size() - 4);
+        else
+            files.refused[path] = "owned by another user";
 
-    replay();
-    EXPECT_EQ(spooler.queue("Office").portName, "FILE:");
-    EXPECT_THAT(reports,
-                ElementsAre("Refused printer queue journal " + path +
-                            " (the last line is cut short); kept as " + path + ".refused"));
-    EXPECT_THAT(files.files, ElementsAre(::testing::Key(path + ".refused")));
-    reports.clear();
-    replay(); // read once, reported once
-    EXPECT_THAT(reports, IsEmpty());
+        replay();
+        EXPECT_EQ(spooler.queue("Office").portName, "FILE:");
+        EXPECT_THAT(reports,
+                    ElementsAre("Refused printer queue journal " + path + " (" +
+                                (torn ? "the last line is cut short" : "owned by another user") +
+                                "); kept as " + path + ".refused"));
+        EXPECT_THAT(files.files, ElementsAre(::testing::Key(path + ".refused")));
+        reports.clear();
+        replay(); // read once, reported once
+        EXPECT_THAT(reports, IsEmpty());
+    }
 }
 
 // Most starts find no journal: they lock nothing, so no lock file (nor its directory) appears.

@@ -21,6 +21,11 @@ TEST(DevicePaths, KindFollowsTheFormOfThePath) {
         {"/dev/usb/hiddev0", DevicePathKind::None},
         {"/DEV/TTYS0", DevicePathKind::None},
         {"COM1", DevicePathKind::None},
+        // The form of a printer path that climbs out of /dev names whatever it reaches.
+        {"/dev/lp/../sda", DevicePathKind::None},
+        {"/dev/usb/lp0/../../sda", DevicePathKind::None},
+        {"/dev/ttyS0/..", DevicePathKind::None},
+        {"/dev/lp..0", DevicePathKind::Parallel}, // a strange name, but no climb
     };
     for (const auto& [path, kind] : cases) {
         EXPECT_EQ(devicePathKind(path), kind) << path;
@@ -59,11 +64,15 @@ TEST(LogPlace, InstalledProgramsNeverLogBesideThemselves) {
         EXPECT_FALSE(isSystemProgramDirectory(dir)) << dir;
     }
     const std::string state = "/home/ann/.local/state/mirelith";
-    EXPECT_EQ(chooseLogDirectory("/home/ann/build", true, true, state), "/home/ann/build");
+    EXPECT_EQ(chooseLogDirectory("/home/ann/build", true, false, state, false), "/home/ann/build");
+    EXPECT_EQ(chooseLogDirectory("/root/build", true, true, state, true), "/root/build");
     // Root could write /usr/bin, but a package manager owns it.
-    EXPECT_EQ(chooseLogDirectory("/usr/bin", true, true, state), "/var/log/mirelith");
-    EXPECT_EQ(chooseLogDirectory("/usr/local/bin", false, false, state), state);
-    EXPECT_EQ(chooseLogDirectory("/usr/bin", false, false, ""), "/usr/bin");
+    EXPECT_EQ(chooseLogDirectory("/usr/bin", true, true, state, true), "/var/log/mirelith");
+    // Root in a directory the till's user owns (or may write) keeps nothing there.
+    EXPECT_EQ(chooseLogDirectory("/home/pos/mirelith", true, true, state, false),
+              "/var/log/mirelith");
+    EXPECT_EQ(chooseLogDirectory("/usr/local/bin", false, false, state, true), state);
+    EXPECT_EQ(chooseLogDirectory("/usr/bin", false, false, "", true), "/usr/bin");
 }
 
 } // namespace
