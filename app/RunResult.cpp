@@ -27,6 +27,8 @@ const char* outcomeName(RunOutcome outcome) {
         return "failed";
     case RunOutcome::Interrupted:
         return "interrupted";
+    case RunOutcome::Unverified:
+        return "unverified";
     }
     return "failed";
 }
@@ -49,6 +51,9 @@ std::string toJson(const RunResult& r) {
     json["started"] = r.started;
     json["duration_ms"] = r.durationMs;
     json["version"] = r.version;
+    json["printer_version_before"] = orNull(r.printerVersionBefore);
+    json["printer_version_after"] = orNull(r.printerVersionAfter);
+    json["verified"] = orNull(r.verified);
     return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 

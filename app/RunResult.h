@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-enum class RunOutcome { Sent, Invalid, Failed, Interrupted };
+enum class RunOutcome { Sent, Invalid, Failed, Interrupted, Unverified };
 
-// "sent", "invalid", "failed", "interrupted"
+// "sent", "invalid", "failed", "interrupted", "unverified"
 const char* outcomeName(RunOutcome outcome);
 
 struct RunResult {
@@ -32,6 +32,10 @@ struct RunResult {
     std::string started; // UTC, ISO 8601
     int64_t durationMs = 0;
     std::string version;
+    // With --verify: the printer's version before and after, and whether the update took.
+    std::optional<std::string> printerVersionBefore;
+    std::optional<std::string> printerVersionAfter;
+    std::optional<bool> verified;
 };
 
 // One JSON object with every key present (null where unknown). Text that is not valid UTF-8

@@ -11,6 +11,21 @@ namespace {
 constexpr const char* kResult = "--result";
 constexpr const char* kResultEquals = "--result=";
 
+// 1 to 86400 written in plain digits; nothing otherwise.
+std::optional<uint32_t> wholeSeconds(const std::string& text) {
+    if (text.empty() || text.size() > 5) {
+        return std::nullopt;
+    }
+    uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    return value >= 1 && value <= 86400 ? std::optional<uint32_t>(value) : std::nullopt;
+}
+
 class Taker {
   public:
     Taker(const std::vector<std::string>& words, ToolOptionSet known, ToolOptions& options)
@@ -37,6 +52,33 @@ class Taker {
                 options_.quiet = true;
                 return 1;
             }
+        }
+        if (word == "--identify") {
+            options_.identify = true;
+            return 1;
+        }
+        if (word == "--verify") {
+            options_.verify = true;
+            return 1;
+        }
+        if (word == "--expect-version" || word == "--verify-timeout") {
+            if (i + 1 >= words_.size()) {
+                options_.error = word + " needs a value";
+                return 1;
+            }
+            const std::string& value = words_[i + 1];
+            if (word == "--expect-version") {
+                options_.expectVersion = value;
+                options_.verify = true; // an expected version is only worth anything checked
+                return 2;
+            }
+            const auto seconds = wholeSeconds(value);
+            if (!seconds) {
+                options_.error =
+                    "--verify-timeout " + value + ": not a number of seconds (1 to 86400)";
+            }
+            options_.verifyTimeoutSeconds = seconds;
+            return 2;
         }
         if (startsWith(word, kResultEquals)) {
             const std::string path = word.substr(std::string_view(kResultEquals).size());

@@ -8,7 +8,9 @@ namespace {
 
 constexpr const char* kUsage =
     R"(Usage: mirelith -s [-p PORT] [-m MODEL] [-f FILE] [-b BAUD] [-tcpport PORT]
-                   [-q] [--result FILE]
+                   [-q] [--result FILE] [--verify [--expect-version TEXT]
+                   [--verify-timeout SECONDS]]
+       mirelith --identify -p PORT [-b BAUD] [-tcpport PORT] [-m MODEL] [--result FILE]
        mirelith --list | --help | --version
 
 Writes new firmware into a printer and exits. The settings come from qemnuv.ini in the
@@ -27,6 +29,14 @@ Options:
   -q               print nothing on the terminal but failures
   --result FILE    write the run's outcome to FILE as one JSON object (also when the
                    settings are invalid)
+  --verify         after the transfer, wait for the printer to restart and ask its
+                   firmware version (before and after are said and written to --result)
+  --expect-version TEXT
+                   the version the printer must then report (implies --verify)
+  --verify-timeout SECONDS
+                   how long the printer may take to come back (default 180)
+  --identify       ask the printer on -p for its firmware version, maker, model and
+                   serial number, one line each; nothing is sent to it besides
   --list           show serial and parallel ports, USB printers and their print queues,
                    whether you may open each, and the model names
   -h, --help       show this help
@@ -67,6 +77,8 @@ Exit status:
   2  the download failed or nothing was downloaded
   3  interrupted by SIGINT, SIGTERM or SIGHUP (print queues restored first)
   4  an interactive start in a build without a window
+  5  --verify: the printer did not report the new (or the expected) firmware in time;
+     --identify: the printer was reached but did not say its version
 
 )";
 

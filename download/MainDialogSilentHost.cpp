@@ -24,6 +24,11 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
     }
     observer_->runStarted(job);
     const uint32_t startTick = parts_.clock.tickCount();
+    // Asked on a connection of its own before the transfer opens the port, so no byte goes in
+    // between the transfer's own.
+    const std::optional<std::string> versionBefore = parts_.verify.verify && !interruptRequested()
+                                                         ? askVersionOnce(job.portSettings)
+                                                         : std::nullopt;
     ByteCounter bytes(observer_);
     loop_ = parts_.makeLoop();
     EventLoop::End end = EventLoop::End::Closed;
@@ -64,6 +69,9 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
     } else if (outcome == MainDialog::Outcome::Completed) {
         exitStatus_ = kExitNormal;
         runEnd.outcome = RunOutcome::Sent;
+        if (parts_.verify.verify) {
+            verifyUpdate(job, versionBefore, runEnd);
+        }
     } else {
         exitStatus_ = kExitNothingDownloaded;
         runEnd.outcome = RunOutcome::Failed;
@@ -71,4 +79,41 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
     runEnd.exitStatus = exitStatus_;
     runEnd.durationMs = parts_.clock.tickCount() - startTick;
     observer_->runEnded(runEnd);
+}
+
+std::optional<std::string> MainDialogSilentHost::askVersionOnce(const PortSettings& port) {
+    if (!parts_.connectPrinter) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<PrinterReplies> printer = parts_.connectPrinter(port);
+    return printer ? askIdentity(*printer, parts_.clock, IdentityField::Firmware) : std::nullopt;
+}
+
+void MainDialogSilentHost::verifyUpdate(const DownloadJob& job,
+                                        const std::optional<std::string>& before, RunEnd& runEnd) {
+    const VerifySettings& verify = parts_.verify;
+    runEnd.versionBefore = before;
+    const std::optional<std::string> after = awaitPrinterVersion(
+        [&]() -> std::unique_ptr<PrinterReplies> {
+            return parts_.connectPrinter ? parts_.connectPrinter(job.portSettings) : nullptr;
+        },
+        parts_.clock, verify.timeoutSeconds * 1000, [] { return interruptRequested(); },
+        [&](uint32_t msLeft) { observer_->waitingForPrinter(msLeft); });
+    if (interruptRequested()) {
+        parts_.flushLog();
+        exitStatus_ = kExitInterrupted;
+        runEnd.outcome = RunOutcome::Interrupted;
+        runEnd.interruptSignal = interruptingSignal();
+        return;
+    }
+    runEnd.versionAfter = after;
+    const VerifyVerdict verdict = judgeVersion(before, after, verify.expectedVersion);
+    runEnd.verified = isVerified(verdict);
+    if (!*runEnd.verified) {
+        parts_.reporter.report(
+            1, LogLevel::Notice,
+            notVerifiedText(after, verify.expectedVersion, verify.timeoutSeconds));
+        exitStatus_ = kExitNotVerified;
+        runEnd.outcome = RunOutcome::Unverified;
+    }
 }

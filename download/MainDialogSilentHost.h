@@ -4,11 +4,14 @@
 // the engine closes it. Also ends an invalid run.
 //
 // Exit statuses: 0 the image was sent whole, 1 invalid parameters, 2 the download failed,
-// 3 interrupted by a termination signal (the queues are restored and the port closed first).
+// 3 interrupted by a termination signal (the queues are restored and the port closed first),
+// 5 sent but, with --verify, the printer did not say after its restart that it runs the new
+// firmware.
 #include "app/MainWindowRunner.h"
 #include "app/Reporter.h"
 #include "download/MainDialog.h"
 #include "download/MainDialogView.h"
+#include "download/PrinterVerification.h"
 #include "download/QueueRedirection.h"
 #include "download/RunObserver.h"
 #include "platform/Clock.h"
@@ -30,6 +33,10 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
         // (the entry point watches them from its start, so none is lost before the loop runs).
         std::function<std::unique_ptr<EventLoop>()> makeLoop;
         std::function<void()> flushLog;
+        // With --verify: what to check, and how to reach the printer to ask it (nothing while
+        // it cannot be reached).
+        VerifySettings verify = {};
+        std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)> connectPrinter = {};
     };
 
     MainDialogSilentHost(Parts parts, int& exitStatus);
@@ -38,6 +45,12 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
     void setRunObserver(RunObserver& observer) { observer_ = &observer; }
 
   private:
+    // The printer's version now, asked once; nothing when it cannot be reached or does not say.
+    std::optional<std::string> askVersionOnce(const PortSettings& port);
+    // After a whole transfer: waits for the printer's restart and judges what it says.
+    void verifyUpdate(const DownloadJob& job, const std::optional<std::string>& before,
+                      RunEnd& runEnd);
+
     void setTimer(int32_t id, uint32_t intervalMs) override { loop_->setTimer(id, intervalMs); }
     void killTimer(int32_t id) override { loop_->killTimer(id); }
     void repaintWindow() override {}
@@ -59,6 +72,7 @@ class MainDialogSilentHost final : public MainWindowRunner, private MainDialogVi
         void settling(uint32_t ticksLeft, uint32_t intervalMs) override {
             next_->settling(ticksLeft, intervalMs);
         }
+        void waitingForPrinter(uint32_t msLeft) override { next_->waitingForPrinter(msLeft); }
         int64_t sent = 0;
 
       private:

@@ -7,6 +7,7 @@
 #include "app/RunResult.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct RunEnd {
     // empty when it has none.
     std::string reason;
     int interruptSignal = 0;
+    // With --verify: what the printer said before the transfer and after its restart, and
+    // whether that counts as the update having taken (nothing without --verify).
+    std::optional<std::string> versionBefore;
+    std::optional<std::string> versionAfter;
+    std::optional<bool> verified;
 };
 
 class RunObserver {
@@ -38,6 +44,9 @@ class RunObserver {
         (void)ticksLeft;
         (void)intervalMs;
     }
+    // The image is written; the program waits for the printer to restart and say its version,
+    // msLeft more at most.
+    virtual void waitingForPrinter(uint32_t msLeft) { (void)msLeft; }
     // The run is over: also an invalid one, which never started.
     virtual void runEnded(const RunEnd& end) { (void)end; }
 };
@@ -59,6 +68,11 @@ class RunObservers final : public RunObserver {
     void settling(uint32_t ticksLeft, uint32_t intervalMs) override {
         for (RunObserver* o : observers_) {
             o->settling(ticksLeft, intervalMs);
+        }
+    }
+    void waitingForPrinter(uint32_t msLeft) override {
+        for (RunObserver* o : observers_) {
+            o->waitingForPrinter(msLeft);
         }
     }
     void runEnded(const RunEnd& end) override {

@@ -41,6 +41,9 @@ void RunResultRecorder::runEnded(const RunEnd& end) {
     if (!end.reason.empty()) {
         result_.reason = end.reason;
     }
+    result_.printerVersionBefore = end.versionBefore;
+    result_.printerVersionAfter = end.versionAfter;
+    result_.verified = end.verified;
     complete_ = true;
 }
 

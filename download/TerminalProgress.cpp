@@ -1,5 +1,6 @@
 #include "download/TerminalProgress.h"
 
+#include "download/PrinterVerification.h"
 #include "platform/TextEscape.h"
 
 #include <algorithm>
@@ -142,8 +143,26 @@ void TerminalProgress::settling(uint32_t ticksLeft, uint32_t intervalMs) {
     drawInPlace(settlingLine(ticksLeft, intervalMs));
 }
 
+void TerminalProgress::waitingForPrinter(uint32_t msLeft) {
+    if (style_.quiet) {
+        return;
+    }
+    if (style_.isTerminal) {
+        drawInPlace("waiting for the printer to restart and say its version: " +
+                    clockDuration(msLeft) + " left");
+    } else if (!waitAnnounced_) {
+        printLine(std::string(kProgram) +
+                  "waiting for the printer to restart and say its version (at most " +
+                  clockDuration(msLeft) + ")");
+    }
+    waitAnnounced_ = true;
+}
+
 void TerminalProgress::runEnded(const RunEnd& end) {
     clearInPlace();
+    if (end.verified && (!style_.quiet || !*end.verified)) {
+        printLine(std::string(kProgram) + versionChangeText(end.versionBefore, end.versionAfter));
+    }
     const std::optional<std::string> logged = context_.loggedLine();
     const std::string loggedTo =
         logged ? "; logged to " + context_.logPath : std::string("; nothing was logged");
@@ -174,6 +193,11 @@ void TerminalProgress::runEnded(const RunEnd& end) {
         printLine(line + loggedTo);
         break;
     }
+    case RunOutcome::Unverified:
+        printLine(std::string(kProgram) + "not verified: " +
+                  (logged ? *logged : std::string("the printer did not say its new version")) +
+                  "; " + groupedNumber(end.bytesSent) + " bytes sent" + loggedTo);
+        break;
     case RunOutcome::Interrupted:
         // Before an image was loaded (a connect cut short) there is no count to give.
         printLine(std::string(kProgram) + "interrupted by " + signalName(end.interruptSignal) +

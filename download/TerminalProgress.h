@@ -27,6 +27,7 @@ class TerminalProgress final : public RunObserver {
     void runStarted(const DownloadJob& job) override;
     void bytesSent(int64_t sent, int64_t total) override;
     void settling(uint32_t ticksLeft, uint32_t intervalMs) override;
+    void waitingForPrinter(uint32_t msLeft) override;
     void runEnded(const RunEnd& end) override;
     // A silent USB run that found no printer of the model: no run took place.
     void noUsbPrinter(const std::string& modelName, int32_t modelCode);
@@ -45,6 +46,7 @@ class TerminalProgress final : public RunObserver {
     uint32_t startTick_ = 0;
     uint32_t lastDrawTick_ = 0;
     bool drawnOnce_ = false;
+    bool waitAnnounced_ = false;
     size_t drawnWidth_ = 0;
 };
 

@@ -15,6 +15,14 @@ class NetSocket {
     // How many bytes of the last sendAll the connection accepted, also when it failed part-way
     // (the printer may hold that much of the image).
     virtual int32_t lastSendAccepted() const { return 0; }
+    // Up to length bytes the peer sends within waitMs: 0 when none came, -1 when the connection
+    // is closed or broken.
+    virtual int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) {
+        (void)buffer;
+        (void)length;
+        (void)waitMs;
+        return -1;
+    }
     // errno or WSAGetLastError of the last failure.
     virtual int nativeError() const = 0;
     // The last failure in words, with the address ("192.0.2.7:9100: connection refused");

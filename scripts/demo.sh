@@ -26,21 +26,27 @@ cp "$build/main/mirelith" "$demo/bin/"
 image="$demo/run/KAV_T90_060125.fls"
 head -c 262144 /dev/zero | tr '\0' '\125' >"$image"
 
-"$root/$build/tools/printer-sim" --tcp --output "$demo/received.bin" --once \
+# The simulated printer runs firmware 1.20, restarts for 2 s after taking an image and then
+# reports 2.00, so the run can verify the update by the printer's own word.
+"$root/$build/tools/printer-sim" --tcp --output "$demo/received.bin" --version 1.20 \
+    --restart-seconds 2 --version-after 2.00 \
     --info-file "$demo/sim.info" >/dev/null 2>"$demo/sim.log" &
 sim_pid=$!
 for _ in $(seq 1 100); do [ -f "$demo/sim.info" ] && break; sleep 0.05; done
 port=$(sed -n 's/^tcp=//p' "$demo/sim.info")
 echo "printer-sim listening on 127.0.0.1:$port"
 
-echo "\$ mirelith -s -p NET 127.0.0.1 -tcpport $port -m \"T90 Prime\" -f KAV_T90_060125.fls"
+echo "\$ mirelith --identify -p NET 127.0.0.1 -tcpport $port"
+"$demo/bin/mirelith" --identify -p NET 127.0.0.1 -tcpport "$port" || true
+echo "\$ mirelith -s -p NET 127.0.0.1 -tcpport $port -m \"T90 Prime\" -f KAV_T90_060125.fls --expect-version 2.00"
 set +e
 (cd "$demo/run" && "$demo/bin/mirelith" -s -p NET 127.0.0.1 -tcpport "$port" -m "T90 Prime" \
-    -f KAV_T90_060125.fls)
+    -f KAV_T90_060125.fls --expect-version 2.00)
 status=$?
 set -e
-echo "exit status: $status (0 sent whole, 1 invalid parameters, 2 failed, 3 interrupted)"
+echo "exit status: $status (0 sent and verified, 1 invalid parameters, 2 failed, 3 interrupted, 5 not verified)"
 
+kill -TERM "$sim_pid" 2>/dev/null || true
 wait "$sim_pid" 2>/dev/null || true
 sim_pid=""
 echo "printer-sim:"

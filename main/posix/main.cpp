@@ -2,16 +2,21 @@
 // run is hosted in a headless event loop; an interactive one gets the Qt window when the
 // program is built with it.
 #include "app/EventLog.h"
+#include "app/ExitStatus.h"
 #include "app/FirmwareApp.h"
 #include "app/InteractiveUnavailableRunner.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
+#include "download/IdentifyRun.h"
 #include "download/MainDialogSilentHost.h"
+#include "download/PrinterConnection.h"
 #include "download/PrinterQueueRedirector.h"
 #include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
+#include "platform/DeviceFactory.h"
 #include "platform/EventLoop.h"
+#include "platform/PortDeviceDescription.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
 #include "platform/posix/DeviceList.h"
@@ -23,6 +28,7 @@
 #include "ui/qt/QtInteractiveRunner.h"
 #endif
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -79,6 +85,11 @@ int main(int argc, char** argv) {
     if (options.list) {
         return printDeviceList(stdout);
     }
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "mirelith: %s; see mirelith --help\n",
+                     escapeForLine(options.error).c_str());
+        return kExitInvalidParameters;
+    }
     // From here on a termination signal only asks the run to stop, so a silent run interrupted
     // at any moment (reading its settings, hashing a large image, writing its result) still
     // gives the queues back and ends with its log line and result file, exit status 3.
@@ -92,6 +103,30 @@ int main(int argc, char** argv) {
     // gone, a write fails quietly instead of raising SIGPIPE before the log and result are
     // written.
     std::signal(SIGPIPE, SIG_IGN);
+
+    const auto connectPrinter = [](const PortSettings& port, std::string& why) {
+        return connectToPrinter(port, {systemSocketFactory(), systemDeviceFactory(), systemClock()},
+                                why);
+    };
+    if (options.identify) {
+        // Asking sends only the queries: no queue is moved, no journal read, no log written.
+        IdentifyServices services{systemFileSystem(),
+                                  log,
+                                  systemClock(),
+                                  connectPrinter,
+                                  [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
+                                  [](const std::string& name, int32_t tcpPort) {
+                                      return describePort(name, tcpPort).port;
+                                  },
+                                  [](const std::string& name, int32_t tcpPort) {
+                                      return describePort(name, tcpPort).device;
+                                  },
+                                  [] { return isoUtc(std::chrono::system_clock::now()); },
+                                  stdout,
+                                  stderr};
+        return runIdentify({options.arguments, options.resultPath, options.quiet, kProgramVersion},
+                           services);
+    }
 
     // Queues that an ended run left moved aside are given back before this run does anything.
     restoreQueuesOfEndedRuns(log, [](const std::string& line) {
@@ -114,7 +149,13 @@ int main(int argc, char** argv) {
     NetPort socket;
     PrinterQueueRedirector queues(log.directory());
     MainDialogSilentHost silentHost(
-        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
+        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); },
+         VerifySettings{options.verify, options.expectVersion,
+                        options.verifyTimeoutSeconds.value_or(kDefaultVerifyTimeoutSeconds)},
+         [&](const PortSettings& settings) {
+             std::string why;
+             return connectPrinter(settings, why);
+         }},
         app.exitStatus);
     silentHost.setRunObserver(views.observer());
     const auto printLine = [](const std::string& line) {

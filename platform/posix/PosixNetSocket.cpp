@@ -164,6 +164,19 @@ class PosixNetSocket final : public NetSocket {
         return length;
     }
 
+    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
+        pollfd pfd{fd_.get(), POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, waitMs);
+        if (ready <= 0) {
+            return ready < 0 && errno != EINTR ? -1 : 0;
+        }
+        const ssize_t n = ::recv(fd_.get(), buffer, static_cast<size_t>(length), MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            return 0;
+        }
+        return n > 0 ? static_cast<int32_t>(n) : -1; // 0: the peer closed the connection
+    }
+
     int nativeError() const override { return error_; }
     std::string lastErrorText() const override { return errorText_; }
     int32_t lastSendAccepted() const override { return sent_; }

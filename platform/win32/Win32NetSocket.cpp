@@ -151,6 +151,23 @@ class Win32NetSocket final : public NetSocket {
         return length;
     }
 
+    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
+        // The socket is non-blocking (event selection): a select bounds the wait.
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket_, &readable);
+        timeval limit{waitMs / 1000, (waitMs % 1000) * 1000};
+        const int ready = ::select(0, &readable, nullptr, nullptr, &limit);
+        if (ready <= 0) {
+            return ready < 0 ? -1 : 0;
+        }
+        const int n = ::recv(socket_, reinterpret_cast<char*>(buffer), length, 0);
+        if (n == SOCKET_ERROR) {
+            return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
+        }
+        return n > 0 ? n : -1; // 0: the printer closed the connection
+    }
+
     int nativeError() const override { return error_; }
     std::string lastErrorText() const override { return errorText_; }
     int32_t lastSendAccepted() const override { return sent_; }

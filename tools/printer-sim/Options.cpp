@@ -24,6 +24,14 @@ Replies:
   --fpga-hex HEX        answer the FPGA type query with these bytes
   --short-reply WHICH   send only the first 4 bytes of the reply (WHICH: version or fpga)
   --garble-reply WHICH  send the reply with each byte's bit 5 flipped
+  --maker TEXT          answer GS I 66 (1D 49 42) with "_" TEXT and a zero byte
+  --model TEXT          answer GS I 67 (1D 49 43) likewise
+  --serial TEXT         answer GS I 68 (1D 49 44) likewise
+Restart after an image:
+  --restart-seconds N   once an image is taken and its connection closed, be away N seconds
+                        (no connection accepted, nothing read from the pseudo-terminal)
+  --version-after TEXT  the version reported after the restart (default: unchanged)
+  --never-back          do not come back after an image at all
 Faults:
   --close-after N       drop the connection (or close the pseudo-terminal) after N image bytes
   --stall-after N       stop reading after N image bytes (the sender's writes then block)
@@ -109,6 +117,23 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             options.versionReply = replyText(v);
+        } else if (arg == "--maker" || arg == "--model" || arg == "--serial" ||
+                   arg == "--version-after") {
+            if (!value(v)) {
+                return std::nullopt;
+            }
+            (arg == "--maker"    ? options.makerReply
+             : arg == "--model"  ? options.modelReply
+             : arg == "--serial" ? options.serialReply
+                                 : options.versionAfterReply) = replyText(v);
+        } else if (arg == "--restart-seconds") {
+            if (!value(v) || !parseNumber(v, n)) {
+                error = arg + " takes a number of seconds";
+                return std::nullopt;
+            }
+            options.restartSeconds = n;
+        } else if (arg == "--never-back") {
+            options.neverBack = true;
         } else if (arg == "--fpga") {
             if (!value(v)) {
                 return std::nullopt;

@@ -19,6 +19,15 @@ struct SimOptions {
     bool garbleFpga = false;
     std::optional<uint64_t> closeAfter;
     std::optional<uint64_t> stallAfter;
+    // Answers to GS I 66, 67 and 68 (maker, model name, serial number).
+    std::optional<std::vector<uint8_t>> makerReply;
+    std::optional<std::vector<uint8_t>> modelReply;
+    std::optional<std::vector<uint8_t>> serialReply;
+    // After taking an image the printer restarts: it is away for restartSeconds (accepting no
+    // connection, answering nothing), or for good, and then reports versionAfter.
+    uint64_t restartSeconds = 0;
+    bool neverBack = false;
+    std::optional<std::vector<uint8_t>> versionAfterReply;
     bool refuse = false;
     bool once = false;
     bool help = false;

@@ -4,8 +4,19 @@
 #include <cstring>
 
 namespace {
-constexpr uint8_t versionQuery[] = {0x1D, 0x49, 0x41};
-constexpr uint8_t fpgaQuery[] = {0x08, 0x13, 0x25, 0x01, 0x02};
+struct KnownQuery {
+    std::vector<uint8_t> bytes;
+    Session::Query query;
+};
+const std::vector<KnownQuery>& knownQueries() {
+    static const std::vector<KnownQuery> queries{
+        {{0x1D, 0x49, 0x41}, Session::Query::Version},
+        {{0x1D, 0x49, 0x42}, Session::Query::Maker},
+        {{0x1D, 0x49, 0x43}, Session::Query::ModelName},
+        {{0x1D, 0x49, 0x44}, Session::Query::Serial},
+        {{0x08, 0x13, 0x25, 0x01, 0x02}, Session::Query::FpgaType}};
+    return queries;
+}
 
 // 2: the whole query is there; 1: what is there is the start of it; 0: it is not this query.
 int matches(const std::vector<uint8_t>& data, const uint8_t* query, size_t length) {
@@ -29,15 +40,19 @@ void Session::take(const uint8_t* data, size_t length, int64_t nowMs) {
     }
     pending_.insert(pending_.end(), data, data + length);
     while (!pending_.empty()) {
-        const int version = matches(pending_, versionQuery, sizeof versionQuery);
-        const int fpga = matches(pending_, fpgaQuery, sizeof fpgaQuery);
-        if (version == 2 || fpga == 2) {
-            const size_t used = version == 2 ? sizeof versionQuery : sizeof fpgaQuery;
-            pending_.erase(pending_.begin(), pending_.begin() + long(used));
-            onQuery_(version == 2 ? Query::Version : Query::FpgaType);
+        const KnownQuery* whole = nullptr;
+        bool partial = false;
+        for (const KnownQuery& known : knownQueries()) {
+            const int match = matches(pending_, known.bytes.data(), known.bytes.size());
+            whole = match == 2 ? &known : whole;
+            partial = partial || match == 1;
+        }
+        if (whole != nullptr) {
+            pending_.erase(pending_.begin(), pending_.begin() + long(whole->bytes.size()));
+            onQuery_(whole->query);
             continue;
         }
-        if (version == 1 || fpga == 1) {
+        if (partial) {
             return; // wait for the rest
         }
         commandPhase_ = false;

@@ -8,7 +8,8 @@
 
 class Session {
   public:
-    enum class Query { Version, FpgaType };
+    // GS I 65 to 68 (version, maker, model name, serial number) and the FPGA type query.
+    enum class Query { Version, FpgaType, Maker, ModelName, Serial };
 
     // A pause this long (ms) ends an image and opens a new command phase.
     static constexpr int64_t pauseMs = 300;

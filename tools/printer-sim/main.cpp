@@ -2,6 +2,7 @@
 #include "tools/printer-sim/Options.h"
 #include "tools/printer-sim/Session.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/signalfd.h>
@@ -96,8 +98,10 @@ class Simulator {
             stream->session->end();
         }
         std::fprintf(stderr,
-                     "printer-sim: received %llu image bytes, %d version and %d FPGA queries\n",
-                     static_cast<unsigned long long>(totalImage_), versionQueries_, fpgaQueries_);
+                     "printer-sim: received %llu image bytes, %d version, %d FPGA and %d other "
+                     "identity queries\n",
+                     static_cast<unsigned long long>(totalImage_), versionQueries_, fpgaQueries_,
+                     identityQueries_);
         return 0;
     }
 
@@ -214,7 +218,11 @@ class Simulator {
             for (auto& stream : streams_) {
                 fds.push_back({stream->fd.get(), short(stream->stalled ? 0 : POLLIN), 0});
             }
-            if (poll(fds.data(), fds.size(), -1) < 0) {
+            int timeoutMs = -1;
+            if (away_ && backAtMs_ >= 0) {
+                timeoutMs = int(std::max<int64_t>(0, backAtMs_ - nowMs()));
+            }
+            if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
@@ -225,6 +233,10 @@ class Simulator {
                 [[maybe_unused]] ssize_t n = read(signals_.get(), &info, sizeof info);
                 drain();
                 return;
+            }
+            if (away_ && backAtMs_ >= 0 && nowMs() >= backAtMs_) {
+                comeBack();
+                continue;
             }
             if (accepting && (fds[1].revents & POLLIN) != 0) {
                 Fd client(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
@@ -298,6 +310,9 @@ class Simulator {
             ptySlave_.reset();
             return true;
         }
+        if (stream.session->imageBytes() > 0 && restarts()) {
+            goAway();
+        }
         return options_.once;
     }
 
@@ -310,6 +325,10 @@ class Simulator {
             }
         }
         totalImage_ += length;
+        if (stream.isPty && length > 0) {
+            lastImageMs_ = nowMs();
+            restarted_ = false;
+        }
         if (output_ && length > 0 && !writeAll(output_.get(), data, length)) {
             std::perror("printer-sim: output");
         }
@@ -317,23 +336,94 @@ class Simulator {
 
     void answer(Stream& stream, Session::Query query) {
         const bool version = query == Session::Query::Version;
-        (version ? versionQueries_ : fpgaQueries_)++;
-        const auto& reply = version ? options_.versionReply : options_.fpgaReply;
-        std::fprintf(stderr, "printer-sim: %s query%s\n", version ? "version" : "FPGA type",
+        const bool fpga = query == Session::Query::FpgaType;
+        (version ? versionQueries_ : fpga ? fpgaQueries_ : identityQueries_)++;
+        if ((!stream.isPty && away_) || (stream.isPty && ptyAway())) {
+            std::fprintf(stderr, "printer-sim: query while restarting (not answered)\n");
+            return;
+        }
+        const std::optional<std::vector<uint8_t>>& reply =
+            version && restarted_ && options_.versionAfterReply ? options_.versionAfterReply
+            : version                                           ? options_.versionReply
+            : fpga                                              ? options_.fpgaReply
+            : query == Session::Query::Maker                    ? options_.makerReply
+            : query == Session::Query::ModelName                ? options_.modelReply
+                                                                : options_.serialReply;
+        std::fprintf(stderr, "printer-sim: %s query%s\n", queryName(query),
                      reply ? "" : " (not answered)");
         if (!reply) {
             return;
         }
         std::vector<uint8_t> bytes = *reply;
-        if (version ? options_.garbleVersion : options_.garbleFpga) {
+        if (version ? options_.garbleVersion : fpga && options_.garbleFpga) {
             for (auto& b : bytes) {
                 b ^= 0x20;
             }
         }
-        if ((version ? options_.shortVersion : options_.shortFpga) && bytes.size() > 4) {
+        if ((version ? options_.shortVersion : fpga && options_.shortFpga) && bytes.size() > 4) {
             bytes.resize(4);
         }
         writeAll(stream.fd.get(), bytes.data(), bytes.size());
+    }
+
+    static const char* queryName(Session::Query query) {
+        switch (query) {
+        case Session::Query::Version:
+            return "version";
+        case Session::Query::FpgaType:
+            return "FPGA type";
+        case Session::Query::Maker:
+            return "maker";
+        case Session::Query::ModelName:
+            return "model";
+        case Session::Query::Serial:
+            return "serial";
+        }
+        return "unknown";
+    }
+
+    bool restarts() const {
+        return options_.restartSeconds > 0 || options_.neverBack || options_.versionAfterReply;
+    }
+
+    // After an image the printer is away while it writes its firmware; on TCP its port is then
+    // closed, so connection attempts are refused as they are by a printer that is off.
+    void goAway() {
+        restarted_ = false;
+        away_ = true;
+        backAtMs_ = options_.neverBack ? -1 : nowMs() + int64_t(options_.restartSeconds) * 1000;
+        listener_.reset();
+        // A restarting printer drops whatever else was connected, too.
+        for (auto& other : streams_) {
+            if (!other->isPty) {
+                ::shutdown(other->fd.get(), SHUT_RDWR);
+            }
+        }
+        std::fprintf(stderr, "printer-sim: restarting%s\n", options_.neverBack ? " for good" : "");
+    }
+
+    void comeBack() {
+        away_ = false;
+        restarted_ = true;
+        if (options_.tcp) {
+            options_.tcpPort = tcpPort_;
+            openTcp();
+        }
+        std::fprintf(stderr, "printer-sim: back after the restart\n");
+    }
+
+    // The pseudo-terminal has no connection to close: the restart starts with the image's last
+    // byte.
+    bool ptyAway() {
+        if (!restarts() || lastImageMs_ < 0 || restarted_) {
+            return false;
+        }
+        if (options_.neverBack ||
+            nowMs() < lastImageMs_ + int64_t(options_.restartSeconds) * 1000) {
+            return true;
+        }
+        restarted_ = true;
+        return false;
     }
 
     static bool fail(const char* what) {
@@ -341,7 +431,7 @@ class Simulator {
         return false;
     }
 
-    const SimOptions& options_;
+    SimOptions options_;
     Fd signals_;
     Fd output_;
     Fd listener_;
@@ -352,7 +442,12 @@ class Simulator {
     uint64_t totalImage_ = 0;
     int versionQueries_ = 0;
     int fpgaQueries_ = 0;
+    int identityQueries_ = 0;
     bool wouldBlock_ = false;
+    bool away_ = false;
+    bool restarted_ = false;
+    int64_t backAtMs_ = -1;
+    int64_t lastImageMs_ = -1;
 };
 
 } // namespace

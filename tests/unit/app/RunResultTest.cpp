@@ -60,8 +60,15 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "reason",
                                               "model", "model_code", "port", "device", "file",
                                               "file_size", "sha256", "bytes_sent", "started",
-                                              "duration_ms", "version"}));
+                                              "duration_ms", "version", "printer_version_before",
+                                              "printer_version_after", "verified"}));
     EXPECT_EQ(json["outcome"], "invalid");
+    EXPECT_TRUE(json["verified"].is_null());
+    r.outcome = RunOutcome::Unverified;
+    r.verified = false;
+    const auto unverified = nlohmann::ordered_json::parse(toJson(r));
+    EXPECT_EQ(unverified["outcome"], "unverified");
+    EXPECT_EQ(unverified["verified"], false);
     EXPECT_EQ(json["exit_status"], 1);
     EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
     EXPECT_TRUE(json["model"].is_null() && json["sha256"].is_null() && json["reason"].is_null());

@@ -69,3 +69,24 @@ TEST(ToolOptions, TheWindowsSetTakesOnlyResult) {
 }
 
 } // namespace
+
+TEST(ToolOptions, IdentifyAndVerifyAreTakenWithTheirValues) {
+    const ToolOptions o = take({"--identify", "-p", "NET", "10.0.0.9", "-tcpport", "9101"});
+    EXPECT_TRUE(o.identify);
+    EXPECT_EQ(kept(o), (Words{"-p", "NET", "10.0.0.9", "-tcpport", "9101"}));
+
+    const ToolOptions v = take(
+        {"-s", "-p", "COM1", "--expect-version", "2.00", "--verify-timeout", "60", "-m", "KAV"});
+    EXPECT_TRUE(v.verify); // an expected version is only worth anything when checked
+    EXPECT_EQ(v.expectVersion, "2.00");
+    EXPECT_EQ(v.verifyTimeoutSeconds, 60u);
+    EXPECT_EQ(kept(v), (Words{"-s", "-p", "COM1", "-m", "KAV"}));
+    EXPECT_EQ(v.error, "");
+
+    for (const char* bad : {"abc", "0", "86401", "-5", ""}) {
+        const ToolOptions b = take({"-s", "--verify", "--verify-timeout", bad});
+        EXPECT_EQ(b.error, std::string("--verify-timeout ") + bad +
+                               ": not a number of seconds (1 to 86400)");
+    }
+    EXPECT_EQ(take({"-s", "--expect-version"}).error, "--expect-version needs a value");
+}

@@ -63,7 +63,10 @@ class Printed : public ::testing::Test {
                            .imageLength = 8192,
                            .durationMs = 1500,
                            .reason = "127.0.0.1:9100: connection reset by peer",
-                           .interruptSignal = 2});
+                           .interruptSignal = 2,
+                           .versionBefore = {},
+                           .versionAfter = {},
+                           .verified = {}});
         std::string text(4096, '\0');
         std::rewind(out);
         text.resize(std::fread(text.data(), 1, text.size(), out));
