@@ -20,6 +20,9 @@ struct RunResult {
     RunOutcome outcome = RunOutcome::Failed;
     int exitStatus = 0;
     std::optional<std::string> logLine; // the text of the log line the run wrote
+    // Where this program's log is (beside it, or a per-user place when it may not write
+    // there), whether or not the run wrote to it.
+    std::string logFile;
     std::optional<std::string> reason;  // the system's reason, when known
     std::optional<std::string> model;
     std::optional<int32_t> modelCode;

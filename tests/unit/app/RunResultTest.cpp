@@ -57,8 +57,8 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     for (const auto& item : json.items()) {
         keys.push_back(item.key());
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "reason",
-                                              "model", "model_code", "port", "device", "file",
+    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "log_file",
+                                              "reason", "model", "model_code", "port", "device", "file",
                                               "file_size", "sha256", "bytes_sent", "started",
                                               "duration_ms", "version"}));
     EXPECT_EQ(json["outcome"], "invalid");
