@@ -23,7 +23,7 @@ struct RunResult {
     // Where this program's log is (beside it, or a per-user place when it may not write
     // there), whether or not the run wrote to it.
     std::string logFile;
-    std::optional<std::string> reason;  // the system's reason, when known
+    std::optional<std::string> reason; // the system's reason, when known
     std::optional<std::string> model;
     std::optional<int32_t> modelCode;
     std::optional<std::string> port;   // as given: "COM3", "USB", "NET"

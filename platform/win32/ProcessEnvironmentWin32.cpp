@@ -30,8 +30,8 @@ bool directoryWritable(const std::string& directory) {
 // system does not name one.
 std::string localAppDataDirectory() {
     char path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
-                                   path))) {
+    if (SUCCEEDED(
+            SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
         return path;
     }
     const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", path, MAX_PATH);

@@ -181,6 +181,7 @@ wine_init() {
   # shellcheck source=/dev/null
   source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
   cp "$win/main/mirelith.exe" "$WORK/bin/mirelith.exe"
+  WIN_BUILD=$win
 }
 
 # run_exe ARGS... : the Windows program under Wine in the run directory; sets STATUS and keeps its

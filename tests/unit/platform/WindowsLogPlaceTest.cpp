@@ -8,9 +8,11 @@ namespace {
 const std::string kLocal = "C:\\Users\\ann\\AppData\\Local";
 
 TEST(WindowsLogPlace, AProgramInAFolderItsUserMayWriteKeepsItsLogBesideItself) {
-    EXPECT_EQ(chooseWindowsLogDirectory("D:\\tools\\mirelith", true, kLocal), "D:\\tools\\mirelith");
+    EXPECT_EQ(chooseWindowsLogDirectory("D:\\tools\\mirelith", true, kLocal),
+              "D:\\tools\\mirelith");
     // Even without a per-user folder to fall back on.
-    EXPECT_EQ(chooseWindowsLogDirectory("\\\\server\\share\\fw", true, ""), "\\\\server\\share\\fw");
+    EXPECT_EQ(chooseWindowsLogDirectory("\\\\server\\share\\fw", true, ""),
+              "\\\\server\\share\\fw");
 }
 
 TEST(WindowsLogPlace, AnInstalledProgramLogsToTheUsersLocalApplicationData) {
