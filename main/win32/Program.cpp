@@ -10,7 +10,6 @@
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
-#include "platform/TerminationSignals.h"
 #include "platform/win32/UniqueHandle.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -69,15 +68,12 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
                    stderr);
         return 1;
     }
-    if (console) {
-        // Ctrl+C, Ctrl+Break and a closed console window only ask the run to stop, so the
-        // queues are given back and the log and result are written.
-        watchTerminationSignals();
-        if (options.resultWithoutFile) {
-            std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
-                       "no result file is written\n",
-                       stderr);
-        }
+    // Ctrl+C ends the console program as it ends any: queues that the run had moved aside stay
+    // in their journal and are given back at the next start (below).
+    if (console && options.resultWithoutFile) {
+        std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
+                   "no result file is written\n",
+                   stderr);
     }
 
     // Queues that an ended run left moved aside are given back before this run does anything.
