@@ -15,7 +15,6 @@ constexpr const char* kUsage =
 
 constexpr const char* kOptions = R"(
 
-
 Writes new firmware into a printer and exits. The settings come from qemnuv.ini in the
 current directory when that file exists (the command line is then ignored), otherwise from a
 command line that begins with -s. With neither, the interactive window opens in a build
