@@ -10,6 +10,7 @@
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "platform/EventLoop.h"
+#include "platform/TerminationSignals.h"
 #include "platform/win32/UniqueHandle.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -42,6 +43,21 @@ TerminalProgress::Style consoleStyle(bool quiet) {
     return style;
 }
 
+// An interactive window does not watch Ctrl+C: it ends the console program as it always would.
+class SignalsReleasedForWindow final : public MainWindowRunner {
+  public:
+    explicit SignalsReleasedForWindow(MainWindowRunner& runner) : runner_(runner) {}
+    void run(const DownloadJob& job) override {
+        if (job.silentRun == 0 && job.quitAtStart == 0) {
+            releaseTerminationSignals();
+        }
+        runner_.run(job);
+    }
+
+  private:
+    MainWindowRunner& runner_;
+};
+
 } // namespace
 
 int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
@@ -68,12 +84,15 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
                    stderr);
         return 1;
     }
-    // Ctrl+C ends the console program as it ends any: queues that the run had moved aside stay
-    // in their journal and are given back at the next start (below).
-    if (console && options.resultWithoutFile) {
-        std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
-                   "no result file is written\n",
-                   stderr);
+    if (console) {
+        // From here on Ctrl+C and Ctrl+Break only ask the run to stop, so an interrupted silent
+        // run still gives the queues back and ends with its log line and result, exit status 3.
+        watchTerminationSignals();
+        if (options.resultWithoutFile) {
+            std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
+                       "no result file is written\n",
+                       stderr);
+        }
     }
 
     // Queues that an ended run left moved aside are given back before this run does anything.
@@ -105,7 +124,8 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
     silentHost.setRunObserver(views.observer());
     InteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
                              app.exitStatus);
-    app.initInstance(runner);
+    SignalsReleasedForWindow windowRunner(runner);
+    app.initInstance(windowRunner);
     std::string resultError;
     if (!views.finish(app.exitStatus, resultError) && console) {
         std::fprintf(stderr, "mirelith: the result file was not written: %s\n",

@@ -2,7 +2,8 @@
 # The console twin mirelith.com under Wine, called through cmd as a script calls it: "mirelith"
 # picks the .com beside the .exe; --version and --help answer; a silent TCP run writes the start
 # and end lines of the Linux program and cmd gets its exit status (0 sent, 2 refused, 1 invalid);
-# -q keeps only the failure. The Windows build is "$1/../build-win", or MIRELITH_WIN_BUILD.
+# -q keeps only the failure; Ctrl+C stops a run with 3. The Windows build is
+# "$1/../build-win", or MIRELITH_WIN_BUILD.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 wine_init
@@ -74,3 +75,25 @@ expect_status 1 "mirelith.exe invalid run"
 [ ! -s "$WORK/mirelith.err" ] || [ -z "$(tr -d '\r' <"$WORK/mirelith.err" | grep '^mirelith:')" ] ||
   fail "mirelith.exe wrote terminal lines: $(cat "$WORK/mirelith.err")"
 pass "mirelith.exe keeps to its window and its log"
+
+# Ctrl+C (Wine turns SIGINT into it) in the settle phase after the image was sent: the run stops
+# as interrupted, says so and returns 3.
+start_sim --tcp
+(cd "$WORK/run" && exec timeout 180 wine "$WORK/bin/mirelith.com" -s -p NET 127.0.0.1 \
+    -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls) >/dev/null 2>"$WORK/raw.err" &
+pid=$!
+for _ in $(seq 300); do
+  [ "$(stat -c %s "$WORK/received.bin" 2>/dev/null || echo 0)" -ge 300000 ] && break
+  sleep 0.05
+done
+[ "$(stat -c %s "$WORK/received.bin" 2>/dev/null || echo 0)" -ge 300000 ] || fail "the image was not sent"
+sleep 0.5
+kill -INT "$pid"
+set +e
+wait "$pid"
+STATUS=$?
+set -e
+tr -d '\r' <"$WORK/raw.err" >"$ERR"
+expect_status 3 "Ctrl+C in the settle phase"
+expect_err "mirelith: interrupted by SIGINT after 300,000 of 300,000 bytes" "interrupt line"
+pass "Ctrl+C stops a silent run with exit status 3"

@@ -12,6 +12,7 @@ TEST(WindowsHelp, NamesWindowsPortsAndLogPlaceAndNothingOnlyLinuxHas) {
          {"Usage: mirelith -s", "mirelith --help | --version\n\nWrites new firmware",
           "  --result FILE", "-h, --help", "COMn, \\\\.\\COMn", "NET ADDRESS",
           "FWNAME=", "%LOCALAPPDATA%\\Mirelith\\", "2  the download failed",
+          "3  interrupted by Ctrl+C or Ctrl+Break",
           "appended to\n  C:\\Users\\ann\\AppData\\Local\\Mirelith\\_QEM_NUV.txt\n"}) {
         EXPECT_NE(help.find(text), std::string::npos) << text;
     }
