@@ -119,7 +119,8 @@ installed_as_built || fail "upgraded files: $(ls -la "$PF")"
 pass "an upgrade keeps no stale file and the user's files"
 
 # --- A running copy: install and removal give 3 and change nothing.
-make_image "$WORK/run/big.fls" 5000000
+# Larger than every socket buffer on the way, so the send blocks while the printer stalls.
+make_image "$WORK/run/big.fls" 40000000
 chmod 644 "$WORK/run/big.fls"
 start_sim --tcp --stall-after 100000
 (cd "$WORK/run" && exec "${AS[@]}" env HOME="$WORK/home" wine "$EXE_W" -s -p NET 127.0.0.1 \
