@@ -39,6 +39,7 @@ std::string toJson(const RunResult& r) {
     json["outcome"] = outcomeName(r.outcome);
     json["exit_status"] = r.exitStatus;
     json["log_line"] = orNull(r.logLine);
+    json["log_file"] = r.logFile;
     json["reason"] = orNull(r.reason);
     json["model"] = orNull(r.model);
     json["model_code"] = orNull(r.modelCode);

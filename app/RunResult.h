@@ -20,7 +20,10 @@ struct RunResult {
     RunOutcome outcome = RunOutcome::Failed;
     int exitStatus = 0;
     std::optional<std::string> logLine; // the text of the log line the run wrote
-    std::optional<std::string> reason;  // the system's reason, when known
+    // Where this program's log is (beside it, or a per-user place when it may not write
+    // there), whether or not the run wrote to it.
+    std::string logFile;
+    std::optional<std::string> reason; // the system's reason, when known
     std::optional<std::string> model;
     std::optional<int32_t> modelCode;
     std::optional<std::string> port;   // as given: "COM3", "USB", "NET"

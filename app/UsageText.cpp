@@ -1,6 +1,7 @@
 #include "app/UsageText.h"
 
 #include "app/ModelTable.h"
+#include "platform/UsageSections.h"
 
 #include <cstdio>
 
@@ -11,7 +12,10 @@ constexpr const char* kUsage =
                    [-q] [--result FILE] [--verify [--expect-version TEXT]
                    [--verify-timeout SECONDS]]
        mirelith --identify -p PORT [-b BAUD] [-tcpport PORT] [-m MODEL] [--result FILE]
-       mirelith --list | --help | --version
+       )";
+// then the system's other forms of the command
+
+constexpr const char* kOptions = R"(
 
 Writes new firmware into a printer and exits. The settings come from qemnuv.ini in the
 current directory when that file exists (the command line is then ignored), otherwise from a
@@ -37,21 +41,14 @@ Options:
                    how long the printer may take to come back (default 180)
   --identify       ask the printer on -p for its firmware version, maker, model and
                    serial number, one line each; nothing is sent to it besides
-  --list           show serial and parallel ports, USB printers and their print queues,
-                   whether you may open each, and the model names
-  -h, --help       show this help
+)";
+// then the system's "--list", when it has one
+
+constexpr const char* kHelpVersion = R"(  -h, --help       show this help
   --version        show the version and build
 
-Ports (-p, PORTTYPE):
-  COMn, \\.\COMn   serial port n: /dev/ttyS(n-1), or the device named by MIRELITH_COMn
-  LPTn             parallel port n: /dev/lp(n-1), or the device named by MIRELITH_LPTn
-  USB              the first attached USB printer (usblp, /dev/usb/lpN) of the model
-  NET ADDRESS      TCP to ADDRESS, port 9100 or -tcpport (PORTTYPE=NET takes IP and TCPPORT)
-  /dev/tty*        a serial device such as /dev/ttyUSB0 or /dev/ttyACM0 (serial defaults)
-  /dev/lp*         a parallel printer device
-  /dev/usb/lp*     a USB printer device
-
 )";
+// then the system's port names
 
 constexpr const char* kRest = R"(
 qemnuv.ini, section [NUV]:
@@ -62,21 +59,18 @@ qemnuv.ini, section [NUV]:
   MODELNAME=       model name beginning KAV, KEW, KIX, KOY or KUZ
   FWNAME=          firmware file ending in fls (needs MODELNAME)
 
-Environment:
-  MIRELITH_COMn, MIRELITH_LPTn
-                   the device for port COMn or LPTn (a USB serial adapter, a pty)
-  MIRELITH_SYSFS_ROOT, MIRELITH_DEV_ROOT
-                   where USB printers are looked for (default /sys and /dev)
-  CUPS_SERVER      the CUPS server whose queues on the printer are paused meanwhile
-  XDG_STATE_HOME   an installed program logs to $XDG_STATE_HOME/mirelith/
-                   (default ~/.local/state/mirelith/; root: /var/log/mirelith/)
+)";
+// then the system's environment (or other) notes
 
+constexpr const char* kExitStatus = R"(
 Exit status:
   0  the image was sent whole
   1  invalid parameters (also a qemnuv.ini that cannot be read)
   2  the download failed or nothing was downloaded
-  3  interrupted by SIGINT, SIGTERM or SIGHUP (print queues restored first)
-  4  an interactive start in a build without a window
+)";
+// then the system's interruption, when it has one
+
+constexpr const char* kExitStatusRest = R"(  4  an interactive start in a build without a window
   5  --verify: the printer did not report the new (or the expected) firmware in time;
      --identify: the printer was reached but did not say its version
 
@@ -85,7 +79,14 @@ Exit status:
 } // namespace
 
 std::string helpText(const std::string& logPath) {
+    const UsageSections& system = usageSections();
     std::string text = kUsage;
+    text += system.otherForms;
+    text += kOptions;
+    text += system.listOption;
+    text += kHelpVersion;
+    text += system.ports;
+    text += "\n";
     text += "Models that -m chooses by name, and their codes:\n";
     for (const ModelEntry& entry : ModelTable::entries) {
         char line[80];
@@ -101,6 +102,10 @@ std::string helpText(const std::string& logPath) {
                   static_cast<int>(ModelTable::entries[0].modelCode));
     text += fallback;
     text += kRest;
+    text += system.systemNotes;
+    text += kExitStatus;
+    text += system.interrupted;
+    text += kExitStatusRest;
     text += "Log: failures of a silent run are appended to\n  " + logPath + "\n";
     return text;
 }

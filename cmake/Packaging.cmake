@@ -1,7 +1,9 @@
 # Installation and packages. Linux: `cmake --install` puts mirelith and hex2fls in bin, the
 # manual pages, the bash completion and the USB identifier example in place (printer-sim only
 # with MIRELITH_INSTALL_PRINTER_SIM), and `cpack -G DEB` makes a .deb whose dependencies come
-# from dpkg-shlibdeps. Windows: a zip of mirelith.exe and the README (`cpack -G ZIP`).
+# from dpkg-shlibdeps. Windows: a zip of mirelith.exe, its console twin mirelith.com, hex2fls.exe
+# and the README (`cpack -G ZIP`), and the installer mirelith-<version>-setup.exe, which every
+# build makes when NSIS (makensis) is there.
 include(GNUInstallDirs)
 
 # Installing and packaging take what has been built; they do not build every test first.
@@ -15,11 +17,34 @@ set(CPACK_PACKAGE_VENDOR "Mirelith")
 set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
 
 if(WIN32)
-  install(TARGETS mirelith RUNTIME DESTINATION .)
+  install(TARGETS mirelith mirelith_console RUNTIME DESTINATION .)
+  if(TARGET hex2fls)
+    install(TARGETS hex2fls RUNTIME DESTINATION .)
+  endif()
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME mirelith-${PROJECT_VERSION}-win32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+
+  # The installer is a script of ours (installer/mirelith.nsi) rather than CPack's NSIS
+  # generator: it must refuse a running copy, replace an installed version whole or not at all
+  # and say so in its exit code, which the generator's template does not do.
+  find_program(MAKENSIS_PROGRAM makensis)
+  if(MAKENSIS_PROGRAM AND TARGET hex2fls)
+    set(MIRELITH_SETUP ${CMAKE_BINARY_DIR}/mirelith-${PROJECT_VERSION}-setup.exe)
+    add_custom_command(
+      OUTPUT ${MIRELITH_SETUP}
+      COMMAND ${MAKENSIS_PROGRAM} -V2 -DVERSION=${PROJECT_VERSION} -DOUTFILE=${MIRELITH_SETUP}
+              -DMIRELITH_EXE=$<TARGET_FILE:mirelith> -DMIRELITH_COM=$<TARGET_FILE:mirelith_console>
+              -DHEX2FLS_EXE=$<TARGET_FILE:hex2fls> -DREADME=${CMAKE_SOURCE_DIR}/README.md
+              ${CMAKE_SOURCE_DIR}/installer/mirelith.nsi
+      DEPENDS mirelith mirelith_console hex2fls ${CMAKE_SOURCE_DIR}/installer/mirelith.nsi
+              ${CMAKE_SOURCE_DIR}/README.md
+      COMMENT "Making the installer mirelith-${PROJECT_VERSION}-setup.exe")
+    add_custom_target(installer ALL DEPENDS ${MIRELITH_SETUP})
+  else()
+    message(STATUS "makensis not found (Debian package nsis): no installer is made")
+  endif()
 else()
   option(MIRELITH_INSTALL_PRINTER_SIM "Install printer-sim, the emulated printer, too" OFF)
 

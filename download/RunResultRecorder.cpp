@@ -14,6 +14,7 @@ RunResultRecorder::RunResultRecorder(const RunContext& context, FileSystem& file
                                      std::string version, WallClock now)
     : context_(context), files_(files), now_(std::move(now)) {
     result_.version = std::move(version);
+    result_.logFile = context_.logPath;
     // An invalid run never starts: its time is that of start-up.
     result_.started = isoUtc(now_());
 }

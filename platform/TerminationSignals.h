@@ -2,8 +2,8 @@
 // Termination signals as a request to stop rather than an end. A silent run must always give
 // the printer queues back and write its log and result, so from the first moment of the run
 // (before settings, firmware or hashing are read) until the process exits, SIGINT, SIGTERM and
-// SIGHUP only ask for an interrupt (see Interrupt.h) and wake the silent host's loop. Windows
-// has no such signals: both calls do nothing there.
+// SIGHUP only ask for an interrupt (see Interrupt.h) and wake the silent host's loop. On Windows
+// the console program watches Ctrl+C and Ctrl+Break the same way.
 
 // Starts watching; calling it again changes nothing.
 void watchTerminationSignals();

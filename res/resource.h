@@ -66,6 +66,9 @@
 // Completion dialog
 #define IDC_COMPLETION_OK 1016
 
+// About box: the line that says where the log goes.
+#define IDC_ABOUT_LOG 1030
+
 // Model selection dialog
 #define IDC_MODEL_LIST 1018
 

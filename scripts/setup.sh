@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make clang libclang-rt-14-dev clang-format
           g++-mingw-w64-i686 wine wine32:i386 xvfb x11-apps imagemagick
-          socat srecord cups-daemon cups-client libcups2-dev
+          socat srecord cups-daemon cups-client libcups2-dev nsis
           qt6-base-dev nlohmann-json3-dev ansible man-db dpkg-dev ccache)
 
 missing=()

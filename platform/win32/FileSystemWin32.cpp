@@ -106,6 +106,11 @@ class Win32FileSystem final : public FileSystem {
     }
 
     bool createNew(const std::string& path, std::string_view bytes) override {
+        // The per-user log folder is made with its first file (an existing one is fine).
+        const auto slash = path.find_last_of('\\');
+        if (slash != std::string::npos && slash > 0) {
+            CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+        }
         FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file.valid() && writeAll(file.get(), bytes);

@@ -5,6 +5,8 @@
 // system tick (about 15.6 ms), which would stretch a 10 ms packet pace by half, so 1 ms timer
 // resolution is asked for while packets are being sent, and only then.
 #include "platform/EventLoop.h"
+#include "platform/Interrupt.h"
+#include "platform/win32/InterruptWake.h"
 
 #include <windows.h>
 
@@ -25,8 +27,10 @@ class HiddenWindowHost final : public EventLoop {
         RegisterClassA(&windowClass); // fails harmlessly when already registered
         window_ = CreateWindowExA(WS_EX_TOOLWINDOW, windowClassName, "Mirelith", WS_POPUP, 0, 0, 0,
                                   0, HWND_MESSAGE, nullptr, instance, this);
+        setInterruptWakeWindow(window_);
     }
     ~HiddenWindowHost() override {
+        setInterruptWakeWindow(nullptr);
         setFineTimerResolution(false);
         if (window_ != nullptr) {
             destroying_ = true;
@@ -60,6 +64,11 @@ class HiddenWindowHost final : public EventLoop {
     int interruptSignal() const override { return 0; }
 
     End run(const std::function<void(int32_t)>& onTimer) override {
+        // An interrupt that came before the loop runs posted its wake-up to no window, or to
+        // this one before its loop: either way it is seen here.
+        if (interruptRequested()) {
+            return End::Interrupted;
+        }
         if (window_ == nullptr) {
             return End::Closed;
         }
@@ -70,7 +79,7 @@ class HiddenWindowHost final : public EventLoop {
             DispatchMessageA(&msg);
         }
         onTimer_ = nullptr;
-        return End::Closed;
+        return interrupted_ ? End::Interrupted : End::Closed;
     }
 
   private:
@@ -92,6 +101,11 @@ class HiddenWindowHost final : public EventLoop {
             case WM_CLOSE:
                 DestroyWindow(window);
                 return 0;
+            case kInterruptWakeMessage:
+                // The loop ends; the window stays until the host is gone, after the clean-up.
+                self->interrupted_ = true;
+                PostQuitMessage(0);
+                return 0;
             case WM_DESTROY:
                 self->window_ = nullptr;
                 if (!self->destroying_) {
@@ -109,6 +123,7 @@ class HiddenWindowHost final : public EventLoop {
     const std::function<void(int32_t)>* onTimer_ = nullptr;
     bool closed_ = false;
     bool destroying_ = false;
+    bool interrupted_ = false;
     bool fineTimers_ = false;
 };
 

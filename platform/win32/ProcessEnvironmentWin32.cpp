@@ -1,8 +1,42 @@
 #include "platform/ProcessEnvironment.h"
+#include "platform/WindowsLogPlace.h"
+#include "platform/win32/UniqueHandle.h"
 
+#include <cstdio>
 #include <windows.h>
 
+#include <shlobj.h>
+
 namespace {
+
+// Whether this process may create files in directory. Only a real attempt answers for every
+// case alike: access lists, a read-only share or medium, Wine's mapping onto Unix permissions.
+// The probe file is hidden, temporary and removed when its handle closes.
+bool directoryWritable(const std::string& directory) {
+    if (directory.empty()) {
+        return false;
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "\\.mirelith-probe-%lu-%lu.tmp",
+                  static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetTickCount()));
+    const UniqueHandle probe(CreateFileA(
+        (directory + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(probe);
+}
+
+// The user's local application data folder ("C:\Users\ann\AppData\Local"), "" when the
+// system does not name one.
+std::string localAppDataDirectory() {
+    char path[MAX_PATH] = {};
+    if (SUCCEEDED(
+            SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        return path;
+    }
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+}
 
 class Win32Environment final : public ProcessEnvironment {
   public:
@@ -43,7 +77,10 @@ class Win32Environment final : public ProcessEnvironment {
     std::string logDirectory() override {
         const std::string path = programFilePath();
         const auto slash = path.find_last_of('\\');
-        return slash == std::string::npos ? std::string() : path.substr(0, slash);
+        const std::string programDirectory =
+            slash == std::string::npos ? std::string() : path.substr(0, slash);
+        return chooseWindowsLogDirectory(programDirectory, directoryWritable(programDirectory),
+                                         localAppDataDirectory());
     }
 
     LocalDateTime localTime() override {

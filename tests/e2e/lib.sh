@@ -159,8 +159,8 @@ expect_result() {
 import json, re, sys
 path, version, *pairs = sys.argv[1:]
 r = json.load(open(path))
-keys = ["outcome", "exit_status", "log_line", "reason", "model", "model_code", "port", "device",
-        "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version",
+keys = ["outcome", "exit_status", "log_line", "log_file", "reason", "model", "model_code", "port",
+        "device", "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version",
         "printer_version_before", "printer_version_after", "verified"]
 assert list(r) == keys, list(r)
 assert r["version"] == version, r["version"]
@@ -182,6 +182,7 @@ wine_init() {
   # shellcheck source=/dev/null
   source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
   cp "$win/main/mirelith.exe" "$WORK/bin/mirelith.exe"
+  WIN_BUILD=$win
 }
 
 # run_exe ARGS... : the Windows program under Wine in the run directory; sets STATUS and keeps its

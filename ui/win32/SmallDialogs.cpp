@@ -1,5 +1,6 @@
 #include "ui/win32/SmallDialogs.h"
 
+#include "app/EventLog.h"
 #include "res/resource.h"
 #include "ui/DialogLook.h"
 #include "ui/win32/DialogLayout.h"
@@ -13,6 +14,12 @@ constexpr int kNoticeMargin = 2;
 } // namespace
 
 AboutDialog::AboutDialog() : ModalDialog(IDD_ABOUTBOX) {}
+
+BOOL AboutDialog::onInitDialog() {
+    // A long path loses its middle, not its file name.
+    SetDlgItemTextA(hwnd(), IDC_ABOUT_LOG, ("Log: " + EventLog::instance().filePath()).c_str());
+    return TRUE;
+}
 
 CompletionDialog::CompletionDialog() : ModalDialog(IDD_COMPLETION) {}
 

@@ -4,10 +4,14 @@
 #include "ui/win32/ImageButton.h"
 #include "ui/win32/ModalDialog.h"
 
-// Template 100: standard behaviour only.
+// Template 100: standard behaviour; its second line says where the log goes (beside the
+// program, or the user's own folder when the program's may not be written).
 class AboutDialog : public ModalDialog {
   public:
     AboutDialog();
+
+  protected:
+    BOOL onInitDialog() override;
 };
 
 // Template 151: the notice to watch the printer's LED, with one OK button.

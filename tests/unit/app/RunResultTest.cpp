@@ -57,11 +57,12 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     for (const auto& item : json.items()) {
         keys.push_back(item.key());
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "reason",
-                                              "model", "model_code", "port", "device", "file",
-                                              "file_size", "sha256", "bytes_sent", "started",
-                                              "duration_ms", "version", "printer_version_before",
-                                              "printer_version_after", "verified"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "log_file",
+                                              "reason", "model", "model_code", "port", "device",
+                                              "file", "file_size", "sha256", "bytes_sent",
+                                              "started", "duration_ms", "version",
+                                              "printer_version_before", "printer_version_after",
+                                              "verified"}));
     EXPECT_EQ(json["outcome"], "invalid");
     EXPECT_TRUE(json["verified"].is_null());
     r.outcome = RunOutcome::Unverified;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -136,7 +137,10 @@ TEST_F(SilentRunObservation, TheResultSaysHowTheRunEndedOrWhyNoneBegan) {
     log.append(LogLevel::Notice, "Download Complete");
     sent.flushLog();
     EXPECT_THAT(files.files[log.filePath()], HasSubstr("Download Complete"));
-    EXPECT_THAT(finish(sent, 0), HasSubstr(R"("outcome": "sent")"));
+    const std::string sentResult = finish(sent, 0);
+    EXPECT_THAT(sentResult, HasSubstr(R"("outcome": "sent")"));
+    // Where the log is.
+    EXPECT_EQ(nlohmann::json::parse(sentResult)["log_file"], log.filePath());
 
     SilentRunViews noPrinter(settings, app, log, files, clock);
     EXPECT_THAT(finish(noPrinter, 2),

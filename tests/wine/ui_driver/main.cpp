@@ -252,6 +252,11 @@ void fullDownload(Options& options) {
     PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = program.waitFor([](HWND w) { return text(w) == "About Mirelith"; }, 5000);
     if (check(about != nullptr, "About box opens from the system menu command")) {
+        // The program runs from a folder it may write, so its log is beside it.
+        std::string program = options["--program"];
+        checkEqual(text(GetDlgItem(about, IDC_ABOUT_LOG)),
+                   "Log: " + program.substr(0, program.find_last_of('\\') + 1) + "_QEM_NUV.txt",
+                   "About box says where the log goes");
         checkCloses(about, "OK closes the About box");
     }
     click(main, IDC_MAIN_EXIT);

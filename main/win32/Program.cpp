@@ -1,0 +1,136 @@
+#include "main/win32/Program.h"
+
+#include "app/EventLog.h"
+#include "app/FirmwareApp.h"
+#include "app/ToolOptions.h"
+#include "app/UsageText.h"
+#include "download/MainDialogSilentHost.h"
+#include "download/PrinterQueueRedirector.h"
+#include "download/QueueJournalReplay.h"
+#include "download/SilentRunViews.h"
+#include "main/BuildInfo.h"
+#include "platform/EventLoop.h"
+#include "platform/TerminationSignals.h"
+#include "platform/win32/UniqueHandle.h"
+#include "ports/NetPort.h"
+#include "ports/PortDriver.h"
+#include "ports/UsbDiscovery.h"
+#include "ui/UsbPrinterList.h"
+#include "ui/win32/InteractiveRunner.h"
+
+#include <cstdio>
+#include <optional>
+#include <windows.h>
+
+namespace {
+
+// Held while the program runs, so that the installer and the uninstaller can tell that a copy is
+// running (its files cannot be replaced then) in every session of the machine.
+constexpr const char* kRunningMutexName = "Global\\MirelithProgramRunning";
+
+// Standard error as the terminal lines see it: a console (the bar is redrawn in place, as wide
+// as the window) or a pipe or file (start and end lines only).
+TerminalProgress::Style consoleStyle(bool quiet) {
+    TerminalProgress::Style style;
+    style.quiet = quiet;
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    style.isTerminal = err != nullptr && err != INVALID_HANDLE_VALUE && GetConsoleMode(err, &mode);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (style.isTerminal && GetConsoleScreenBufferInfo(err, &info)) {
+        style.columns = info.srWindow.Right - info.srWindow.Left + 1;
+    }
+    return style;
+}
+
+// An interactive window does not watch Ctrl+C: it ends the console program as it always would.
+class SignalsReleasedForWindow final : public MainWindowRunner {
+  public:
+    explicit SignalsReleasedForWindow(MainWindowRunner& runner) : runner_(runner) {}
+    void run(const DownloadJob& job) override {
+        if (job.silentRun == 0 && job.quitAtStart == 0) {
+            releaseTerminationSignals();
+        }
+        runner_.run(job);
+    }
+
+  private:
+    MainWindowRunner& runner_;
+};
+
+} // namespace
+
+int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
+    const bool console = face == ProgramFace::Console;
+    const UniqueHandle running(CreateMutexA(nullptr, FALSE, kRunningMutexName));
+    // The program's own options are answered, or put aside, before start-up reads the rest. The
+    // window program has no terminal: it takes only "--result" and leaves the other words to
+    // start-up as before.
+    const ToolOptions options =
+        takeToolOptions(arguments, console ? ToolOptionSet::All : ToolOptionSet::ResultOnly);
+    EventLog& log = EventLog::instance();
+    if (options.help) {
+        std::fputs(helpText(log.filePath()).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(versionText({kProgramVersion, compilerDescription(), ""}).c_str(), stdout);
+        std::printf("log file: %s\n", log.filePath().c_str());
+        return 0;
+    }
+    if (options.list) {
+        std::fputs("mirelith: --list is not available in the Windows program; ports are named "
+                   "COM1, LPT1, USB or NET <address> (see --help)\n",
+                   stderr);
+        return 1;
+    }
+    if (console) {
+        // From here on Ctrl+C and Ctrl+Break only ask the run to stop, so an interrupted silent
+        // run still gives the queues back and ends with its log line and result, exit status 3.
+        watchTerminationSignals();
+        if (options.resultWithoutFile) {
+            std::fputs("mirelith: --result needs a file name (--result FILE or --result=FILE); "
+                       "no result file is written\n",
+                       stderr);
+        }
+    }
+
+    // Queues that an ended run left moved aside are given back before this run does anything.
+    ReplayReport echo;
+    if (console) {
+        echo = [](const std::string& line) {
+            std::fprintf(stderr, "mirelith: %s\n", line.c_str());
+        };
+    }
+    restoreQueuesOfEndedRuns(log, echo);
+
+    std::optional<SocketLayer> sockets;
+    FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
+                     [&] { return sockets.emplace().status(); },
+                     [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
+                     options.arguments});
+    SilentRunViews views({kProgramVersion, options.resultPath, console ? stderr : nullptr,
+                          console ? consoleStyle(options.quiet) : TerminalProgress::Style{},
+                          options.arguments.size() > 1},
+                         app, log, systemFileSystem(), systemClock());
+
+    PortDriver port;
+    NetPort socket;
+    PrinterQueueRedirector queues(log.directory());
+    SystemUsbPrinterSource usbPrinters;
+    MainDialogSilentHost silentHost(
+        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
+        app.exitStatus);
+    silentHost.setRunObserver(views.observer());
+    InteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
+                             app.exitStatus);
+    SignalsReleasedForWindow windowRunner(runner);
+    app.initInstance(windowRunner);
+    std::string resultError;
+    if (!views.finish(app.exitStatus, resultError) && console) {
+        std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
+                     resultError.c_str());
+    }
+    // The window program's unwritten result file has no one to tell: its absence says it.
+    return app.exitInstance();
+}
