@@ -1,16 +1,24 @@
 #include "main/win32/Program.h"
 
 #include "app/EventLog.h"
+#include "app/ExitStatus.h"
+#include "app/RunResult.h"
 #include "app/FirmwareApp.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
+#include "download/IdentifyRun.h"
 #include "download/MainDialogSilentHost.h"
+#include "download/PrinterConnection.h"
 #include "download/PrinterQueueRedirector.h"
 #include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
+#include "platform/DeviceFactory.h"
 #include "platform/EventLoop.h"
+#include "platform/PortDeviceDescription.h"
+#include "platform/SocketLayer.h"
 #include "platform/TerminationSignals.h"
+#include "platform/TextEscape.h"
 #include "platform/win32/UniqueHandle.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -18,6 +26,7 @@
 #include "ui/UsbPrinterList.h"
 #include "ui/win32/InteractiveRunner.h"
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <windows.h>
@@ -84,6 +93,37 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
                    stderr);
         return 1;
     }
+    if (!options.error.empty()) {
+        if (console) {
+            std::fprintf(stderr, "mirelith: %s; see mirelith --help\n",
+                         escapeForLine(options.error).c_str());
+        }
+        return kExitInvalidParameters;
+    }
+    const auto connectPrinter = [](const PortSettings& port, std::string& why) {
+        return connectToPrinter(port, {systemSocketFactory(), systemDeviceFactory(), systemClock()},
+                                why);
+    };
+    if (options.identify) {
+        // Asking sends only the queries: no queue is moved, no journal read, no log written.
+        const SocketLayer identifySockets;
+        IdentifyServices services{systemFileSystem(),
+                                  log,
+                                  systemClock(),
+                                  connectPrinter,
+                                  [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
+                                  [](const std::string& name, int32_t tcpPort) {
+                                      return describePort(name, tcpPort).port;
+                                  },
+                                  [](const std::string& name, int32_t tcpPort) {
+                                      return describePort(name, tcpPort).device;
+                                  },
+                                  [] { return isoUtc(std::chrono::system_clock::now()); },
+                                  stdout,
+                                  stderr};
+        return runIdentify({options.arguments, options.resultPath, options.quiet, kProgramVersion},
+                           services);
+    }
     if (console) {
         // From here on Ctrl+C and Ctrl+Break only ask the run to stop, so an interrupted silent
         // run still gives the queues back and ends with its log line and result, exit status 3.
@@ -99,7 +139,7 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
     ReplayReport echo;
     if (console) {
         echo = [](const std::string& line) {
-            std::fprintf(stderr, "mirelith: %s\n", line.c_str());
+            std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
         };
     }
     restoreQueuesOfEndedRuns(log, echo);
@@ -119,7 +159,13 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
     PrinterQueueRedirector queues(log.directory());
     SystemUsbPrinterSource usbPrinters;
     MainDialogSilentHost silentHost(
-        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); }},
+        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); },
+         VerifySettings{options.verify, options.expectVersion,
+                        options.verifyTimeoutSeconds.value_or(kDefaultVerifyTimeoutSeconds)},
+         [&](const PortSettings& settings) {
+             std::string why;
+             return connectPrinter(settings, why);
+         }},
         app.exitStatus);
     silentHost.setRunObserver(views.observer());
     InteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
