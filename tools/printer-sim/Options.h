@@ -19,6 +19,10 @@ struct SimOptions {
     bool garbleFpga = false;
     std::optional<uint64_t> closeAfter;
     std::optional<uint64_t> stallAfter;
+    std::optional<uint64_t> resetAfter;
+    std::optional<uint64_t> receiveBuffer;
+    uint64_t paceBytes = 0; // 0: read as fast as the data comes
+    uint64_t paceMs = 0;
     bool refuse = false;
     bool once = false;
     bool help = false;
