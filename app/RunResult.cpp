@@ -38,6 +38,7 @@ std::string toJson(const RunResult& r) {
     json["exit_status"] = r.exitStatus;
     json["log_line"] = orNull(r.logLine);
     json["reason"] = orNull(r.reason);
+    json["warnings"] = r.warnings;
     json["model"] = orNull(r.model);
     json["model_code"] = orNull(r.modelCode);
     json["port"] = orNull(r.port);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class RunOutcome { Sent, Invalid, Failed, Interrupted };
 
@@ -32,6 +33,8 @@ struct RunResult {
     std::string started; // UTC, ISO 8601
     int64_t durationMs = 0;
     std::string version;
+    // What start-up guessed or skipped ("-x: not an option ...; skipped"), one sentence each.
+    std::vector<std::string> warnings;
 };
 
 // One JSON object with every key present (null where unknown). Text that is not valid UTF-8

@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kUsage =
     R"(Usage: mirelith -s [-p PORT] [-m MODEL] [-f FILE] [-b BAUD] [-tcpport PORT]
                    [-q] [--result FILE]
-       mirelith --list | --help | --version
+       mirelith --list | --help | --version | -V
 
 Writes new firmware into a printer and exits. The settings come from qemnuv.ini in the
 current directory when that file exists (the command line is then ignored), otherwise from a
@@ -17,10 +17,11 @@ command line that begins with -s. With neither, the interactive window opens in 
 that has one.
 
 Options:
-  -s               download once with the settings that follow
+  -s               download once with the settings that follow (must come first)
   -p PORT          the printer's port (see Ports; default USB)
   -m MODEL         model name (default: taken from the only firmware file here)
-  -f FILE          firmware file in the current directory (default: the model's newest,
+  -f FILE          firmware file: an absolute path, or a name in the current directory
+                   (default: the model's newest in the current directory,
                    by the MMDDYY date before .fls in MODEL_..._MMDDYY.fls)
   -b BAUD          serial baud rate, after a serial -p (default 115200)
   -tcpport PORT    TCP port, after -p NET (default 9100)
@@ -30,7 +31,7 @@ Options:
   --list           show serial and parallel ports, USB printers and their print queues,
                    whether you may open each, and the model names
   -h, --help       show this help
-  --version        show the version and build
+  -V, --version    show the version and build
 
 Ports (-p, PORTTYPE):
   COMn, \\.\COMn   serial port n: /dev/ttyS(n-1), or the device named by MIRELITH_COMn
@@ -50,7 +51,8 @@ qemnuv.ini, section [NUV]:
   BAUDRATE=        serial baud rate (default 115200)
   TCPPORT=         TCP port (default 9100)
   MODELNAME=       model name beginning KAV, KEW, KIX, KOY or KUZ
-  FWNAME=          firmware file ending in fls (needs MODELNAME)
+  FWNAME=          firmware file ending in fls, absolute or in the current directory
+                   (needs MODELNAME)
 
 Environment:
   MIRELITH_COMn, MIRELITH_LPTn
@@ -66,7 +68,8 @@ Exit status:
   1  invalid parameters (also a qemnuv.ini that cannot be read)
   2  the download failed or nothing was downloaded
   3  interrupted by SIGINT, SIGTERM or SIGHUP (print queues restored first)
-  4  an interactive start in a build without a window
+  4  an interactive start with no display for the window (no DISPLAY or
+     WAYLAND_DISPLAY), or in a build without a window
 
 )";
 

@@ -159,7 +159,7 @@ expect_result() {
 import json, re, sys
 path, version, *pairs = sys.argv[1:]
 r = json.load(open(path))
-keys = ["outcome", "exit_status", "log_line", "reason", "model", "model_code", "port", "device",
+keys = ["outcome", "exit_status", "log_line", "reason", "warnings", "model", "model_code", "port", "device",
         "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version"]
 assert list(r) == keys, list(r)
 assert r["version"] == version, r["version"]

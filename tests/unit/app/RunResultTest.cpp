@@ -58,9 +58,10 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
         keys.push_back(item.key());
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "reason",
-                                              "model", "model_code", "port", "device", "file",
-                                              "file_size", "sha256", "bytes_sent", "started",
-                                              "duration_ms", "version"}));
+                                              "warnings", "model", "model_code", "port", "device",
+                                              "file", "file_size", "sha256", "bytes_sent",
+                                              "started", "duration_ms", "version"}));
+    EXPECT_EQ(json["warnings"], nlohmann::json::array()); // a list, empty when nothing was guessed
     EXPECT_EQ(json["outcome"], "invalid");
     EXPECT_EQ(json["exit_status"], 1);
     EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
