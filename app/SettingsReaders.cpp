@@ -5,6 +5,7 @@
 #include "app/PortValue.h"
 #include "app/ProfileReader.h"
 #include "app/TextRules.h"
+#include "platform/DevicePaths.h"
 
 #include <algorithm>
 
@@ -18,9 +19,12 @@ void trace(Reporter& reporter, const char* text) {
     reporter.report(1, LogLevel::Trace, text);
 }
 
-constexpr const char* kPortChoices =
-    "COM1-COM256, LPT1-LPT256, USB, NET <address> or a device path";
-constexpr const char* kIniPortChoices = "COM1-COM256, LPT1-LPT256, USB, NET or a device path";
+// What a port value may be on this system: device paths only where the system has them.
+std::string portChoices(const char* net) {
+    const bool devicePaths = devicePathKind("/dev/ttyS0") != DevicePathKind::None;
+    return std::string("COM1-COM256, LPT1-LPT256, USB") + (devicePaths ? ", " : " or ") + net +
+           (devicePaths ? " or a device path" : "");
+}
 
 RunMode refuse(StartupSettings& settings, std::string why) {
     settings.refusal = std::move(why);
@@ -122,11 +126,13 @@ RunMode parseCommandLine(StartupSettings& settings, const std::vector<std::strin
             i += 2;
         } else if (option == "-p") {
             if (!hasValue) {
-                return refuse(settings, std::string("-p needs a port after it: ") + kPortChoices);
+                return refuse(settings, std::string("-p needs a port after it: ") +
+                                            portChoices("NET <address>"));
             }
             const PortValue port = classifyPortValue(arguments[i + 1]);
             if (port.type == PortType::None) {
-                return refuse(settings, "-p " + arguments[i + 1] + ": not a port: " + kPortChoices);
+                return refuse(settings, "-p " + arguments[i + 1] +
+                                            ": not a port: " + portChoices("NET <address>"));
             }
             if (port.type == PortType::Net) {
                 if (i + 2 >= count) {
@@ -218,9 +224,10 @@ RunMode loadIniSettings(StartupSettings& settings, const std::string& iniPath, F
     }
     case PortType::None: {
         const std::string value = text("PORTTYPE");
-        return refuse(settings, value.empty()
-                                    ? std::string("qemnuv.ini has no PORTTYPE: ") + kIniPortChoices
-                                    : "PORTTYPE=" + value + ": not a port: " + kIniPortChoices);
+        return refuse(settings,
+                      value.empty()
+                          ? std::string("qemnuv.ini has no PORTTYPE: ") + portChoices("NET")
+                          : "PORTTYPE=" + value + ": not a port: " + portChoices("NET"));
     }
     }
 

@@ -2,6 +2,7 @@
 // INI key with its value and what would be accepted; for each guess or skipped word a warning.
 #include "app/SettingsReaders.h"
 #include "app/TextRules.h"
+#include "platform/DevicePaths.h"
 #include "support/AppFakes.h"
 
 #include <gmock/gmock.h>
@@ -11,6 +12,14 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+
+// The port forms a refusal lists: device paths only on a system that takes them (Linux).
+const bool devicePaths = devicePathKind("/dev/ttyS0") != DevicePathKind::None;
+const std::string cmdPorts = devicePaths
+                                 ? "COM1-COM256, LPT1-LPT256, USB, NET <address> or a device path"
+                                 : "COM1-COM256, LPT1-LPT256, USB or NET <address>";
+const std::string iniPorts = devicePaths ? "COM1-COM256, LPT1-LPT256, USB, NET or a device path"
+                                         : "COM1-COM256, LPT1-LPT256, USB or NET";
 
 // "cmd" rows are the words after "mirelith -s"; "ini" rows the body of section [NUV].
 struct Row {
@@ -42,13 +51,8 @@ TEST(SettingsNotes, EveryRefusalNamesWhatWasRefusedAndWhatIsAccepted) {
     const Row rows[] = {
         {"cmd", {"-m"}, "-m needs a model name after it"},
         {"cmd", {"-f"}, "-f needs a firmware file name after it"},
-        {"cmd",
-         {"-p"},
-         "-p needs a port after it: COM1-COM256, LPT1-LPT256, USB, NET <address> or a device "
-         "path"},
-        {"cmd",
-         {"-p", "FOO"},
-         "-p FOO: not a port: COM1-COM256, LPT1-LPT256, USB, NET <address> or a device path"},
+        {"cmd", {"-p"}, "-p needs a port after it: " + cmdPorts},
+        {"cmd", {"-p", "FOO"}, "-p FOO: not a port: " + cmdPorts},
         {"cmd", {"-p", "NET"}, "-p NET needs the printer's address after it"},
         {"cmd", {"-p", "COM1", "-b"}, "-b needs a baud rate after it"},
         {"cmd", {"-p", "NET", "h", "-tcpport"}, "-tcpport needs a TCP port number after it"},
@@ -56,12 +60,8 @@ TEST(SettingsNotes, EveryRefusalNamesWhatWasRefusedAndWhatIsAccepted) {
          {"-p", "NET", "10.0.0.2", "-b", "9600"},
          "-b 9600: -b follows a COM port (-p COM1 -b 9600)"},
         {"cmd", {"-tcpport", "9101"}, "-tcpport 9101: -tcpport follows -p NET <address>"},
-        {"ini",
-         {"MODELNAME=KAV"},
-         "qemnuv.ini has no PORTTYPE: COM1-COM256, LPT1-LPT256, USB, NET or a device path"},
-        {"ini",
-         {"PORTTYPE=PRN"},
-         "PORTTYPE=PRN: not a port: COM1-COM256, LPT1-LPT256, USB, NET or a device path"},
+        {"ini", {"MODELNAME=KAV"}, "qemnuv.ini has no PORTTYPE: " + iniPorts},
+        {"ini", {"PORTTYPE=PRN"}, "PORTTYPE=PRN: not a port: " + iniPorts},
         {"ini", {"PORTTYPE=net"}, "PORTTYPE=net: qemnuv.ini needs the printer's address in IP"},
         {"ini",
          {"PORTTYPE=COM1", "MODELNAME=T90 Prime"},
