@@ -231,15 +231,27 @@ RunMode loadIniSettings(StartupSettings& settings, const std::string& iniPath, F
     }
     }
 
+    // A number the profile rules read differently from what was written is said, as on the
+    // command line.
+    const auto noteIniNumber = [&](const char* key, int32_t value) {
+        const std::string written = text(key);
+        if (!written.empty() && written != std::to_string(value)) {
+            settings.warnings.push_back(std::string(key) + "=" + written +
+                                        ": not a plain number; " + key + "=" +
+                                        std::to_string(value) + " is used");
+        }
+    };
     if (settings.portGiven) {
         if (settings.portIsCom) {
             settings.portSettings.baudRate =
                 readProfileInt(files, iniPath, kSection, "BAUDRATE", kDefaultBaudRate);
+            noteIniNumber("BAUDRATE", settings.portSettings.baudRate);
             trace(reporter, "Select baudrate in INI");
         }
         if (settings.portIsNet) {
             settings.portSettings.baudRate =
                 readProfileInt(files, iniPath, kSection, "TCPPORT", kDefaultTcpPort);
+            noteIniNumber("TCPPORT", settings.portSettings.baudRate);
         }
     }
 

@@ -116,6 +116,19 @@ TEST(SettingsNotes, GuessesAndSkippedWordsAreSaid) {
                             "-tcpport abc: not a plain number; -tcpport 0 is used",
                             "--verbose" + skipped));
 
+    // The INI file's numbers as its profile rules read them.
+    EXPECT_EQ(
+        read({"ini", {"PORTTYPE=NET", "IP=h", "TCPPORT=91OO", "MODELNAME=KAV", "FWNAME=a.fls"}, ""},
+             settings),
+        RunMode::Silent);
+    EXPECT_EQ(settings.portSettings.baudRate, 91);
+    EXPECT_THAT(settings.warnings,
+                ElementsAre("TCPPORT=91OO: not a plain number; TCPPORT=91 is used"));
+    EXPECT_EQ(read({"ini", {"PORTTYPE=COM2", "BAUDRATE=9600", "MODELNAME=KAV", "FWNAME=a.fls"}, ""},
+                   settings),
+              RunMode::Silent);
+    EXPECT_THAT(settings.warnings, IsEmpty());
+
     // "-s" anywhere but first: the window is asked for, as before, and the user hears why.
     FakeFileSystem files;
     RecordingReporter reporter;
