@@ -264,6 +264,8 @@ void MainDialog::awaitAcknowledgement() {
         armTimer(id(TimerId::WriteFailed), stepIntervalMs);
         return;
     }
+    // The countdown is over: the count the printer has taken is what there is to show now.
+    reportAcknowledged();
     armTimer(id(TimerId::Settle), settleIntervalFor(modelCode));
 }
 
