@@ -181,7 +181,9 @@ class Win32NetSocket final : public NetSocket {
     // Wine give no count, and then only a reset can be seen: a read on the socket (which the
     // event selection keeps non-blocking) reports it. Nothing else is expected from the printer,
     // so whatever it sends is dropped. Without a count, what the send buffer cannot hold has
-    // left this host: the only bytes that may be said to have reached the printer.
+    // left this host: the only bytes that may be said to have reached the printer. The buffer
+    // is counted twice, as a stack may hold somewhat more than its nominal size (Linux, under
+    // Wine, lets one more segment in past it).
     NetDelivery delivery() override {
         NetDelivery d;
         int buffer = 0;
@@ -191,7 +193,8 @@ class Win32NetSocket final : public NetSocket {
             buffer < 0) {
             buffer = sent_;
         }
-        d.acknowledged = sent_ > buffer ? sent_ - buffer : 0;
+        const int64_t held = 2 * int64_t(buffer);
+        d.acknowledged = sent_ > held ? static_cast<int32_t>(sent_ - held) : 0;
         DWORD version = 0;
         TcpInfoV0 info{};
         DWORD returned = 0;
