@@ -177,13 +177,26 @@ RunMode parseCommandLine(StartupSettings& settings, const std::vector<std::strin
 
     if (!settings.modelGiven) {
         // Model and file both come from the directory's only firmware file, even over "-f".
+        const std::string given = settings.fileGiven ? settings.firmwareFileName : "";
         if (!findSoleFirmware(settings, files)) {
+            settings.warnings.push_back(
+                "no -m, and " + settings.startDirectory +
+                " does not hold exactly one firmware file to take the model from: the window is "
+                "asked for instead of a silent run");
             return RunMode::Interactive;
+        }
+        if (!given.empty() && given != settings.firmwareFileName) {
+            settings.warnings.push_back("-f " + given +
+                                        " without -m: " + settings.firmwareFileName +
+                                        ", the only firmware file here, is sent instead");
         }
         settings.modelGiven = true;
         settings.fileGiven = true;
     } else if (!settings.fileGiven) {
         if (!findNewestFirmware(settings, files)) {
+            settings.warnings.push_back(
+                "-m " + settings.modelName + " without -f: no firmware file of that model in " +
+                settings.startDirectory + ": the window is asked for instead of a silent run");
             return RunMode::Interactive;
         }
         settings.fileGiven = true;

@@ -142,6 +142,27 @@ TEST(SettingsNotes, GuessesAndSkippedWordsAreSaid) {
     EXPECT_EQ(parseCommandLine(settings, {"mirelith", "-m", "KAV"}, files, reporter),
               RunMode::Interactive);
     EXPECT_THAT(settings.warnings, IsEmpty());
+
+    // What firmware discovery puts in place of the command line, or why it cannot.
+    files.addEntry("/fw", "KIX-2_B_010111.fls");
+    settings = inFw();
+    EXPECT_EQ(parseCommandLine(settings, {"mirelith", "-s", "-f", "a.fls"}, files, reporter),
+              RunMode::Silent);
+    EXPECT_THAT(settings.warnings, ElementsAre("-f a.fls without -m: KIX-2_B_010111.fls, the only "
+                                               "firmware file here, is sent instead"));
+    settings = inFw();
+    EXPECT_EQ(parseCommandLine(settings, {"mirelith", "-s", "-m", "KAV"}, files, reporter),
+              RunMode::Interactive);
+    EXPECT_THAT(settings.warnings, ElementsAre("-m KAV without -f: no firmware file of that model "
+                                               "in /fw: the window is asked for instead of a "
+                                               "silent run"));
+    files.addEntry("/fw", "KIX-2_A_020111.fls");
+    settings = inFw();
+    EXPECT_EQ(parseCommandLine(settings, {"mirelith", "-s"}, files, reporter),
+              RunMode::Interactive);
+    EXPECT_THAT(settings.warnings,
+                ElementsAre("no -m, and /fw does not hold exactly one firmware file to take the "
+                            "model from: the window is asked for instead of a silent run"));
 }
 
 // -f and FWNAME: an absolute path in the system's own syntax is used as it is.
