@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct DownloadJob {
     int32_t silentRun = 0;   // non-zero: download at once, reports go to the log file
@@ -12,9 +13,10 @@ struct DownloadJob {
     std::string modelName;
     std::string firmwarePath;
     PortSettings portSettings;
-    // With quitAtStart: which setting or file was refused and why, for the terminal line and the
-    // result file (the log keeps its one line).
-    std::string invalidReason;
+    // Start-up's account of the settings, for the terminal and the result file: why they were
+    // refused (quitAtStart), and what it guessed or skipped.
+    std::string refusal;
+    std::vector<std::string> warnings;
 
     friend bool operator==(const DownloadJob&, const DownloadJob&) = default;
 };

@@ -26,14 +26,14 @@ RunMode FirmwareApp::readSettings() {
             // A root run takes its settings only from a file no other user could have put there.
             if (const std::string distrust = services_.files.distrustReason(iniPath);
                 !distrust.empty()) {
-                invalidReason =
-                    std::string(kIniFileName) + " is not used by a run as root: " + distrust;
+                refusal = std::string(kIniFileName) + " is not used by a run as root: " + distrust;
                 return RunMode::Invalid;
             }
             return loadIniSettings(iniPath);
         }
     } catch (const FileError&) {
         // It is there but cannot be read: the user meant a silent run we cannot perform.
+        refusal = iniPath + " exists but cannot be read";
         return RunMode::Invalid;
     }
     return parseCommandLine();
@@ -52,28 +52,37 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
     modelGiven = portGiven = portIsCom = portIsLpt = portIsUsb = portIsNet = false;
     modelName.clear();
     firmwareFileName.clear();
+    refusal.clear();
+    warnings.clear();
 
-    invalidReason.clear();
     runMode = readSettings();
     if (runMode == RunMode::Silent) {
         // Nor does it send a file another user could have chosen for it.
-        const std::string firmware = joinPath(startDirectory, pathSeparator(), firmwareFileName);
+        const std::string firmware =
+            pathInDirectory(startDirectory, pathSeparator(), firmwareFileName);
         if (const std::string distrust = services_.files.distrustReason(firmware);
             !distrust.empty()) {
-            invalidReason = "the firmware file " + firmwareFileName +
-                            " is not used by a run as root: " + distrust;
+            refusal = "the firmware file " + firmwareFileName +
+                      " is not used by a run as root: " + distrust;
             runMode = RunMode::Invalid;
         }
     }
     switch (runMode) {
     case RunMode::Silent: {
         modelCode = modelCodeFor(modelName);
+        if (!isModelTableName(modelName)) {
+            warnings.push_back("model \"" + modelName +
+                               "\" is none of the models known by name (T90 Standard, T90 "
+                               "Prime): it is sent with the rules of model " +
+                               std::to_string(modelCode) + " (T90 Standard)");
+        }
         if (portIsUsb && !portGiven) {
             const std::string path =
                 services_.findUsbPrinterPort ? services_.findUsbPrinterPort(modelCode) : "";
             if (path.empty()) {
                 services_.log.report(0, LogLevel::Notice,
                                      "Not connected Printer using usb<" + modelName + ">");
+                job.warnings = warnings;
                 exitStatus = kExitNothingDownloaded;
                 return false; // no main window: nothing to download to
             }
@@ -83,7 +92,7 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
         job.silentRun = 1;
         job.modelCode = modelCode;
         job.modelName = modelName;
-        job.firmwarePath = joinPath(startDirectory, pathSeparator(), firmwareFileName);
+        job.firmwarePath = pathInDirectory(startDirectory, pathSeparator(), firmwareFileName);
         fillSerialDefaults();
         job.portSettings = portSettings;
         services_.log.report(1, LogLevel::Trace, "In silent mode");
@@ -93,13 +102,14 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
         services_.log.report(1, LogLevel::Notice, "Invalid parameters");
         job.silentRun = 0;
         job.quitAtStart = 1;
-        job.invalidReason = invalidReason;
+        job.refusal = refusal;
         exitStatus = kExitInvalidParameters;
         break;
     case RunMode::Interactive:
         job.silentRun = 0;
         break;
     }
+    job.warnings = warnings;
     runner.run(job);
     return false;
 }

@@ -46,8 +46,6 @@ class FirmwareApp : public StartupSettings {
     RunMode loadIniSettings(const std::string& iniPath);
 
     RunMode runMode = RunMode::Interactive;
-    // Why the settings were refused, when start-up knows more than "Invalid parameters".
-    std::string invalidReason;
     DownloadJob job;
     int exitStatus = 0;
 

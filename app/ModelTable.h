@@ -18,5 +18,8 @@ struct ModelTable {
 // The code of the table entry named exactly name; the first entry's code for any other name.
 int32_t modelCodeFor(std::string_view name);
 
+// Whether a table entry is named exactly name (any other name gets the first entry's code).
+bool isModelTableName(std::string_view name);
+
 // True when the first three characters are "KAV", "KEW", "KIX", "KOY" or "KUZ" (case-sensitive).
 bool hasFamilyPrefix(std::string_view modelName);

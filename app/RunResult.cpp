@@ -41,6 +41,7 @@ std::string toJson(const RunResult& r) {
     json["log_line"] = orNull(r.logLine);
     json["log_file"] = r.logFile;
     json["reason"] = orNull(r.reason);
+    json["warnings"] = r.warnings;
     json["model"] = orNull(r.model);
     json["model_code"] = orNull(r.modelCode);
     json["port"] = orNull(r.port);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class RunOutcome { Sent, Invalid, Failed, Interrupted, Unverified };
 
@@ -39,6 +40,8 @@ struct RunResult {
     std::optional<std::string> printerVersionBefore;
     std::optional<std::string> printerVersionAfter;
     std::optional<bool> verified;
+    // What start-up guessed or skipped ("-x: not an option ...; skipped"), one sentence each.
+    std::vector<std::string> warnings;
 };
 
 // One JSON object with every key present (null where unknown). Text that is not valid UTF-8

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct StartupSettings {
     int32_t modelCode = 0;
@@ -22,6 +23,12 @@ struct StartupSettings {
     bool portIsLpt = false;
     bool portIsUsb = false;
     bool portIsNet = false;
+
+    // Why the settings were refused (the run is then Invalid): the argument or INI key with its
+    // value, and what would be accepted. Empty when nothing was refused.
+    std::string refusal;
+    // What start-up had to guess or leave out without refusing the run, one sentence each.
+    std::vector<std::string> warnings;
 
     // Completes portSettings with the fixed timeouts, buffer sizes and carried values, and the
     // serial line settings when a COM port was named. False when no port type was named.

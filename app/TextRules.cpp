@@ -69,3 +69,19 @@ std::string joinPath(const std::string& directory, char separator, const std::st
     path += name;
     return path;
 }
+
+bool isAbsolutePath(const std::string& name, char separator) {
+    if (separator == '/') {
+        return !name.empty() && name[0] == '/';
+    }
+    const auto isSlash = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive = name.size() >= 3 &&
+                       ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) &&
+                       name[1] == ':' && isSlash(name[2]);
+    const bool unc = name.size() >= 2 && isSlash(name[0]) && isSlash(name[1]);
+    return drive || unc;
+}
+
+std::string pathInDirectory(const std::string& directory, char separator, const std::string& name) {
+    return isAbsolutePath(name, separator) ? name : joinPath(directory, separator, name);
+}

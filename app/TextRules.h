@@ -15,3 +15,12 @@ int32_t decimalValue(std::string_view text);
 
 // directory + separator + name.
 std::string joinPath(const std::string& directory, char separator, const std::string& name);
+
+// Whether name is an absolute path in the syntax of the system whose separator is given: on
+// Linux ('/') one beginning with '/'; on Windows ('\\') a drive path ("C:\fw", "C:/fw") or a
+// UNC path ("\\server\share\fw", also with forward slashes).
+bool isAbsolutePath(const std::string& name, char separator);
+
+// A file name from the settings as a path: an absolute one as it is, a relative one in
+// directory.
+std::string pathInDirectory(const std::string& directory, char separator, const std::string& name);

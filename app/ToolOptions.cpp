@@ -40,7 +40,8 @@ class Taker {
                 options_.help = true;
                 return 1;
             }
-            if (word == "--version") {
+            // "-V" as avrdude and esptool users type it; start-up never gave it a meaning.
+            if (word == "--version" || word == "-V") {
                 options_.version = true;
                 return 1;
             }

@@ -23,10 +23,11 @@ command line that begins with -s. With neither, the interactive window opens in 
 that has one.
 
 Options:
-  -s               download once with the settings that follow
+  -s               download once with the settings that follow (must come first)
   -p PORT          the printer's port (see Ports; default USB)
   -m MODEL         model name (default: taken from the only firmware file here)
-  -f FILE          firmware file in the current directory (default: the model's newest,
+  -f FILE          firmware file: an absolute path, or a name in the current directory
+                   (default: the model's newest in the current directory,
                    by the MMDDYY date before .fls in MODEL_..._MMDDYY.fls)
   -b BAUD          serial baud rate, after a serial -p (default 115200)
   -tcpport PORT    TCP port, after -p NET (default 9100)
@@ -45,7 +46,7 @@ Options:
 // then the system's "--list", when it has one
 
 constexpr const char* kHelpVersion = R"(  -h, --help       show this help
-  --version        show the version and build
+  -V, --version    show the version and build
 
 )";
 // then the system's port names
@@ -57,7 +58,8 @@ qemnuv.ini, section [NUV]:
   BAUDRATE=        serial baud rate (default 115200)
   TCPPORT=         TCP port (default 9100)
   MODELNAME=       model name beginning KAV, KEW, KIX, KOY or KUZ
-  FWNAME=          firmware file ending in fls (needs MODELNAME)
+  FWNAME=          firmware file ending in fls, absolute or in the current directory
+                   (needs MODELNAME)
 
 )";
 // then the system's environment (or other) notes
@@ -70,7 +72,8 @@ Exit status:
 )";
 // then the system's interruption, when it has one
 
-constexpr const char* kExitStatusRest = R"(  4  an interactive start in a build without a window
+constexpr const char* kExitStatusRest = R"(  4  an interactive start with no display for the window (no DISPLAY or
+     WAYLAND_DISPLAY), or in a build without a window
   5  --verify: the printer did not report the new (or the expected) firmware in time;
      --identify: the printer was reached but did not say its version
 

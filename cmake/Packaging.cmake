@@ -56,11 +56,16 @@ else()
     install(TARGETS printer-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 
-  # The pages carry the version; Debian wants them compressed.
+  # The pages in the tree name a version of their own, so `man -l docs/man/mirelith.1` reads
+  # whole; the installed ones carry the project's. Debian wants them compressed.
   find_program(GZIP_PROGRAM gzip)
   foreach(page mirelith.1 hex2fls.1)
-    set(VERSION ${PROJECT_VERSION})
-    configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${CMAKE_SOURCE_DIR}/docs/man/${page})
+    file(READ ${CMAKE_SOURCE_DIR}/docs/man/${page} page_text)
+    string(REGEX REPLACE "\"mirelith [^\"]*\"" "\"mirelith ${PROJECT_VERSION}\"" page_text
+                         "${page_text}")
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/man/${page} CONTENT "${page_text}" @ONLY)
     if(GZIP_PROGRAM)
       add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
                          COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_BINARY_DIR}/man/${page}

@@ -1,5 +1,6 @@
 #include "download/FirmwareImage.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -9,14 +10,56 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string openFailureText(int error) {
+    switch (error) {
+    case ENOENT:
+        return "no such file";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "permission denied (the file is opened for reading and writing, so it must be "
+               "writable too)";
+    case EISDIR:
+        return "a directory, not a file";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string failureText(FirmwareImage::LoadResult result) {
+    switch (result) {
+    case FirmwareImage::LoadResult::Empty:
+        return "the file is empty";
+    case FirmwareImage::LoadResult::TooLarge:
+        return "the file is larger than " + std::to_string(FirmwareImage::maxLength) + " bytes";
+    case FirmwareImage::LoadResult::ReadFailed:
+        return "the file could not be read to its end";
+    case FirmwareImage::LoadResult::OutOfMemory:
+        return "not enough memory for the image";
+    default:
+        return {};
+    }
+}
 } // namespace
 
 FirmwareImage::LoadResult FirmwareImage::load(const std::string& path) {
+    const LoadResult result = loadFile(path);
+    if (result != LoadResult::Loaded && loadFailure_.empty()) {
+        loadFailure_ = path + ": " + failureText(result);
+    }
+    return result;
+}
+
+FirmwareImage::LoadResult FirmwareImage::loadFile(const std::string& path) {
     release();
+    loadFailure_.clear();
     // Opened for update, so a read-only or locked file is refused here rather than half-way
     // through the transfer.
+    errno = 0;
     File file(std::fopen(path.c_str(), "r+b"));
     if (!file) {
+        loadFailure_ = path + ": " + openFailureText(errno);
         return LoadResult::OpenFailed;
     }
     if (std::fseek(file.get(), 0, SEEK_END) != 0) {

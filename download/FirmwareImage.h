@@ -19,6 +19,9 @@ class FirmwareImage {
     // and reads all of it. A file of no bytes is refused: the printer would receive nothing while
     // the run reported a download. On any failure the image stays empty.
     LoadResult load(const std::string& path);
+    // Why the last load failed, in words ("no such file", "a directory, not a file"); empty
+    // after a load that succeeded.
+    const std::string& loadFailure() const { return loadFailure_; }
 
     // Puts `header` in front unless the image already begins with it. Returns true when added.
     bool ensureHeader(const uint8_t* header, int32_t headerLength);
@@ -32,7 +35,10 @@ class FirmwareImage {
     static constexpr int32_t headroom = 6;
 
   private:
+    LoadResult loadFile(const std::string& path);
+
     std::unique_ptr<uint8_t[]> storage_;
     int32_t offset_ = 0;
     int32_t length_ = 0;
+    std::string loadFailure_;
 };

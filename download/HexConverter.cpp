@@ -154,9 +154,11 @@ class ImageFiller {
 
 // One Intel HEX line; false stops the pass.
 bool intelLine(std::string_view line, int64_t& base, ImageFiller& filler) {
+    // Every record has its count, address and type (":LLAAAATT"); a line that ends inside them
+    // is a file cut short, whose missing records would be holes in the image.
     if (line.size() < 9)
-        return true;
-    switch (line[8]) { // the second digit of the record type
+        return line[0] == ':' ? filler.shortRecord() : true; // a DOS end-of-file mark passes
+    switch (line[8]) {                                       // the second digit of the record type
     case '0': {
         const size_t count = hexfields::readByte(line, 1);
         // A cut-short record (a truncated file) would leave a hole of 0xFF in the image.
@@ -169,8 +171,10 @@ bool intelLine(std::string_view line, int64_t& base, ImageFiller& filler) {
         // Extended segment address. Type 04 (extended linear address) is left alone on purpose:
         // files written for this printer stay below 64 KiB with it, and a file that really goes
         // above and wraps is caught as conflicting bytes.
-        if (line.size() >= 13)
-            base = hexfields::read(line, 9, 4) * 16;
+        // Cut short, it would put the records after it at the wrong addresses.
+        if (line.size() < 13)
+            return filler.shortRecord();
+        base = hexfields::read(line, 9, 4) * 16;
         return true;
     default:
         return true;
@@ -179,8 +183,11 @@ bool intelLine(std::string_view line, int64_t& base, ImageFiller& filler) {
 
 // One S-record line; S1, S2 and S3 each carry their own address width.
 bool sRecordLine(std::string_view line, ImageFiller& filler) {
-    if (line.size() < 4)
-        return true;
+    if (line.size() < 4) {
+        // A data record (S1, S2, S3) that ends before its count is cut short.
+        const bool dataRecord = line.size() >= 2 && line[1] >= '1' && line[1] <= '3';
+        return dataRecord ? filler.shortRecord() : true;
+    }
     size_t digits = 0;
     switch (line[1]) {
     case '1':
@@ -361,7 +368,8 @@ std::string describeHexResult(const HexResult& result) {
         text = "two records give one address different values";
         break;
     case HexError::ShortRecord:
-        text = "a data record is cut short: fewer data digits than its count";
+        text = "a record is cut short: it ends inside its header, or has fewer data digits "
+               "than its count";
         break;
     case HexError::LoneCarriageReturn:
         text = "a line end is a lone CR; only LF and CR LF end lines";

@@ -28,7 +28,8 @@ enum class HexError {
     TooManyBytes,       // more than hexImageSize data bytes
     OutsideImage,       // a data byte's offset lies outside the image
     ConflictingByte,    // a data byte overwrites an earlier byte of the file with another value
-    ShortRecord,        // a data record holds fewer data characters than its count says
+    ShortRecord,        // a record ends inside its header, or holds fewer data characters than
+                        // its count says
     LoneCarriageReturn, // a CR that is not part of a CR LF line end (old Mac line ends)
     OutputFailed,       // the image file could not be created or written in full
 };

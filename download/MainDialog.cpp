@@ -4,6 +4,7 @@
 #include "download/HexConverter.h"
 #include "download/ModelRules.h"
 #include "download/TimerId.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
 
@@ -55,6 +56,7 @@ void MainDialog::downloadHexFile() {
 }
 
 void MainDialog::startDownload() {
+    failureReason_.clear();
     useNetwork = 0;
     progress = 0;
     outcome_ = Outcome::None;
@@ -99,6 +101,7 @@ void MainDialog::startDownload() {
     }
 
     if (image.load(firmwarePath) != FirmwareImage::LoadResult::Loaded) {
+        failureReason_ = image.loadFailure();
         fail("File Open Error. filename=" + firmwarePath);
         return;
     }
@@ -194,15 +197,76 @@ void MainDialog::tickSendPacket() {
 }
 
 void MainDialog::tickSendNetwork() {
+    acknowledged_ = 0;
+    reportedAcknowledged_ = 0; // startDownload told the observer 0
+    lastAcknowledgedTick_ = clock_.tickCount();
     if (socket.send(image.data(), imageLength, 0) < 0) {
-        // The printer may hold part of the image: say how much the connection took.
-        observer_->bytesSent(socket.lastSendAccepted(), imageLength);
+        // Only what the printer acknowledged counts: bytes still in the system's buffers were
+        // lost with the connection.
+        observer_->bytesSent(socket.delivery().acknowledged, imageLength);
         armTimer(id(TimerId::WriteFailed), stepIntervalMs);
         return;
     }
-    observer_->bytesSent(imageLength, imageLength);
+    // The whole image fits in the system's buffers, so a finished send says nothing about the
+    // printer: the connection is watched on through the settle phase.
+    if (!watchDelivery()) {
+        return;
+    }
+    reportAcknowledged();
     setProgress(networkProgressFor(modelCode));
     armTimer(id(TimerId::Settle), stepIntervalMs);
+}
+
+bool MainDialog::watchDelivery() {
+    const NetDelivery delivery = socket.delivery();
+    acknowledgementCounted_ = delivery.counted;
+    if (delivery.acknowledged > acknowledged_) {
+        acknowledged_ = delivery.acknowledged;
+        lastAcknowledgedTick_ = clock_.tickCount();
+    }
+    if (!delivery.broken) {
+        return true;
+    }
+    reportAcknowledged();
+    armTimer(id(TimerId::WriteFailed), stepIntervalMs);
+    return false;
+}
+
+// Told only when the count changed: a redraw of the byte count would replace the settle
+// countdown on a terminal.
+void MainDialog::reportAcknowledged() {
+    if (acknowledged_ != reportedAcknowledged_) {
+        reportedAcknowledged_ = acknowledged_;
+        observer_->bytesSent(acknowledged_, imageLength);
+    }
+}
+
+// The bar is full but the printer has not acknowledged the whole image: the settle ticks go on
+// (the bar stays full) while the printer keeps taking bytes. A printer that takes nothing for
+// the stall limit of a send has not got the image.
+void MainDialog::awaitAcknowledgement() {
+    if (!acknowledgementCounted_) {
+        // The system counts nothing: a connection that lasted the settle phase is taken as
+        // delivered, as it always was.
+        acknowledged_ = imageLength;
+    }
+    if (acknowledged_ >= imageLength) {
+        reportAcknowledged();
+        armTimer(id(TimerId::Finish), stepIntervalMs);
+        return;
+    }
+    if (clock_.tickCount() - lastAcknowledgedTick_ >= sendStallLimitMs) {
+        failureReason_ = portSettings.portName + ":" + std::to_string(portSettings.baudRate) +
+                         ": the printer acknowledged " + std::to_string(acknowledged_) + " of " +
+                         std::to_string(imageLength) + " bytes and took no more for " +
+                         std::to_string(sendStallLimitMs / 1000) + " s";
+        reportAcknowledged();
+        armTimer(id(TimerId::WriteFailed), stepIntervalMs);
+        return;
+    }
+    // The countdown is over: the count the printer has taken is what there is to show now.
+    reportAcknowledged();
+    armTimer(id(TimerId::Settle), settleIntervalFor(modelCode));
 }
 
 void MainDialog::tickWriteFailed() {
@@ -213,11 +277,24 @@ void MainDialog::tickWriteFailed() {
 }
 
 void MainDialog::tickSettle() {
+    if (useNetwork != 0) {
+        if (!watchDelivery()) {
+            return;
+        }
+        if (progress >= progressFull) {
+            awaitAcknowledgement();
+            return;
+        }
+    }
     setProgress(progress + 1);
     observer_->settling(progress >= progressFull ? 0 : progressFull - progress,
                         settleIntervalFor(modelCode));
     if (progress >= progressFull) {
-        armTimer(id(TimerId::Finish), stepIntervalMs);
+        if (useNetwork != 0) {
+            awaitAcknowledgement();
+        } else {
+            armTimer(id(TimerId::Finish), stepIntervalMs);
+        }
     } else {
         armTimer(id(TimerId::Settle), settleIntervalFor(modelCode));
     }

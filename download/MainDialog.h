@@ -45,6 +45,9 @@ class MainDialog : public DownloadJob {
     Outcome outcome() const { return outcome_; }
     // True while one of the transfer timers is armed.
     bool transferActive() const { return armedTimer_ != 0; }
+    // Why the download failed when the connection has no words for it (a firmware file that
+    // cannot be opened, a printer that stopped acknowledging); empty otherwise.
+    const std::string& failureReason() const { return failureReason_; }
 
     // Engine state, public so the window's own handlers (configuration, file choice, painting)
     // can work on it.
@@ -71,6 +74,9 @@ class MainDialog : public DownloadJob {
 
     void tickSendPacket();
     void tickSendNetwork();
+    bool watchDelivery();
+    void awaitAcknowledgement();
+    void reportAcknowledged();
     void tickWriteFailed();
     void tickSettle();
     void tickFinish();
@@ -85,6 +91,13 @@ class MainDialog : public DownloadJob {
     bool queuesRedirected_ = false;
     bool fineTimers_ = false;
     Outcome outcome_ = Outcome::None;
+    // Of the image sent over the network: the most the printer has acknowledged, and when that
+    // count last grew.
+    int32_t acknowledged_ = 0;
+    int32_t reportedAcknowledged_ = 0;
+    bool acknowledgementCounted_ = true;
+    uint32_t lastAcknowledgedTick_ = 0;
+    std::string failureReason_;
     RunObserver noObserver_;
     RunObserver* observer_ = &noObserver_;
 };

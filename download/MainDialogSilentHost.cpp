@@ -13,7 +13,7 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
         RunEnd end;
         end.outcome = RunOutcome::Invalid;
         end.exitStatus = exitStatus_;
-        end.reason = job.invalidReason;
+        end.reason = job.refusal;
         observer_->runEnded(end);
         return;
     }
@@ -54,8 +54,9 @@ void MainDialogSilentHost::run(const DownloadJob& job) {
         dialog.onDestroy();
         outcome = dialog.outcome();
         if (outcome == MainDialog::Outcome::Failed) {
-            runEnd.reason = dialog.useNetwork != 0 ? parts_.socket.lastErrorText()
-                                                   : parts_.port.lastErrorText();
+            runEnd.reason = !dialog.failureReason().empty() ? dialog.failureReason()
+                            : dialog.useNetwork != 0        ? parts_.socket.lastErrorText()
+                                                            : parts_.port.lastErrorText();
         }
     }
     runEnd.interruptSignal =

@@ -60,6 +60,14 @@ void RunResultRecorder::noUsbPrinter(const std::string& modelName, int32_t model
     complete_ = true;
 }
 
+void RunResultRecorder::startupNotes(const std::string& refusal,
+                                     const std::vector<std::string>& warnings) {
+    result_.warnings = warnings;
+    if (!refusal.empty() && result_.outcome == RunOutcome::Invalid) {
+        result_.reason = refusal;
+    }
+}
+
 void RunResultRecorder::endedUnreported(int exitStatus) {
     result_.exitStatus = exitStatus;
     result_.outcome = exitStatus == kExitInvalidParameters ? RunOutcome::Invalid

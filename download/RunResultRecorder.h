@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 class RunResultRecorder final : public RunObserver {
   public:
@@ -23,6 +24,10 @@ class RunResultRecorder final : public RunObserver {
     // A silent USB run that found no printer of the model ended before any run (exit status 2).
     void noUsbPrinter(const std::string& modelName, int32_t modelCode,
                       const std::string& firmwarePath, int exitStatus);
+
+    // What start-up said of the settings: why it refused them (the reason of an invalid run),
+    // and what it guessed or skipped.
+    void startupNotes(const std::string& refusal, const std::vector<std::string>& warnings);
 
     // A silent run whose end was not reported: what the exit status says.
     void endedUnreported(int exitStatus);

@@ -38,6 +38,17 @@ SilentRunViews::SilentRunViews(Settings settings, const FirmwareApp& app, EventL
     }
 }
 
+void SilentRunViews::startupWarnings(const DownloadJob& job) {
+    if (settings_.terminal == nullptr || settings_.style.quiet || warningsShown_) {
+        return;
+    }
+    warningsShown_ = true;
+    for (const std::string& warning : job.warnings) {
+        std::fprintf(settings_.terminal, "mirelith: warning: %s\n", warning.c_str());
+    }
+    std::fflush(settings_.terminal);
+}
+
 void SilentRunViews::flushLog() {
     flushedLines_ += log_.pending();
     log_.flush();
@@ -48,13 +59,15 @@ bool SilentRunViews::finish(int exitStatus, std::string& error) {
     // USB printer for it and ended there.
     const bool endedEarly = app_.runMode == RunMode::Silent && !endWatch_.ended;
     if (endedEarly) {
+        startupWarnings(app_.job);
         if (terminal_) {
             terminal_->noUsbPrinter(app_.modelName, app_.modelCode);
         }
         if (recorder_) {
             recorder_->noUsbPrinter(
                 app_.modelName, app_.modelCode,
-                joinPath(app_.startDirectory, pathSeparator(), app_.firmwareFileName), exitStatus);
+                pathInDirectory(app_.startDirectory, pathSeparator(), app_.firmwareFileName),
+                exitStatus);
         }
     }
     if (!recorder_ || app_.runMode == RunMode::Interactive) {
@@ -65,5 +78,6 @@ bool SilentRunViews::finish(int exitStatus, std::string& error) {
         // ended rather than leaving the caller without one.
         recorder_->endedUnreported(exitStatus);
     }
+    recorder_->startupNotes(app_.job.refusal, app_.job.warnings);
     return writeFileAtomically(*settings_.resultPath, toJson(recorder_->result()), error);
 }

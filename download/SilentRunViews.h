@@ -35,6 +35,8 @@ class SilentRunViews {
                    Clock& clock);
 
     RunObserver& observer() { return observers_; }
+    // What start-up guessed or skipped, one terminal line each, before the run is shown.
+    void startupWarnings(const DownloadJob& job);
     // Writes the log as the silent host asks, keeping the lines for the run's result first.
     void flushLog();
     // After start-up: accounts for a silent run that ended before it started (no USB printer)
@@ -59,4 +61,5 @@ class SilentRunViews {
     EndWatch endWatch_;
     std::unique_ptr<TerminalProgress> terminal_;
     std::unique_ptr<RunResultRecorder> recorder_;
+    bool warningsShown_ = false;
 };

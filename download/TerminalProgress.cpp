@@ -137,7 +137,16 @@ void TerminalProgress::bytesSent(int64_t sent, int64_t total) {
 }
 
 void TerminalProgress::settling(uint32_t ticksLeft, uint32_t intervalMs) {
-    if (!style_.isTerminal || style_.quiet) {
+    if (style_.quiet) {
+        return;
+    }
+    if (!style_.isTerminal) {
+        // Off a terminal there is no countdown: one line says the wait has begun, so the
+        // seconds of the settle phase are not taken for a hang.
+        if (!settleAnnounced_) {
+            settleAnnounced_ = true;
+            printLine(std::string(kProgram) + settlingLine(ticksLeft, intervalMs));
+        }
         return;
     }
     drawInPlace(settlingLine(ticksLeft, intervalMs));

@@ -2,7 +2,8 @@
 // A silent run as the terminal shows it (standard error): one line when it starts, a bar redrawn
 // in place while the image is sent and a countdown while the printer writes it (only when the
 // stream is a terminal), and one line when it ends saying what happened and why. Off a terminal
-// only the start and end lines are written, with no carriage returns; quiet keeps only failures.
+// the start and end lines and one when the settle phase begins are written, with no carriage
+// returns; quiet keeps only failures.
 // Nothing here goes to the log file.
 #include "download/RunContext.h"
 #include "download/RunObserver.h"
@@ -47,6 +48,7 @@ class TerminalProgress final : public RunObserver {
     uint32_t lastDrawTick_ = 0;
     bool drawnOnce_ = false;
     bool waitAnnounced_ = false;
+    bool settleAnnounced_ = false;
     size_t drawnWidth_ = 0;
 };
 

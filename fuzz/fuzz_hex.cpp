@@ -96,8 +96,11 @@ bool reference(std::string_view text, std::vector<uint8_t>& image) {
         if (line.empty())
             continue;
         if (format == ':') {
-            if (line.size() < 9)
+            if (line.size() < 9) {
+                if (line[0] == ':')
+                    return false; // cut inside its header
                 continue;
+            }
             if (line[8] == '0') {
                 size_t count = static_cast<uint8_t>(field(line, 1, 2));
                 if (line.size() < 9 + 2 * count)
@@ -106,10 +109,14 @@ bool reference(std::string_view text, std::vector<uint8_t>& image) {
                 for (size_t j = 0; j < count; ++j)
                     if (!put(address + j, static_cast<uint8_t>(field(line, 9 + 2 * j, 2))))
                         return false;
-            } else if (line[8] == '2' && line.size() >= 13) {
+            } else if (line[8] == '2') {
+                if (line.size() < 13)
+                    return false; // segment cut short: later records would move
                 base = field(line, 9, 4) * 16;
             }
         } else {
+            if (line.size() < 4 && line.size() >= 2 && line[1] >= '1' && line[1] <= '3')
+                return false; // a data record cut before its count
             if (line.size() < 4 || line[1] < '1' || line[1] > '3')
                 continue;
             size_t width = 2 * static_cast<size_t>(line[1] - '1') + 4;

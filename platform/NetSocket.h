@@ -5,6 +5,19 @@
 #include <memory>
 #include <string>
 
+// What the printer's side has made of the bytes of the last send. Bytes handed to the system
+// are not yet in the printer: a printer that resets the connection after taking part of the
+// image must not be reported as updated.
+struct NetDelivery {
+    // Bytes of the last send the printer's side has acknowledged. When `counted` is false the
+    // system gives no such count: this is then only a lower bound for a report, and a
+    // connection that was not reset is all that can be known of a complete delivery.
+    int32_t acknowledged = 0;
+    bool counted = false;
+    // The printer reset the connection (or it broke otherwise): what it had not taken is lost.
+    bool broken = false;
+};
+
 class NetSocket {
   public:
     virtual ~NetSocket() = default;
@@ -23,6 +36,9 @@ class NetSocket {
         (void)waitMs;
         return -1;
     }
+    // Looks at the connection without waiting: how much of the last send the printer has
+    // acknowledged, and whether the connection was reset. Sets lastErrorText for a reset.
+    virtual NetDelivery delivery() { return {0, false, false}; }
     // errno or WSAGetLastError of the last failure.
     virtual int nativeError() const = 0;
     // The last failure in words, with the address ("192.0.2.7:9100: connection refused");

@@ -52,7 +52,21 @@ int32_t NetPort::send(const uint8_t* data, int32_t length, int32_t /*flags*/) {
     } else {
         lastSendAccepted_ = result;
     }
+    lastSendLength_ = length;
     return result;
+}
+
+NetDelivery NetPort::delivery() {
+    if (!socket_) {
+        return {0, false, true};
+    }
+    NetDelivery d = socket_->delivery();
+    d.acknowledged = std::clamp(d.acknowledged, 0, lastSendLength_);
+    if (d.broken) {
+        lastError_ = socket_->nativeError();
+        lastErrorText_ = socket_->lastErrorText();
+    }
+    return d;
 }
 
 void NetPort::close() {

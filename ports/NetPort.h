@@ -21,6 +21,7 @@ class NetPort final : public NetConnection {
     int32_t connect(const std::string& address, int32_t port) override;
     int32_t send(const uint8_t* data, int32_t length, int32_t flags) override;
     int32_t lastSendAccepted() const override { return lastSendAccepted_; }
+    NetDelivery delivery() override;
     void close() override;
     void detach() override;
     // Kept past detach and close, until the next create.
@@ -36,4 +37,5 @@ class NetPort final : public NetConnection {
     int lastError_ = 0;
     std::string lastErrorText_;
     int32_t lastSendAccepted_ = 0;
+    int32_t lastSendLength_ = 0;
 };

@@ -2,6 +2,7 @@
 // What the download engine needs of a printer connection. PortDriver (serial, parallel, USB)
 // implements PrinterPort and NetPort implements NetConnection; tests substitute fakes that
 // check the conversation.
+#include "platform/NetSocket.h"
 #include "ports/PortSettings.h"
 
 #include <cstdint>
@@ -38,6 +39,9 @@ class NetConnection {
     virtual int32_t send(const uint8_t* data, int32_t length, int32_t flags) = 0;
     // How many bytes the last send handed to the connection, also when it failed part-way.
     virtual int32_t lastSendAccepted() const { return 0; }
+    // What the printer has made of the last send so far (acknowledged bytes, a reset), looked
+    // at without waiting; the engine watches it until the end of the run.
+    virtual NetDelivery delivery() { return {0, false, false}; }
     virtual void close() = 0;
     // Drops the socket without using it again, so the next download can create it afresh.
     virtual void detach() = 0;

@@ -44,7 +44,7 @@ _mirelith() {
         ;;
     esac
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "-s --list --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "-s --list --help --version -V" -- "$cur")
     else
         mapfile -t COMPREPLY < <(compgen -W "-p -m -f -b -tcpport -q --result" -- "$cur")
     fi

@@ -46,10 +46,13 @@ int terminalColumns() {
 }
 
 // An interactive window does not watch termination signals: they end it as they always have.
+// What start-up guessed is said before anything is shown of the run.
 class SignalsReleasedForWindow final : public MainWindowRunner {
   public:
-    explicit SignalsReleasedForWindow(MainWindowRunner& runner) : runner_(runner) {}
+    SignalsReleasedForWindow(MainWindowRunner& runner, SilentRunViews& views)
+        : runner_(runner), views_(views) {}
     void run(const DownloadJob& job) override {
+        views_.startupWarnings(job);
         if (job.silentRun == 0 && job.quitAtStart == 0) {
             releaseTerminationSignals();
         }
@@ -58,6 +61,7 @@ class SignalsReleasedForWindow final : public MainWindowRunner {
 
   private:
     MainWindowRunner& runner_;
+    SilentRunViews& views_;
 };
 
 BuildInfo buildInfo() {
@@ -169,7 +173,7 @@ int main(int argc, char** argv) {
 #else
     InteractiveUnavailableRunner runner(silentHost, app.exitStatus, printLine);
 #endif
-    SignalsReleasedForWindow windowRunner(runner);
+    SignalsReleasedForWindow windowRunner(runner, views);
     app.initInstance(windowRunner);
     std::string resultError;
     if (!views.finish(app.exitStatus, resultError)) {

@@ -8,9 +8,12 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 namespace {
@@ -177,6 +180,39 @@ class PosixNetSocket final : public NetSocket {
         return n > 0 ? static_cast<int32_t>(n) : -1; // 0: the peer closed the connection
     }
 
+    // SIOCOUTQ counts what the printer has not acknowledged yet, sent or still queued; it keeps
+    // its value after a reset, so the count stays right for the report of the failure.
+    NetDelivery delivery() override {
+        NetDelivery d;
+        d.acknowledged = sent_;
+        int pending = 0;
+        if (::ioctl(fd_.get(), SIOCOUTQ, &pending) == 0) {
+            d.counted = true;
+            d.acknowledged = sent_ - std::clamp(pending, 0, sent_);
+        }
+        if (resetError_ == 0) {
+            // SO_ERROR is cleared by reading it, so the first reset seen is kept. A connection
+            // whose error was already taken by a failed send still shows as closed in TCP_INFO.
+            int error = 0;
+            socklen_t size = sizeof error;
+            tcp_info info{};
+            socklen_t infoSize = sizeof info;
+            if (::getsockopt(fd_.get(), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error != 0) {
+                resetError_ = error;
+            } else if (::getsockopt(fd_.get(), IPPROTO_TCP, TCP_INFO, &info, &infoSize) == 0 &&
+                       info.tcpi_state == TCP_CLOSE) {
+                resetError_ = ECONNRESET;
+            }
+            if (resetError_ != 0) {
+                error_ = resetError_;
+                errorText_ = target_ + ": the printer broke the connection (" +
+                             std::strerror(resetError_) + ")";
+            }
+        }
+        d.broken = resetError_ != 0;
+        return d;
+    }
+
     int nativeError() const override { return error_; }
     std::string lastErrorText() const override { return errorText_; }
     int32_t lastSendAccepted() const override { return sent_; }
@@ -190,6 +226,7 @@ class PosixNetSocket final : public NetSocket {
 
     UniqueFd fd_;
     int error_ = 0;
+    int resetError_ = 0;
     int32_t sent_ = 0; // of the last sendAll
     std::string target_;
     std::string errorText_;

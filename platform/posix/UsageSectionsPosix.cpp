@@ -2,7 +2,7 @@
 
 const UsageSections& usageSections() {
     static const UsageSections sections{
-        "mirelith --list | --help | --version",
+        "mirelith --list | --help | --version | -V",
         R"(  --list           show serial and parallel ports, USB printers and their print queues,
                    whether you may open each, and the model names
 )",

@@ -107,6 +107,12 @@ refuse "S3 data one byte past the image" "$work/over.s37"
 # Only S1 records: no S2 or S3 record decides the format.
 srec_cat "$work/small.bin" -Binary -o "$work/only.s19" -Motorola
 refuse "S1 records only" "$work/only.s19"
+# A file cut short inside a record header, as srec_cat refuses it too.
+{ head -n 20 "$work/small04.hex"; printf ':1007D'; } >"$work/cut.hex"
+if srec_cat "$work/cut.hex" -Intel -o /dev/null -Binary 2>/dev/null; then
+    echo "FAIL srec_cat took the cut file"; failures=$((failures + 1))
+fi
+refuse "Intel cut inside a record header" "$work/cut.hex"
 { printf '\177ELF\001\001\001\000'; head -c 4096 "$work/full1.bin"; } >"$work/binary.elf"
 refuse "a binary file" "$work/binary.elf"
 

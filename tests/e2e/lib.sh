@@ -159,9 +159,9 @@ expect_result() {
 import json, re, sys
 path, version, *pairs = sys.argv[1:]
 r = json.load(open(path))
-keys = ["outcome", "exit_status", "log_line", "log_file", "reason", "model", "model_code", "port",
-        "device", "file", "file_size", "sha256", "bytes_sent", "started", "duration_ms", "version",
-        "printer_version_before", "printer_version_after", "verified"]
+keys = ["outcome", "exit_status", "log_line", "log_file", "reason", "warnings", "model",
+        "model_code", "port", "device", "file", "file_size", "sha256", "bytes_sent", "started",
+        "duration_ms", "version", "printer_version_before", "printer_version_after", "verified"]
 assert list(r) == keys, list(r)
 assert r["version"] == version, r["version"]
 assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", r["started"]), r["started"]

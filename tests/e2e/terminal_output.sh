@@ -30,18 +30,20 @@ grep -qx "mirelith $VERSION" "$WORK/mirelith.out" || fail "version: $(cat "$WORK
 grep -q "^built with " "$WORK/mirelith.out" || fail "no build line: $(cat "$WORK/mirelith.out")"
 pass "--help, -h and --version exit 0"
 
-# Through a pipe: one start line and one end line, no carriage return.
+# Through a pipe: a start line, a line when the settle phase begins, an end line; no carriage
+# return.
 make_image "$WORK/run/fw.fls" 300000
 start_sim --tcp
 run_mirelith -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls
 expect_status 0 "piped run"
 expect_received "$WORK/run/fw.fls"
-expect_lines 2 "piped run"
+expect_lines 3 "piped run"
 expect_err "mirelith: sending fw.fls (300,000 bytes) to T90 Prime (model 1112) on NET (127.0.0.1:$SIM_TCP); settings from the command line" "start line"
+expect_err "mirelith: the printer is writing its firmware: 0:09 left" "settle line"
 expect_err "mirelith: done: 300,000 bytes sent in " "end line"
 ! grep -q $'\r' "$ERR" || fail "carriage return on a pipe"
 expect_no_log
-pass "a pipe gets the start and end lines only"
+pass "a pipe gets the start, settle and end lines only"
 
 # Standard error a pipe nobody reads any more: the run still completes, logs and writes its
 # result (the lines are lost, not the run).
@@ -106,7 +108,7 @@ pass "-q keeps only the failure, with the log place"
 # Invalid parameters say so and where the log line went; the log keeps its own text.
 run_mirelith -s -p PRN
 expect_status 1 "invalid run"
-expect_err "mirelith: invalid parameters (\"Invalid parameters\"); logged to $LOG" "invalid line"
+expect_err "mirelith: invalid parameters (\"Invalid parameters\"): -p PRN: not a port: COM1-COM256, LPT1-LPT256, USB, NET <address> or a device path; logged to $LOG" "invalid line"
 expect_log_lines "Invalid parameters"
 rm -f "$LOG"
 pass "invalid parameters are explained"

@@ -161,9 +161,23 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
         if (sendResult >= 0) {
             received.insert(received.end(), data, data + length);
         }
+        sentLength = sendResult < 0 ? acceptedBeforeFailure : length;
         return note(sendResult < 0 ? sendResult : length, "send", length, flags);
     }
     int32_t lastSendAccepted() const override { return acceptedBeforeFailure; }
+    // One scripted answer a look, the last one repeated; with no script the printer has
+    // acknowledged everything the connection took.
+    NetDelivery delivery() override {
+        ++deliveryLooks;
+        if (deliveries.empty()) {
+            return {sentLength, true, false};
+        }
+        const NetDelivery d = deliveries.front();
+        if (deliveries.size() > 1) {
+            deliveries.pop_front();
+        }
+        return d;
+    }
     void detach() override { note(0, "detach"); }
     void close() override { note(0, "close"); }
     std::string lastErrorText() const override { return errorText; }
@@ -174,6 +188,9 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
     int32_t connectResult = 1;
     int32_t sendResult = 0; // negative: failure
     int32_t acceptedBeforeFailure = 0;
+    int32_t sentLength = 0;
+    std::deque<NetDelivery> deliveries;
+    int deliveryLooks = 0;
     std::deque<int32_t> acceptScript; // bytes accepted per write; -1 or none left: all
     std::deque<std::string> replies;  // one a read, cut to its length
     std::string errorText;

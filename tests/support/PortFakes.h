@@ -202,6 +202,8 @@ class FakeSocketFactory final : public SocketFactory {
     int destroyed = 0;
     std::vector<std::pair<std::string, uint16_t>> connects;
     std::vector<int32_t> sends;
+    NetDelivery delivery{0, true, false}; // what every look at the connection answers
+    std::string deliveryErrorText;        // the socket's words once it is broken
 
     std::unique_ptr<NetSocket> createStream() override {
         created += createOk ? 1 : 0;
@@ -222,6 +224,15 @@ class FakeSocketFactory final : public SocketFactory {
             f_.sends.push_back(length);
             error_ = f_.sendOk ? 0 : 10054; // reset
             return f_.sendOk ? length : -1;
+        }
+        NetDelivery delivery() override {
+            if (f_.delivery.broken) {
+                error_ = 10054;
+            }
+            return f_.delivery;
+        }
+        std::string lastErrorText() const override {
+            return f_.delivery.broken ? f_.deliveryErrorText : std::string();
         }
         int nativeError() const override { return error_; }
 

@@ -35,6 +35,11 @@ Restart after an image:
 Faults:
   --close-after N       drop the connection (or close the pseudo-terminal) after N image bytes
   --stall-after N       stop reading after N image bytes (the sender's writes then block)
+  --reset-after N       read N image bytes, stop reading for half a second, then reset the
+                        connection; says how many more bytes were waiting unread
+  --read-pace BYTES/MS  a slow printer: take at most BYTES, then pause MS milliseconds
+  --receive-buffer N    the TCP receive buffer (SO_RCVBUF) of each connection, so the
+                        printer's side cannot hold the whole image before it is read
   --refuse              hold the TCP port but refuse every connection
   --once                exit after the first TCP connection has ended
   --help                this text
@@ -163,6 +168,22 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             (arg == "--close-after" ? options.closeAfter : options.stallAfter) = n;
+        } else if (arg == "--reset-after" || arg == "--receive-buffer") {
+            if (!value(v) || !parseNumber(v, n) || n == 0) {
+                error = arg + " takes a byte count above 0";
+                return std::nullopt;
+            }
+            (arg == "--reset-after" ? options.resetAfter : options.receiveBuffer) = n;
+        } else if (arg == "--read-pace") {
+            const size_t slash = value(v) ? v.find('/') : std::string::npos;
+            uint64_t ms = 0;
+            if (slash == std::string::npos || !parseNumber(v.substr(0, slash), n) || n == 0 ||
+                !parseNumber(v.substr(slash + 1), ms)) {
+                error = arg + " takes BYTES/MS, e.g. 2048/100";
+                return std::nullopt;
+            }
+            options.paceBytes = n;
+            options.paceMs = ms;
         } else if (arg == "--refuse") {
             options.refuse = true;
             options.tcp = true;

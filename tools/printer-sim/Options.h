@@ -28,6 +28,10 @@ struct SimOptions {
     uint64_t restartSeconds = 0;
     bool neverBack = false;
     std::optional<std::vector<uint8_t>> versionAfterReply;
+    std::optional<uint64_t> resetAfter;
+    std::optional<uint64_t> receiveBuffer;
+    uint64_t paceBytes = 0; // 0: read as fast as the data comes
+    uint64_t paceMs = 0;
     bool refuse = false;
     bool once = false;
     bool help = false;

@@ -15,6 +15,7 @@
 #include <optional>
 #include <poll.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -134,6 +135,12 @@ class Simulator {
         }
         const int on = 1;
         setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        // Set before listen so the window offered in the handshake already fits it; accepted
+        // connections inherit it.
+        if (options_.receiveBuffer) {
+            const int size = int(*options_.receiveBuffer);
+            setsockopt(listener_.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        }
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -281,6 +288,16 @@ class Simulator {
             want = size_t(
                 std::min<uint64_t>(want, std::max<uint64_t>(*options_.stallAfter - taken, 1)));
         }
+        if (options_.resetAfter && !stream.isPty) {
+            want = size_t(
+                std::min<uint64_t>(want, std::max<uint64_t>(*options_.resetAfter - taken, 1)));
+        }
+        if (options_.paceBytes > 0) {
+            want = size_t(std::min<uint64_t>(want, options_.paceBytes));
+            if (options_.paceMs > 0 && taken > 0) {
+                usleep(useconds_t(options_.paceMs * 1000));
+            }
+        }
         const ssize_t n = ::read(stream.fd.get(), buffer, want);
         wouldBlock_ = n < 0 && errno == EAGAIN;
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
@@ -290,6 +307,11 @@ class Simulator {
             return stream.isPty && n < 0 && errno == EIO; // pty: nobody has the slave open
         }
         stream.session->take(buffer, size_t(n), nowMs());
+        if (options_.resetAfter && !stream.isPty &&
+            stream.session->imageBytes() >= *options_.resetAfter) {
+            resetConnection(stream);
+            return false;
+        }
         if (options_.stallAfter && stream.session->imageBytes() >= *options_.stallAfter &&
             !stream.stalled) {
             stream.stalled = true;
@@ -297,6 +319,19 @@ class Simulator {
                          static_cast<unsigned long long>(stream.session->imageBytes()));
         }
         return !stream.closing;
+    }
+
+    // A printer that gives up part-way: it stops reading, and once the sender has filled what
+    // the connection holds, drops it with a reset (SO_LINGER 0), losing the unread bytes. The
+    // bytes that were waiting unread were acknowledged to the sender all the same.
+    void resetConnection(Stream& stream) {
+        usleep(500 * 1000);
+        int queued = 0;
+        ioctl(stream.fd.get(), FIONREAD, &queued);
+        const linger abort{1, 0};
+        setsockopt(stream.fd.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        std::fprintf(stderr, "printer-sim: reset after reading %llu image bytes, %d more unread\n",
+                     static_cast<unsigned long long>(stream.session->imageBytes()), queued);
     }
 
     // True when the whole simulator should end (--once, or a closed pseudo-terminal).

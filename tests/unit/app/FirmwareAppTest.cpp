@@ -93,7 +93,7 @@ TEST_F(Startup, FilesARootRunMustNotBelieveMakeTheRunInvalidWithTheReason) {
     files.distrusted[inStart("qemnuv.ini")] = "the directory /work/fw is owned by user 65534";
     EXPECT_EQ(start({}).exitInstance(), 1);
     EXPECT_EQ(runner.jobs.back().quitAtStart, 1);
-    EXPECT_EQ(runner.jobs.back().invalidReason,
+    EXPECT_EQ(runner.jobs.back().refusal,
               "qemnuv.ini is not used by a run as root: the directory /work/fw is owned by user "
               "65534");
     EXPECT_EQ(logFile(), "VORANEX NUV\r\n\r\n[2024/03/05-07:08:09]  Invalid parameters\r\n\r\n");
@@ -102,14 +102,14 @@ TEST_F(Startup, FilesARootRunMustNotBelieveMakeTheRunInvalidWithTheReason) {
     files.distrusted[inStart("fw.fls")] = "the symbolic link /work/fw/fw.fls is owned by user 7";
     start({"-s", "-p", "COM1", "-m", "KAV", "-f", "fw.fls"});
     EXPECT_EQ(app->runMode, RunMode::Invalid);
-    EXPECT_EQ(runner.jobs.back().invalidReason,
+    EXPECT_EQ(runner.jobs.back().refusal,
               "the firmware file fw.fls is not used by a run as root: the symbolic link "
               "/work/fw/fw.fls is owned by user 7");
     // A file it may believe is used as before.
     files.distrusted.clear();
     start({"-s", "-p", "COM1", "-m", "KAV", "-f", "fw.fls"});
     EXPECT_EQ(app->runMode, RunMode::Silent);
-    EXPECT_EQ(runner.jobs.back().invalidReason, "");
+    EXPECT_EQ(runner.jobs.back().refusal, "");
 }
 
 // Without a port the only firmware file's model is looked for on USB; when no printer of it is

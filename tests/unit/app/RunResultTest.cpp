@@ -58,11 +58,13 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
         keys.push_back(item.key());
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "log_file",
-                                              "reason", "model", "model_code", "port", "device",
-                                              "file", "file_size", "sha256", "bytes_sent",
-                                              "started", "duration_ms", "version",
+                                              "reason", "warnings", "model", "model_code", "port",
+                                              "device", "file", "file_size", "sha256",
+                                              "bytes_sent", "started", "duration_ms", "version",
                                               "printer_version_before", "printer_version_after",
                                               "verified"}));
+    // A list, empty when nothing was guessed.
+    EXPECT_TRUE(json["warnings"].is_array() && json["warnings"].empty());
     EXPECT_EQ(json["outcome"], "invalid");
     EXPECT_TRUE(json["verified"].is_null());
     r.outcome = RunOutcome::Unverified;

@@ -123,13 +123,16 @@ TEST(HexIntel, LineEndsAndDosEndOfFileMark) {
                         HexError::LoneCarriageReturn, 2));
 }
 
-TEST(HexIntel, LinesTooShortForTheirFieldsContributeNothingButCutDataFails) {
-    EXPECT_TRUE(converts(":0200000\n"       // no type digit
-                         ":02000002100\n"   // segment value cut short: base stays 0
-                         ":01000100AAAA\n", // what a full record stores
-                         {{1, {0xAA}}}));
-    // Four bytes announced, three present (a truncated file): a hole would go to the printer.
+// A truncated file leaves a hole of 0xFF in the image, or moves the records after a cut
+// segment address: refused wherever the cut falls, in the header, the segment or the data.
+TEST(HexIntel, ARecordCutShortAnywhereFails) {
+    EXPECT_TRUE(refuses(":0100000011EE\n:1007D", HexError::ShortRecord, 2)); // inside the header
+    EXPECT_TRUE(refuses(":0100000011EE\n:\n:0100010022DC\n", HexError::ShortRecord, 2));
+    EXPECT_TRUE(refuses(":02000002100\n:01000100AAAA\n", HexError::ShortRecord, 1));
+    // Four bytes announced, three present.
     EXPECT_TRUE(refuses(":0100000011EE\n:04000400010203\n", HexError::ShortRecord, 2));
+    // The shortest whole records are still taken: an end-of-file record of no data.
+    EXPECT_TRUE(converts(":0100000011EE\n:00000001FF\n", {{0, {0x11}}}));
 }
 
 // --- S-records -------------------------------------------------------------------------------
@@ -152,6 +155,8 @@ TEST(HexSRecord, ByteCountsTooSmallOrTooLargeForTheLine) {
     EXPECT_TRUE(converts("S204000010EB\nS2030000\nS2050000300AC0\n", {{0x30, {0x0A}}}));
     // Count 08 with fewer than its 4 data bytes present: the record is cut short.
     EXPECT_TRUE(refuses("S2050000300AC0\nS20800002001027F\n", HexError::ShortRecord, 2));
+    // Cut before its count is complete.
+    EXPECT_TRUE(refuses("S2050000300AC0\nS20", HexError::ShortRecord, 2));
 }
 
 // --- Choosing the format ---------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -90,12 +91,82 @@ TEST_F(SilentRunObservation, AFailedWriteCountsWhatTheDeviceTookAndCarriesItsRea
     EXPECT_EQ(end.reason, "/dev/ttyS0: input/output error");
 }
 
-TEST_F(SilentRunObservation, AFailedNetworkSendCountsWhatTheConnectionTook) {
+// Bytes the connection took but the printer never acknowledged are not counted as sent.
+TEST_F(SilentRunObservation, AFailedNetworkSendCountsWhatThePrinterAcknowledged) {
     job.portSettings.portName = "127.0.0.1";
     printer.sendResult = -1;
     printer.acceptedBeforeFailure = 6000;
+    printer.deliveries = {{4500, true, true}};
     start(10000);
-    expectEnd(RunOutcome::Failed, 2, 6000);
+    expectEnd(RunOutcome::Failed, 2, 4500);
+}
+
+// A send that succeeds only means the system's buffers took the image. The printer's
+// acknowledgement is watched through the settle phase and past it.
+TEST_F(SilentRunObservation, ANetworkRunIsSentOnlyWhenThePrinterAcknowledgedEveryByte) {
+    job.portSettings.portName = "127.0.0.1";
+    // Reset on the 20th look (a settle tick), after the printer acknowledged 7000 bytes.
+    printer.errorText = "127.0.0.1:9100: the printer broke the connection (reset)";
+    for (int i = 0; i < 19; ++i) {
+        printer.deliveries.push_back({i == 0 ? 4000 : 7000, true, false});
+    }
+    printer.deliveries.push_back({7000, true, true});
+    start(10000);
+    expectEnd(RunOutcome::Failed, 2, 7000);
+    EXPECT_EQ(end.reason, printer.errorText);
+    EXPECT_THAT(reporter.texts(), ElementsAre("Complete!!", "Write Failed!"));
+    EXPECT_EQ(seen.calls.back(), "sent 7000 10000");
+    EXPECT_EQ(printer.calls.back(), "close");
+    // The send tick, 18 settle ticks, then the failure and the clean-up: nothing waits longer.
+    EXPECT_EQ(end.durationMs, 10u + 10u + 18u * 200u + 10u + 10u);
+}
+
+TEST_F(SilentRunObservation, BytesLeftUnacknowledgedForTheStallLimitFailTheRun) {
+    job.portSettings.portName = "127.0.0.1";
+    printer.deliveries = {{9000, true, false}};
+    start(10000);
+    expectEnd(RunOutcome::Failed, 2, 9000);
+    EXPECT_EQ(end.reason,
+              "127.0.0.1:9100: the printer acknowledged 9000 of 10000 bytes and took no more for "
+              "30 s");
+    EXPECT_THAT(reporter.texts(), ElementsAre("Complete!!", "Write Failed!"));
+    // Acknowledged at 10 ms; the settle phase ends at 8420 ms and its ticks go on, 200 ms
+    // apart, until the first one 30 s after the last acknowledgement (30020 ms).
+    EXPECT_EQ(end.durationMs, 30020u + 10u + 10u);
+}
+
+TEST_F(SilentRunObservation, APrinterThatDrainsSlowlyButWithinTheStallLimitHasItsImage) {
+    job.portSettings.portName = "127.0.0.1";
+    // Half at once, then nothing for 98 settle ticks (19.6 s, past the 8.6 s settle phase), then
+    // a little more, then the rest.
+    printer.deliveries.assign(100, {5000, true, false});
+    printer.deliveries.insert(printer.deliveries.end(), 10, {7000, true, false});
+    printer.deliveries.push_back({10000, true, false});
+    start(10000);
+    expectEnd(RunOutcome::Sent, 0, 10000);
+    EXPECT_THAT(reporter.texts(), ElementsAre("Complete!!")); // the start's trace only
+    EXPECT_EQ(seen.calls[2], "sent 5000 10000");
+    // Once the countdown is over the count is what a terminal shows.
+    const auto countdownOver = std::find(seen.calls.begin(), seen.calls.end(), "settling 0 200");
+    EXPECT_THAT(std::vector(countdownOver + 1, seen.calls.end()),
+                ElementsAre("sent 7000 10000", "sent 10000 10000"));
+    EXPECT_EQ(end.durationMs, 10u + 10u + 109u * 200u + 10u + 10u);
+}
+
+// A system that counts no acknowledgements (older Windows, Wine) can still see a reset; a
+// connection that lasts the settle phase is taken as delivered, on the same schedule.
+TEST_F(SilentRunObservation, WithoutACountOnlyAResetFailsANetworkRun) {
+    job.portSettings.portName = "127.0.0.1";
+    printer.deliveries = {{2000, false, false}};
+    start(10000);
+    expectEnd(RunOutcome::Sent, 0, 10000);
+    EXPECT_EQ(end.durationMs, 10u + 10u + 42u * 200u + 10u + 10u);
+
+    printer.calls.clear();
+    seen.ends.clear();
+    printer.deliveries = {{2000, false, false}, {2000, false, false}, {2000, false, true}};
+    start(10000);
+    expectEnd(RunOutcome::Failed, 2, 2000);
 }
 
 TEST_F(SilentRunObservation, AnInterruptedRunSaysHowFarItGotAndWritesTheLog) {

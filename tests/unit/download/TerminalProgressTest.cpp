@@ -57,6 +57,7 @@ class Printed : public ::testing::Test {
             terminal.bytesSent(sent, 8192);
         }
         terminal.settling(1, 200);
+        terminal.settling(0, 200);
         terminal.runEnded({.outcome = outcome,
                            .exitStatus = 0,
                            .bytesSent = 8192,
@@ -84,19 +85,22 @@ class Printed : public ::testing::Test {
     FakeClock clock;
 };
 
-TEST_F(Printed, APipeGetsTheStartAndEndLinesOnly) {
+// No bar and no countdown: the start line, one line when the settle phase begins (once, however
+// many settle ticks follow), and the end line.
+TEST_F(Printed, APipeGetsTheStartSettleAndEndLinesOnly) {
     files.addFile("/fw/fw.fls", std::string(8192, 'x'));
     const std::string text = run({false, false}, RunOutcome::Sent);
     EXPECT_EQ(text, "mirelith: sending fw.fls (8,192 bytes) to T90 Prime (model 1112) on NET "
                     "(127.0.0.1:9100); settings from the command line\n"
+                    "mirelith: the printer is writing its firmware: 0:01 left\n"
                     "mirelith: done: 8,192 bytes sent in 1.5 s; the printer prints a self-test "
                     "page when it has taken the firmware\n");
 }
 
 TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
     const std::string text = run({true, false}, RunOutcome::Sent);
-    // Bars at 0, 4,096 and the final 8,192 bytes only, the countdown, and the blanking.
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 6);
+    // Bars at 0, 4,096 and the final 8,192 bytes only, two countdowns, and the blanking.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 7);
     EXPECT_NE(text.find("\r[==========>         ]  50%"), std::string::npos);
     EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
     // The bar is blanked before the end line, which starts at the left margin.

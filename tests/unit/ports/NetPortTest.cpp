@@ -47,4 +47,28 @@ TEST(NetPortTest, SendsTheWholeImageAndReportsFailuresWithTheirReason) {
     EXPECT_FALSE(port.isCreated());
     EXPECT_EQ(sockets.destroyed, sockets.created);
 }
+
+// The printer's acknowledgement as the engine sees it: never more than the last send, and a
+// reset gives the port the socket's words for it. Without a socket the connection is broken.
+TEST(NetPortTest, DeliveryIsBoundedByTheLastSendAndCarriesTheResetReason) {
+    FakeSocketFactory sockets;
+    NetPort port(sockets);
+    EXPECT_TRUE(port.delivery().broken);
+    ASSERT_EQ(port.create(), 1);
+    ASSERT_EQ(port.connect("192.0.2.7", 9100), 1);
+    const std::vector<uint8_t> image(1000, 0x1B);
+    ASSERT_EQ(port.send(image.data(), 1000, 0), 1000);
+    sockets.delivery = {400, true, false};
+    EXPECT_EQ(port.delivery().acknowledged, 400);
+    EXPECT_EQ(port.lastErrorText(), "");
+    sockets.delivery = {5000, true, false}; // a count past the send is the send
+    EXPECT_EQ(port.delivery().acknowledged, 1000);
+    sockets.delivery = {700, true, true};
+    sockets.deliveryErrorText = "192.0.2.7:9100: the printer broke the connection (reset)";
+    const NetDelivery broken = port.delivery();
+    EXPECT_TRUE(broken.broken);
+    EXPECT_EQ(broken.acknowledged, 700);
+    EXPECT_EQ(port.lastErrorText(), sockets.deliveryErrorText);
+    EXPECT_EQ(port.lastError(), 10054);
+}
 } // namespace
