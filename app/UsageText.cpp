@@ -72,7 +72,8 @@ Exit status:
 )";
 // then the system's interruption, when it has one
 
-constexpr const char* kExitStatusRest = R"(  4  an interactive start with no display for the window (no DISPLAY or
+constexpr const char* kExitStatusRest =
+    R"(  4  an interactive start with no display for the window (no DISPLAY or
      WAYLAND_DISPLAY), or in a build without a window
   5  --verify: the printer did not report the new (or the expected) firmware in time;
      --identify: the printer was reached but did not say its version

@@ -3,6 +3,7 @@
 #include "app/TextRules.h"
 #include "platform/PortDeviceDescription.h"
 #include "platform/ProcessEnvironment.h"
+#include "platform/TextEscape.h"
 
 SilentRunViews::SilentRunViews(Settings settings, const FirmwareApp& app, EventLog& log,
                                FileSystem& files, Clock& clock)
@@ -44,7 +45,8 @@ void SilentRunViews::startupWarnings(const DownloadJob& job) {
     }
     warningsShown_ = true;
     for (const std::string& warning : job.warnings) {
-        std::fprintf(settings_.terminal, "mirelith: warning: %s\n", warning.c_str());
+        // The words warned about come from the command line or qemnuv.ini: kept to one line.
+        std::fprintf(settings_.terminal, "mirelith: warning: %s\n", escapeForLine(warning).c_str());
     }
     std::fflush(settings_.terminal);
 }

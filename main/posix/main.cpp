@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     std::string resultError;
     if (!views.finish(app.exitStatus, resultError)) {
         std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
-                     resultError.c_str());
+                     escapeForLine(resultError).c_str());
     }
     return app.exitInstance();
 }

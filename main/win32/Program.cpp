@@ -2,8 +2,8 @@
 
 #include "app/EventLog.h"
 #include "app/ExitStatus.h"
-#include "app/RunResult.h"
 #include "app/FirmwareApp.h"
+#include "app/RunResult.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
 #include "download/IdentifyRun.h"

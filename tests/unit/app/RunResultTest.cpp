@@ -57,11 +57,25 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     for (const auto& item : json.items()) {
         keys.push_back(item.key());
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"outcome", "exit_status", "log_line", "log_file",
-                                              "reason", "warnings", "model", "model_code", "port",
-                                              "device", "file", "file_size", "sha256",
-                                              "bytes_sent", "started", "duration_ms", "version",
-                                              "printer_version_before", "printer_version_after",
+    EXPECT_EQ(keys, (std::vector<std::string>{"outcome",
+                                              "exit_status",
+                                              "log_line",
+                                              "log_file",
+                                              "reason",
+                                              "warnings",
+                                              "model",
+                                              "model_code",
+                                              "port",
+                                              "device",
+                                              "file",
+                                              "file_size",
+                                              "sha256",
+                                              "bytes_sent",
+                                              "started",
+                                              "duration_ms",
+                                              "version",
+                                              "printer_version_before",
+                                              "printer_version_after",
                                               "verified"}));
     // A list, empty when nothing was guessed.
     EXPECT_TRUE(json["warnings"].is_array() && json["warnings"].empty());
