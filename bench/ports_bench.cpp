@@ -3,9 +3,9 @@
 //   sleeping for the same wall time with no port open;
 // - the TCP send of a 64 MiB image over 127.0.0.1 through NetPort, against a plain memory copy
 //   of the same 64 MiB.
+#include "PortTcpListener.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
-#include "PortTcpListener.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include <string>
 
 class QueueRedirection {
-public:
+  public:
     virtual ~QueueRedirection() = default;
     virtual void redirectPrinterQueues(std::string portArg, std::string modelArg) = 0;
     virtual void restorePrinterQueues() = 0;

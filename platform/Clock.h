@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual uint32_t tickCount() = 0;
     virtual void sleepMs(uint32_t ms) = 0;

@@ -16,6 +16,10 @@ if [ "$step" != --run-only ]; then
 fi
 [ "$step" = --build-only ] && exit 0
 status=0
+# The targets run side by side: each has its own time bound, so the phase takes that bound once
+# rather than once per target.
+names=()
+pids=()
 for target in "$build"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
@@ -24,11 +28,17 @@ for target in "$build"/fuzz/fuzz_*; do
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
   echo "== $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 \
-        "$corpus" "${seeds[@]}" >"$build/$name.log" 2>&1; then
+  "$target" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 \
+      "$corpus" "${seeds[@]}" >"$build/$name.log" 2>&1 &
+  names+=("$name")
+  pids+=($!)
+done
+for i in "${!pids[@]}"; do
+  name=${names[$i]}
+  if ! wait "${pids[$i]}"; then
     echo "FAILED: $name (see $build/$name.log)"; tail -30 "$build/$name.log"; status=1
   else
-    grep -E '^Done|#[0-9]+.*DONE' "$build/$name.log" | tail -1 || true
+    echo "$name: $(grep -E '^Done|#[0-9]+.*DONE' "$build/$name.log" | tail -1 || true)"
   fi
 done
 exit $status

@@ -4,7 +4,7 @@
 
 namespace {
 class Win32Clock final : public Clock {
-public:
+  public:
     uint32_t tickCount() override { return GetTickCount(); }
     void sleepMs(uint32_t ms) override { Sleep(ms); }
 };
