@@ -72,3 +72,11 @@ run_mirelith -s -p NET 127.0.0.1 -tcpport 1 -m "T90 Prime" -f fw.fls --verify-ti
 expect_status 1 "a timeout that is no number"
 grep -q -- "--verify-timeout x: not a number of seconds" "$WORK/mirelith.err" || fail "bad timeout not explained"
 pass "a printer that never comes back is not verified within the time given"
+
+# Over a serial line (a pseudo-terminal): the port is opened again after the transfer to ask.
+start_sim --pty --version 1.20 --restart-seconds 2 --version-after 2.00
+MIRELITH_COM1="$SIM_PTY" run_mirelith -s -p COM1 -m "T90 Prime" -f fw.fls --expect-version 2.00
+expect_status 0 "a verified serial update"
+grep -q "^mirelith: printer firmware 1.20 -> 2.00$" "$WORK/mirelith.err" || fail "no serial version line: $(cat "$WORK/mirelith.err")"
+expect_received "$WORK/run/fw.fls"
+pass "a serial update is verified by the printer's word"
