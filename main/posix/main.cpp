@@ -7,16 +7,13 @@
 #include "app/InteractiveUnavailableRunner.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
-#include "download/IdentifyRun.h"
 #include "download/MainDialogSilentHost.h"
-#include "download/PrinterConnection.h"
 #include "download/PrinterQueueRedirector.h"
 #include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
-#include "platform/DeviceFactory.h"
+#include "main/PrinterQuestions.h"
 #include "platform/EventLoop.h"
-#include "platform/PortDeviceDescription.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
 #include "platform/posix/DeviceList.h"
@@ -28,7 +25,6 @@
 #include "ui/qt/QtInteractiveRunner.h"
 #endif
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -108,28 +104,8 @@ int main(int argc, char** argv) {
     // written.
     std::signal(SIGPIPE, SIG_IGN);
 
-    const auto connectPrinter = [](const PortSettings& port, std::string& why) {
-        return connectToPrinter(port, {systemSocketFactory(), systemDeviceFactory(), systemClock()},
-                                why);
-    };
     if (options.identify) {
-        // Asking sends only the queries: no queue is moved, no journal read, no log written.
-        IdentifyServices services{systemFileSystem(),
-                                  log,
-                                  systemClock(),
-                                  connectPrinter,
-                                  [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
-                                  [](const std::string& name, int32_t tcpPort) {
-                                      return describePort(name, tcpPort).port;
-                                  },
-                                  [](const std::string& name, int32_t tcpPort) {
-                                      return describePort(name, tcpPort).device;
-                                  },
-                                  [] { return isoUtc(std::chrono::system_clock::now()); },
-                                  stdout,
-                                  stderr};
-        return runIdentify({options.arguments, options.resultPath, options.quiet, kProgramVersion},
-                           services);
+        return identifyOnSystem(options, log);
     }
 
     // Queues that an ended run left moved aside are given back before this run does anything.
@@ -152,15 +128,10 @@ int main(int argc, char** argv) {
     PortDriver port;
     NetPort socket;
     PrinterQueueRedirector queues(log.directory());
-    MainDialogSilentHost silentHost(
-        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); },
-         VerifySettings{options.verify, options.expectVersion,
-                        options.verifyTimeoutSeconds.value_or(kDefaultVerifyTimeoutSeconds)},
-         [&](const PortSettings& settings) {
-             std::string why;
-             return connectPrinter(settings, why);
-         }},
-        app.exitStatus);
+    MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
+                                     [&] { views.flushLog(); }, verifySettingsOf(options),
+                                     systemPrinterConnector()},
+                                    app.exitStatus);
     silentHost.setRunObserver(views.observer());
     const auto printLine = [](const std::string& line) {
         std::fprintf(stderr, "%s\n", escapeForLine(line).c_str());

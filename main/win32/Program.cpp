@@ -3,19 +3,15 @@
 #include "app/EventLog.h"
 #include "app/ExitStatus.h"
 #include "app/FirmwareApp.h"
-#include "app/RunResult.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
-#include "download/IdentifyRun.h"
 #include "download/MainDialogSilentHost.h"
-#include "download/PrinterConnection.h"
 #include "download/PrinterQueueRedirector.h"
 #include "download/QueueJournalReplay.h"
 #include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
-#include "platform/DeviceFactory.h"
+#include "main/PrinterQuestions.h"
 #include "platform/EventLoop.h"
-#include "platform/PortDeviceDescription.h"
 #include "platform/SocketLayer.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
@@ -26,7 +22,6 @@
 #include "ui/UsbPrinterList.h"
 #include "ui/win32/InteractiveRunner.h"
 
-#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <windows.h>
@@ -100,29 +95,8 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
         }
         return kExitInvalidParameters;
     }
-    const auto connectPrinter = [](const PortSettings& port, std::string& why) {
-        return connectToPrinter(port, {systemSocketFactory(), systemDeviceFactory(), systemClock()},
-                                why);
-    };
     if (options.identify) {
-        // Asking sends only the queries: no queue is moved, no journal read, no log written.
-        const SocketLayer identifySockets;
-        IdentifyServices services{systemFileSystem(),
-                                  log,
-                                  systemClock(),
-                                  connectPrinter,
-                                  [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
-                                  [](const std::string& name, int32_t tcpPort) {
-                                      return describePort(name, tcpPort).port;
-                                  },
-                                  [](const std::string& name, int32_t tcpPort) {
-                                      return describePort(name, tcpPort).device;
-                                  },
-                                  [] { return isoUtc(std::chrono::system_clock::now()); },
-                                  stdout,
-                                  stderr};
-        return runIdentify({options.arguments, options.resultPath, options.quiet, kProgramVersion},
-                           services);
+        return identifyOnSystem(options, log);
     }
     if (console) {
         // From here on Ctrl+C and Ctrl+Break only ask the run to stop, so an interrupted silent
@@ -158,15 +132,10 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
     NetPort socket;
     PrinterQueueRedirector queues(log.directory());
     SystemUsbPrinterSource usbPrinters;
-    MainDialogSilentHost silentHost(
-        {port, socket, queues, log, systemClock(), makeSilentEventLoop, [&] { views.flushLog(); },
-         VerifySettings{options.verify, options.expectVersion,
-                        options.verifyTimeoutSeconds.value_or(kDefaultVerifyTimeoutSeconds)},
-         [&](const PortSettings& settings) {
-             std::string why;
-             return connectPrinter(settings, why);
-         }},
-        app.exitStatus);
+    MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
+                                     [&] { views.flushLog(); }, verifySettingsOf(options),
+                                     systemPrinterConnector()},
+                                    app.exitStatus);
     silentHost.setRunObserver(views.observer());
     InteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
                              app.exitStatus);

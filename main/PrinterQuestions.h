@@ -1,0 +1,19 @@
+#pragma once
+// What both programs need to ask the printer itself, over the system's services: the
+// "--identify" run, and the connection and settings "--verify" uses after a transfer.
+#include "app/Reporter.h"
+#include "app/ToolOptions.h"
+#include "download/PrinterIdentity.h"
+#include "download/PrinterVerification.h"
+#include "ports/PortSettings.h"
+
+#include <functional>
+#include <memory>
+
+// A connection to the printer on a job's port, or nothing while it cannot be reached.
+std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)> systemPrinterConnector();
+
+VerifySettings verifySettingsOf(const ToolOptions& options);
+
+// The whole "--identify" run; its exit status.
+int identifyOnSystem(const ToolOptions& options, Reporter& reporter);
