@@ -2,9 +2,9 @@
 
 #include "app/ExitStatus.h"
 #include "app/FirmwareDiscovery.h"
-#include "app/ModelTable.h"
 #include "app/SettingsReaders.h"
 #include "app/TextRules.h"
+#include "models/ModelTable.h"
 
 #include <cstdio>
 
@@ -22,7 +22,8 @@ RunMode FirmwareApp::readSettings() {
     const std::string iniPath = joinPath(startDirectory, pathSeparator(), kIniFileName);
     try {
         // The INI file, when there is one, decides alone: the command line is not looked at.
-        if (fileExists(services_.files, iniPath)) {
+        settingsFromIni_ = fileExists(services_.files, iniPath);
+        if (settingsFromIni_) {
             // A root run takes its settings only from a file no other user could have put there.
             if (const std::string distrust = services_.files.distrustReason(iniPath);
                 !distrust.empty()) {
@@ -33,21 +34,21 @@ RunMode FirmwareApp::readSettings() {
         }
     } catch (const FileError&) {
         // It is there but cannot be read: the user meant a silent run we cannot perform.
+        settingsFromIni_ = true;
         refusal = iniPath + " exists but cannot be read";
         return RunMode::Invalid;
     }
     return parseCommandLine();
 }
 
-bool FirmwareApp::initInstance(MainWindowRunner& runner) {
-    const SocketLayerStatus sockets = services_.startSocketLayer();
-    if (!sockets.started) {
-        char text[80];
-        std::snprintf(text, sizeof text, "Socket Init Error! : %d, %d",
-                      static_cast<int>(sockets.socketError), static_cast<int>(sockets.systemError));
-        services_.desktop.showMessageBox(text, kTitle);
-    }
+std::string socketInitErrorText(const SocketLayerStatus& status) {
+    char text[80];
+    std::snprintf(text, sizeof text, "Socket Init Error! : %d, %d",
+                  static_cast<int>(status.socketError), static_cast<int>(status.systemError));
+    return text;
+}
 
+StartupPlan FirmwareApp::plan() {
     startDirectory = services_.environment.currentDirectory();
     modelGiven = portGiven = portIsCom = portIsLpt = portIsUsb = portIsNet = false;
     modelName.clear();
@@ -55,8 +56,10 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
     refusal.clear();
     warnings.clear();
 
-    runMode = readSettings();
-    if (runMode == RunMode::Silent) {
+    StartupPlan plan;
+    RunMode mode = readSettings();
+    plan.settingsFromIni = settingsFromIni_;
+    if (mode == RunMode::Silent) {
         // Nor does it send a file another user could have chosen for it.
         const std::string firmware =
             pathInDirectory(startDirectory, pathSeparator(), firmwareFileName);
@@ -64,10 +67,11 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
             !distrust.empty()) {
             refusal = "the firmware file " + firmwareFileName +
                       " is not used by a run as root: " + distrust;
-            runMode = RunMode::Invalid;
+            mode = RunMode::Invalid;
         }
     }
-    switch (runMode) {
+    DownloadJob& job = plan.job;
+    switch (mode) {
     case RunMode::Silent: {
         modelCode = modelCodeFor(modelName);
         if (!isModelTableName(modelName)) {
@@ -76,45 +80,40 @@ bool FirmwareApp::initInstance(MainWindowRunner& runner) {
                                "Prime): it is sent with the rules of model " +
                                std::to_string(modelCode) + " (T90 Standard)");
         }
+        job.modelCode = modelCode;
+        job.modelName = modelName;
+        job.firmwarePath = pathInDirectory(startDirectory, pathSeparator(), firmwareFileName);
+        plan.run = PlannedRun::Silent;
         if (portIsUsb && !portGiven) {
             const std::string path =
                 services_.findUsbPrinterPort ? services_.findUsbPrinterPort(modelCode) : "";
             if (path.empty()) {
                 services_.log.report(0, LogLevel::Notice,
                                      "Not connected Printer using usb<" + modelName + ">");
-                job.warnings = warnings;
-                exitStatus = kExitNothingDownloaded;
-                return false; // no main window: nothing to download to
+                plan.run = PlannedRun::NoUsbPrinter;
+            } else {
+                portGiven = true;
+                portSettings.portName = path;
             }
-            portGiven = true;
-            portSettings.portName = path;
         }
         job.silentRun = 1;
-        job.modelCode = modelCode;
-        job.modelName = modelName;
-        job.firmwarePath = pathInDirectory(startDirectory, pathSeparator(), firmwareFileName);
         fillSerialDefaults();
         job.portSettings = portSettings;
-        services_.log.report(1, LogLevel::Trace, "In silent mode");
+        if (plan.run == PlannedRun::Silent) {
+            services_.log.report(1, LogLevel::Trace, "In silent mode");
+        }
         break;
     }
     case RunMode::Invalid:
         services_.log.report(1, LogLevel::Notice, "Invalid parameters");
-        job.silentRun = 0;
         job.quitAtStart = 1;
         job.refusal = refusal;
-        exitStatus = kExitInvalidParameters;
+        plan.run = PlannedRun::Invalid;
         break;
     case RunMode::Interactive:
-        job.silentRun = 0;
+        plan.run = PlannedRun::Interactive;
         break;
     }
     job.warnings = warnings;
-    runner.run(job);
-    return false;
-}
-
-int FirmwareApp::exitInstance() {
-    services_.log.flush();
-    return exitStatus;
+    return plan;
 }

@@ -1,12 +1,11 @@
 #pragma once
-// The application object: decides the run mode from the INI file or the command line, fills
-// the DownloadJob and hands it to the main window.
+// Start-up: decides the run from the INI file or the command line and fills its job. It only
+// decides: the entry point runs what the plan says.
 #include "app/DownloadJob.h"
 #include "app/EventLog.h"
-#include "app/MainWindowRunner.h"
 #include "app/RunMode.h"
+#include "app/StartupPlan.h"
 #include "app/StartupSettings.h"
-#include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/SocketLayer.h"
@@ -19,10 +18,7 @@
 struct FirmwareAppServices {
     ProcessEnvironment& environment;
     FileSystem& files;
-    Desktop& desktop; // the application's own message boxes (not through the event log)
     EventLog& log;
-    // Starts the socket layer; called once, first thing in initInstance.
-    std::function<SocketLayerStatus()> startSocketLayer;
     // The device path of the first attached USB printer of a model; empty when there is none.
     std::function<std::string(int32_t modelCode)> findUsbPrinterPort;
     // The process arguments, the program first.
@@ -36,21 +32,19 @@ class FirmwareApp : public StartupSettings {
 
     explicit FirmwareApp(FirmwareAppServices services);
 
-    // The whole start-up, including the run of the main window. Always false: there is no
-    // message loop of the application's own after it.
-    bool initInstance(MainWindowRunner& runner);
-    // Writes the event log; returns the exit status.
-    int exitInstance();
+    // The whole start-up: reads the settings and decides the run. Logs "Invalid parameters" or
+    // the missing USB printer; runs nothing.
+    StartupPlan plan();
 
     RunMode parseCommandLine();
     RunMode loadIniSettings(const std::string& iniPath);
-
-    RunMode runMode = RunMode::Interactive;
-    DownloadJob job;
-    int exitStatus = 0;
 
   private:
     RunMode readSettings();
 
     FirmwareAppServices services_;
+    bool settingsFromIni_ = false;
 };
+
+// The message box text when the socket layer did not start ("Socket Init Error! : 10091, 0").
+std::string socketInitErrorText(const SocketLayerStatus& status);

@@ -1,7 +1,7 @@
 #include "app/FirmwareDiscovery.h"
 
 #include "app/FirmwareName.h"
-#include "app/ModelTable.h"
+#include "app/ModelFamily.h"
 
 #include <limits>
 

@@ -66,7 +66,6 @@ struct Line {
 };
 
 struct Lookup {
-    bool found = false;    // the key line exists
     bool hasValue = false; // it has an '='
     std::string value;     // trimmed value, up to the end of the kept head
     bool valueContinues = false;
@@ -112,7 +111,6 @@ class ProfileScan {
         const auto equals = text.find('=');
         if (equals == std::string_view::npos) {
             if (!continues && namesMatch(text, key_)) {
-                result_.found = true;
                 return false;
             }
             return true;
@@ -120,7 +118,6 @@ class ProfileScan {
         if (!namesMatch(trimRight(text.substr(0, equals)), key_)) {
             return true;
         }
-        result_.found = true;
         result_.hasValue = true;
         result_.value = std::string(trimLeft(text.substr(equals + 1)));
         result_.valueContinues = continues && !result_.value.empty();

@@ -1,5 +1,7 @@
 #include "app/RunResult.h"
 
+#include "app/ExitStatus.h"
+
 #include "app/Sha256.h"
 #include "platform/TempFile.h"
 
@@ -144,4 +146,20 @@ bool writeFileAtomically(const std::string& path, const std::string& text, std::
     }
     temp.release(); // it is the result file now
     return true;
+}
+
+int exitStatusFor(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::Sent:
+        return kExitNormal;
+    case RunOutcome::Invalid:
+        return kExitInvalidParameters;
+    case RunOutcome::Failed:
+        return kExitNothingDownloaded;
+    case RunOutcome::Interrupted:
+        return kExitInterrupted;
+    case RunOutcome::Unverified:
+        return kExitNotVerified;
+    }
+    return kExitNothingDownloaded;
 }

@@ -17,6 +17,9 @@ enum class RunOutcome { Sent, Invalid, Failed, Interrupted, Unverified };
 // "sent", "invalid", "failed", "interrupted", "unverified"
 const char* outcomeName(RunOutcome outcome);
 
+// The process's exit status for a run that ended so (see ExitStatus.h).
+int exitStatusFor(RunOutcome outcome);
+
 struct RunResult {
     RunOutcome outcome = RunOutcome::Failed;
     int exitStatus = 0;

@@ -1,7 +1,7 @@
 #include "app/SettingsReaders.h"
 
 #include "app/FirmwareDiscovery.h"
-#include "app/ModelTable.h"
+#include "app/ModelFamily.h"
 #include "app/PortValue.h"
 #include "app/ProfileReader.h"
 #include "app/TextRules.h"

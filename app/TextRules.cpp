@@ -85,3 +85,8 @@ bool isAbsolutePath(const std::string& name, char separator) {
 std::string pathInDirectory(const std::string& directory, char separator, const std::string& name) {
     return isAbsolutePath(name, separator) ? name : joinPath(directory, separator, name);
 }
+
+std::string fileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

@@ -24,3 +24,6 @@ bool isAbsolutePath(const std::string& name, char separator);
 // A file name from the settings as a path: an absolute one as it is, a relative one in
 // directory.
 std::string pathInDirectory(const std::string& directory, char separator, const std::string& name);
+
+// The last component of a path, after its last '/' or '\' (either system's separator).
+std::string fileNameOf(const std::string& path);

@@ -1,6 +1,6 @@
 #include "app/UsageText.h"
 
-#include "app/ModelTable.h"
+#include "models/ModelTable.h"
 #include "platform/UsageSections.h"
 
 #include <cstdio>
@@ -92,18 +92,18 @@ std::string helpText(const std::string& logPath) {
     text += system.ports;
     text += "\n";
     text += "Models that -m chooses by name, and their codes:\n";
-    for (const ModelEntry& entry : ModelTable::entries) {
+    for (const ModelRow& entry : namedModelRows()) {
         char line[80];
         std::snprintf(line, sizeof line, "  %-16s %d\n",
-                      ("\"" + std::string(entry.modelName) + "\"").c_str(),
-                      static_cast<int>(entry.modelCode));
+                      ("\"" + std::string(entry.name) + "\"").c_str(),
+                      static_cast<int>(entry.code));
         text += line;
     }
     char fallback[200];
     std::snprintf(fallback, sizeof fallback,
                   "  any other name (KAV..., and every name from qemnuv.ini or a file name)\n"
                   "  downloads with the rules of code %d\n",
-                  static_cast<int>(ModelTable::entries[0].modelCode));
+                  static_cast<int>(namedModelRows().front().code));
     text += fallback;
     text += kRest;
     text += system.systemNotes;

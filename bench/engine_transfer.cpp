@@ -7,7 +7,7 @@
 //  3. The real program sending a 64 MiB image: peak memory against the image size, goal image +
 //     4 MiB at most (the image is read once and never copied).
 // Run from the build tree: build/bench/engine_transfer
-#include "download/MainDialog.h"
+#include "engine/MainDialog.h"
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -80,8 +80,8 @@ void serialPacing(const std::string& dir) {
         end = Clock::now();
         cpuEnd = cpuSeconds();
     });
-    PortDriver port;
-    NetPort socket;
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
     NoQueues queues;
     NullReporter reporter;
     MainDialog dialog(view, port, socket, queues, reporter, systemClock());

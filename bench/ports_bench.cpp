@@ -131,7 +131,7 @@ void benchTcpSend() {
     const double copySeconds = seconds(Steady::now() - c0);
 
     PortTcpListener sink;
-    NetPort port;
+    NetPort port{systemSocketFactory()};
     if (port.create() != 1 || port.connect("127.0.0.1", sink.port()) != 1) {
         std::printf("tcp send: could not connect\n");
         return;

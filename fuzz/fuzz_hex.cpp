@@ -2,7 +2,7 @@
 // read boundaries, and checks what must hold whatever the input: no crash, no access outside
 // the image (the sanitizers watch), a full-size image on success, and the same result when
 // the input arrives in one piece.
-#include "download/HexConverter.h"
+#include "hexconvert/HexConverter.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,14 +1,14 @@
 #include "main/PrinterQuestions.h"
 
 #include "app/RunResult.h"
-#include "download/IdentifyRun.h"
-#include "download/PrinterConnection.h"
+#include "engine/PrinterConnection.h"
 #include "main/BuildInfo.h"
 #include "platform/DeviceFactory.h"
 #include "platform/FileSystem.h"
 #include "platform/PortDeviceDescription.h"
 #include "platform/SocketLayer.h"
 #include "ports/UsbDiscovery.h"
+#include "silentrun/IdentifyRun.h"
 
 #include <chrono>
 #include <cstdio>

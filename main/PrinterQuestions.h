@@ -3,8 +3,8 @@
 // "--identify" run, and the connection and settings "--verify" uses after a transfer.
 #include "app/Reporter.h"
 #include "app/ToolOptions.h"
-#include "download/PrinterIdentity.h"
-#include "download/PrinterVerification.h"
+#include "engine/PrinterIdentity.h"
+#include "engine/PrinterVerification.h"
 #include "ports/PortSettings.h"
 
 #include <functional>

@@ -10,3 +10,7 @@ void watchTerminationSignals();
 // Gives the signals their default action back, for an interactive window that does not watch
 // them. A signal that came while they were watched then ends the process, as it would have.
 void releaseTerminationSignals();
+
+// The name of a signal that asked for an interrupt ("SIGTERM"), or "a signal" for one not
+// watched. On Windows, Ctrl+C and Ctrl+Break arrive as SIGINT.
+const char* terminationSignalName(int signal);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-NetPort::NetPort() : NetPort(systemSocketFactory()) {}
-
 NetPort::NetPort(SocketFactory& sockets) : sockets_(sockets) {}
 
 NetPort::~NetPort() = default;

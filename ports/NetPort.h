@@ -11,7 +11,6 @@
 
 class NetPort final : public NetConnection {
   public:
-    NetPort();
     explicit NetPort(SocketFactory& sockets);
     ~NetPort() override;
     NetPort(const NetPort&) = delete;

@@ -14,7 +14,6 @@ ParallelPort::~ParallelPort() {
 int32_t ParallelPort::configure(const PortSettings& settings) {
     timeouts_ = settings.timeouts;
     readBufferSize_ = settings.readBufferSize;
-    spareBufferSize_ = settings.spareBufferSize;
     lastError_.clear();
     if (settings.portName.rfind("LPT", 0) != 0 &&
         devicePathKind(settings.portName) != DevicePathKind::Parallel) {

@@ -34,7 +34,6 @@ class ParallelPort {
     std::string portName_;
     CommTimeouts timeouts_;
     int32_t readBufferSize_ = 0;
-    int32_t spareBufferSize_ = 0;
     std::unique_ptr<FileDevice> deviceHandle_;
     bool isOpen_ = false;
     std::string lastError_;

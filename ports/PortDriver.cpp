@@ -25,24 +25,22 @@ template <typename Variant, typename Op, typename R> R dispatch(Variant& port, R
 
 PortKind portKindFor(const std::string& portName) {
     if (startsWith(portName, "COM") || startsWith(portName, "\\\\.\\COM")) {
-        return PortKind::Serial;
+        return PortKind::Com;
     }
     if (startsWith(portName, "LPT")) {
-        return PortKind::Parallel;
+        return PortKind::Lpt;
     }
     switch (devicePathKind(portName)) {
     case DevicePathKind::Serial:
-        return PortKind::Serial;
+        return PortKind::Com;
     case DevicePathKind::Parallel:
-        return PortKind::Parallel;
+        return PortKind::Lpt;
     case DevicePathKind::Usb:
     case DevicePathKind::None:
         break;
     }
     return PortKind::Usb;
 }
-
-PortDriver::PortDriver() : PortDriver(systemDeviceFactory(), systemClock()) {}
 
 PortDriver::PortDriver(DeviceFactory& devices, Clock& clock)
     : PortDriver(devices, clock, windowsVersionValue()) {}
@@ -56,13 +54,14 @@ int32_t PortDriver::configure(PortSettings settings) {
     // The old port closes as it is destroyed.
     port_ = std::monostate{};
     switch (portKindFor(settings.portName)) {
-    case PortKind::Serial:
+    case PortKind::Com:
         port_ = std::make_unique<SerialPort>(devices_, clock_);
         break;
-    case PortKind::Parallel:
+    case PortKind::Lpt:
         port_ = std::make_unique<ParallelPort>(devices_, isWindows9x(windowsVersion_));
         break;
     case PortKind::Usb:
+    case PortKind::Ethernet: // never a port name's kind here: TCP goes through NetPort
         port_ = std::make_unique<UsbPort>(devices_);
         break;
     }
@@ -111,9 +110,9 @@ void PortDriver::close() {
 std::optional<PortKind> PortDriver::kind() const {
     switch (port_.index()) {
     case 1:
-        return PortKind::Serial;
+        return PortKind::Com;
     case 2:
-        return PortKind::Parallel;
+        return PortKind::Lpt;
     case 3:
         return PortKind::Usb;
     default:

@@ -2,6 +2,7 @@
 // The one object through which the download engine reaches a serial, parallel or USB printer.
 // configure picks the variant from the form of the port name; every other operation goes to
 // that variant. With no variant installed every operation returns 0 and does nothing.
+#include "models/PortKind.h"
 #include "platform/Clock.h"
 #include "platform/DeviceFactory.h"
 #include "ports/ParallelPort.h"
@@ -15,8 +16,7 @@
 #include <string>
 #include <variant>
 
-enum class PortKind : int32_t { Serial = 0, Parallel = 1, Usb = 2 };
-
+// The kind of port PortDriver drives for a name (never Ethernet).
 // "COM..." and "\\.\COM..." are serial, "LPT..." parallel, anything else (a lower-case "com1",
 // an empty name, a USB device interface path) USB. Case-sensitive. Where the system takes device
 // paths as port names (Linux), a serial or parallel device path ("/dev/ttyUSB0", "/dev/lp0")
@@ -25,10 +25,9 @@ PortKind portKindFor(const std::string& portName);
 
 class PortDriver final : public PrinterPort {
   public:
-    // The host's real devices and clock.
-    PortDriver();
-    // windowsVersion is a GetVersion value; it decides the parallel read timeouts.
+    // On the running Windows version (the parallel read timeouts depend on it).
     PortDriver(DeviceFactory& devices, Clock& clock);
+    // windowsVersion is a GetVersion value.
     PortDriver(DeviceFactory& devices, Clock& clock, uint32_t windowsVersion);
     ~PortDriver() override;
     PortDriver(const PortDriver&) = delete;

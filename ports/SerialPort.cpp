@@ -13,7 +13,6 @@ SerialPort::~SerialPort() {
 
 int32_t SerialPort::configure(const PortSettings& settings) {
     readBufferSize_ = settings.readBufferSize;
-    spareBufferSize_ = settings.spareBufferSize;
     lastError_.clear();
     if (settings.portName.empty()) {
         lastError_ = "no port name given";

@@ -57,7 +57,6 @@ class SerialPort {
     std::unique_ptr<SerialDevice> deviceHandle_;
     PortSettings settings_;
     int32_t readBufferSize_ = 0;
-    int32_t spareBufferSize_ = 0;
     std::atomic<bool> isOpen_{false};
     std::mutex txLock_;
     std::string lastError_;

@@ -1,5 +1,7 @@
 #include "ports/UsbIdTable.h"
 
+#include "models/ModelTable.h"
+
 #include "platform/UsbIdFile.h"
 
 #include <algorithm>
@@ -46,11 +48,19 @@ std::string hexDigits(unsigned value) {
 
 bool isKnownCode(int32_t code) {
     const auto& codes = vendorAModelCodes();
-    return code == kVendorBModelCode || std::find(codes.begin(), codes.end(), code) != codes.end();
+    return code == vendorBModelCode() || std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-// The vendor A entries that the Windows 95/98/Me table also carries, in its order.
-constexpr int32_t kUpperCaseCodes[] = {200, 100, 101, 203, 352, 1032, 35011, 350211, 2752};
+// The vendor A entries that the Windows 95/98/Me table also carries, in table order.
+std::vector<int32_t> upperCaseCodes() {
+    std::vector<int32_t> codes;
+    for (const ModelRow& row : modelRows()) {
+        if (row.usb == UsbIds::VendorAAlsoUpper) {
+            codes.push_back(row.code);
+        }
+    }
+    return codes;
+}
 
 std::string valueFor(const UsbIdValues& values, int32_t code) {
     std::string found;
@@ -84,10 +94,15 @@ int32_t UsbIdTable::match(const std::string& text) const {
 }
 
 const std::vector<int32_t>& vendorAModelCodes() {
-    static const std::vector<int32_t> codes = {
-        200,  100,  101,  203,  352,      1032, 1502, 310,    312,    3502, 3522, 35011,  350211,
-        2752, 340,  1100, 330,  35011000, 1001, 1002, 350111, 352111, 3503, 3523, 350205, 1033,
-        691,  2753, 3102, 3122, 3132,     380,  382,  5000,   3005,   1111, 1112, 3302,   3322};
+    static const std::vector<int32_t> codes = [] {
+        std::vector<int32_t> found;
+        for (const ModelRow& row : modelRows()) {
+            if (row.usb == UsbIds::VendorA || row.usb == UsbIds::VendorAAlsoUpper) {
+                found.push_back(row.code);
+            }
+        }
+        return found;
+    }();
     return codes;
 }
 
@@ -99,7 +114,7 @@ UsbIdValues defaultUsbIdValues() {
     for (size_t i = 0; i < codes.size(); ++i) {
         values.products.emplace_back(codes[i], hexDigits(static_cast<unsigned>(i + 1)));
     }
-    values.products.emplace_back(kVendorBModelCode, "0001");
+    values.products.emplace_back(vendorBModelCode(), "0001");
     return values;
 }
 
@@ -124,15 +139,15 @@ UsbIdTables buildUsbIdTables(const UsbIdValues& values) {
     }
     tables.lowerCase.vendorB.vendorId = "vid_" + vendorB;
     tables.lowerCase.vendorB.products.push_back(
-        {"pid_" + digitsFor(kVendorBModelCode), kVendorBModelCode});
+        {"pid_" + digitsFor(vendorBModelCode()), vendorBModelCode()});
 
     tables.upperCase.vendorA.vendorId = "VID_" + raised(vendorA);
-    for (int32_t code : kUpperCaseCodes) {
+    for (int32_t code : upperCaseCodes()) {
         tables.upperCase.vendorA.products.push_back({"PID_" + raised(digitsFor(code)), code});
     }
     tables.upperCase.vendorB.vendorId = "VID_" + raised(vendorB);
     tables.upperCase.vendorB.products.push_back(
-        {"PID_" + raised(digitsFor(kVendorBModelCode)), kVendorBModelCode});
+        {"PID_" + raised(digitsFor(vendorBModelCode())), vendorBModelCode()});
     return tables;
 }
 
@@ -185,4 +200,13 @@ const UsbIdTables& activeUsbIdTables() {
         return buildUsbIdTables(parseUsbIdText(text.str()));
     }();
     return tables;
+}
+
+int32_t vendorBModelCode() {
+    for (const ModelRow& row : modelRows()) {
+        if (row.usb == UsbIds::VendorB) {
+            return row.code;
+        }
+    }
+    return -1;
 }

@@ -37,12 +37,12 @@ struct UsbIdTables {
 // The model codes of vendor A's lower-case entries, in table order.
 const std::vector<int32_t>& vendorAModelCodes();
 // The single model code of vendor B.
-constexpr int32_t kVendorBModelCode = 300;
+int32_t vendorBModelCode();
 // The one entry that can never match: its product string holds two tab characters.
 constexpr int32_t kUnmatchableModelCode = 350205;
 
 // Identifier values: four hexadecimal digits each, any case. Vendor A's products are keyed by
-// model code; vendor B's single product is the one for kVendorBModelCode.
+// model code; vendor B's single product is the one for vendorBModelCode().
 struct UsbIdValues {
     std::string vendorA;
     std::string vendorB;

@@ -11,7 +11,6 @@ UsbPort::~UsbPort() {
 int32_t UsbPort::configure(const PortSettings& settings) {
     timeouts_ = settings.timeouts;
     readBufferSize_ = settings.readBufferSize;
-    spareBufferSize_ = settings.spareBufferSize;
     lastError_.clear();
     if (settings.portName.empty()) {
         lastError_ = "no USB printer was found (none attached of this model)";

@@ -48,7 +48,6 @@ class UsbPort {
     std::string portName_;
     CommTimeouts timeouts_; // kept, never applied: USB printer drivers ignore them
     int32_t readBufferSize_ = 0;
-    int32_t spareBufferSize_ = 0;
     std::atomic<bool> isOpen_{false};
     std::atomic<bool> readerEnabled_{false};
     std::string lastError_;

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${SANITIZED_BUILD:-build-fuzz}
 step=${1:-all}
-targets=(unit_app unit_ports unit_download unit_ui)
+targets=(unit_app unit_ports unit_hexconvert unit_printqueues unit_engine unit_silentrun unit_ui)
 if [ "$step" != --run-only ]; then
   CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,5 +1,7 @@
 #include "ui/PortConfigPresenter.h"
 
+#include "models/ModelTable.h"
+
 #include "platform/DevicePaths.h"
 #include "res/resource.h"
 
@@ -43,14 +45,14 @@ void fillList(PortConfigView& view, int32_t id, std::initializer_list<const char
 }
 
 // The port type of a device path typed as a port name (Linux), nothing for any other text.
-std::optional<PortType> portTypeOfDevicePath(const std::string& text) {
+std::optional<PortKind> portTypeOfDevicePath(const std::string& text) {
     switch (devicePathKind(text)) {
     case DevicePathKind::Serial:
-        return PortType::Com;
+        return PortKind::Com;
     case DevicePathKind::Parallel:
-        return PortType::Lpt;
+        return PortKind::Lpt;
     case DevicePathKind::Usb:
-        return PortType::Usb;
+        return PortKind::Usb;
     case DevicePathKind::None:
         break;
     }
@@ -61,34 +63,22 @@ std::optional<PortType> portTypeOfDevicePath(const std::string& text) {
 
 int32_t portTypeIndexFor(const std::string& portName) {
     if (portName.starts_with("COM") || portName.starts_with("\\\\.\\COM")) {
-        return static_cast<int32_t>(PortType::Com);
+        return static_cast<int32_t>(PortKind::Com);
     }
     if (const auto kind = portTypeOfDevicePath(portName)) {
         return static_cast<int32_t>(*kind);
     }
     if (portName.starts_with("LPT")) {
-        return static_cast<int32_t>(PortType::Lpt);
+        return static_cast<int32_t>(PortKind::Lpt);
     }
     if (portName.starts_with("\\")) {
-        return static_cast<int32_t>(PortType::Usb);
+        return static_cast<int32_t>(PortKind::Usb);
     }
-    return static_cast<int32_t>(PortType::Ethernet);
+    return static_cast<int32_t>(PortKind::Ethernet);
 }
 
-bool portTypeAllowed(int32_t modelCode, PortType type) {
-    switch (modelCode) {
-    case 350:
-    case 350205:
-        return type == PortType::Com;
-    case 691:
-        return type == PortType::Com || type == PortType::Usb;
-    case 1032:
-    case 1033:
-    case 1502:
-        return type != PortType::Ethernet;
-    default:
-        return true;
-    }
+bool portTypeAllowed(int32_t modelCode, PortKind type) {
+    return (modelRow(modelCode).ports & portBit(type)) != 0;
 }
 
 PortConfigPresenter::PortConfigPresenter(PortConfigView& view, UsbPrinterSource& usb)
@@ -127,15 +117,15 @@ void PortConfigPresenter::initialize() {
 
 void PortConfigPresenter::enableRadioButtons() {
     // The checked button stays checked even when the model may not use that type.
-    view_.enableControl(IDC_RADIO_COM, portTypeAllowed(modelCode, PortType::Com));
-    view_.enableControl(IDC_RADIO_LPT, portTypeAllowed(modelCode, PortType::Lpt));
-    view_.enableControl(IDC_RADIO_USB, portTypeAllowed(modelCode, PortType::Usb));
-    view_.enableControl(IDC_RADIO_ETHERNET, portTypeAllowed(modelCode, PortType::Ethernet));
+    view_.enableControl(IDC_RADIO_COM, portTypeAllowed(modelCode, PortKind::Com));
+    view_.enableControl(IDC_RADIO_LPT, portTypeAllowed(modelCode, PortKind::Lpt));
+    view_.enableControl(IDC_RADIO_USB, portTypeAllowed(modelCode, PortKind::Usb));
+    view_.enableControl(IDC_RADIO_ETHERNET, portTypeAllowed(modelCode, PortKind::Ethernet));
 }
 
 void PortConfigPresenter::fillPortControls() {
     for (;;) {
-        const bool ethernet = portTypeIndex == static_cast<int32_t>(PortType::Ethernet);
+        const bool ethernet = portTypeIndex == static_cast<int32_t>(PortKind::Ethernet);
         view_.setControlText(IDC_LABEL_PORT, ethernet ? "IP" : "Port");
         view_.setControlText(IDC_LABEL_BAUD, ethernet ? "PORT" : "Baudrate");
         view_.showControl(IDC_PORT_COMBO, !ethernet);
@@ -143,8 +133,8 @@ void PortConfigPresenter::fillPortControls() {
         view_.showControl(IDC_IP_ADDRESS, ethernet);
         view_.showControl(IDC_TCP_PORT, ethernet);
 
-        switch (static_cast<PortType>(portTypeIndex)) {
-        case PortType::Com:
+        switch (static_cast<PortKind>(portTypeIndex)) {
+        case PortKind::Com:
             view_.clearList(IDC_PORT_COMBO);
             for (int port = 1; port <= 20; ++port) {
                 char name[16];
@@ -158,13 +148,13 @@ void PortConfigPresenter::fillPortControls() {
             fillList(view_, IDC_STOPBITS_COMBO, {"1"}, 0);
             fillList(view_, IDC_HANDSHAKE_COMBO, {"DTR/DSR", "XON/XOFF"}, 0);
             break;
-        case PortType::Lpt:
+        case PortKind::Lpt:
             view_.clearList(IDC_PORT_COMBO);
             for (const char* name : {"LPT1", "LPT2", "LPT3"}) {
                 view_.addListEntry(IDC_PORT_COMBO, name);
             }
             break;
-        case PortType::Usb: {
+        case PortKind::Usb: {
             view_.clearList(IDC_PORT_COMBO);
             // The dialog keeps every entry it ever found, so names go on numbering from there.
             int32_t added = 0;
@@ -176,19 +166,19 @@ void PortConfigPresenter::fillPortControls() {
             }
             if (added == 0) {
                 view_.showMessage("Not Connect USB Printer");
-                portTypeIndex = static_cast<int32_t>(PortType::Com);
+                portTypeIndex = static_cast<int32_t>(PortKind::Com);
                 push();
                 continue;
             }
             break;
         }
-        case PortType::Ethernet:
+        case PortKind::Ethernet:
         default:
             break;
         }
 
         view_.selectListEntry(IDC_PORT_COMBO, 0);
-        const bool serial = portTypeIndex == static_cast<int32_t>(PortType::Com);
+        const bool serial = portTypeIndex == static_cast<int32_t>(PortKind::Com);
         for (int32_t id : kSettingLists) {
             view_.enableControl(id, serial);
         }
@@ -223,21 +213,21 @@ void PortConfigPresenter::onComSelected() {
     clearSettingLists();
     // Keeps a TCP port typed so far.
     readBack();
-    portTypeIndex = static_cast<int32_t>(PortType::Com);
+    portTypeIndex = static_cast<int32_t>(PortKind::Com);
     push();
     fillPortControls();
 }
 
 void PortConfigPresenter::onLptSelected() {
     clearSettingLists();
-    portTypeIndex = static_cast<int32_t>(PortType::Lpt);
+    portTypeIndex = static_cast<int32_t>(PortKind::Lpt);
     push();
     fillPortControls();
 }
 
 void PortConfigPresenter::onUsbSelected() {
     clearSettingLists();
-    portTypeIndex = static_cast<int32_t>(PortType::Usb);
+    portTypeIndex = static_cast<int32_t>(PortKind::Usb);
     push();
     fillPortControls();
 }
@@ -247,7 +237,7 @@ void PortConfigPresenter::onEthernetSelected() {
     for (int32_t id : kSettingLists) {
         view_.clearList(id);
     }
-    portTypeIndex = static_cast<int32_t>(PortType::Ethernet);
+    portTypeIndex = static_cast<int32_t>(PortKind::Ethernet);
     push();
     fillPortControls();
 }
@@ -257,7 +247,7 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
     readBack();
     const int32_t selected = view_.selectedListIndex(IDC_PORT_COMBO);
 
-    if (portTypeIndex == static_cast<int32_t>(PortType::Ethernet)) {
+    if (portTypeIndex == static_cast<int32_t>(PortKind::Ethernet)) {
         const std::array<int32_t, 4> ip = view_.ipAddressFields();
         char address[64];
         std::snprintf(address, sizeof address, "%d.%d.%d.%d", static_cast<int>(ip[0]),
@@ -269,7 +259,7 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
     // A device path typed into the list (Linux) is a port of its own type; anything else typed
     // names no port.
     const std::string typed = selected < 0 ? view_.listEditText(IDC_PORT_COMBO) : std::string();
-    const std::optional<PortType> typedType = portTypeOfDevicePath(typed);
+    const std::optional<PortKind> typedType = portTypeOfDevicePath(typed);
     const bool typedPath = typedType && static_cast<int32_t>(*typedType) == portTypeIndex;
     if (selected < 0 && !typedPath) {
         view_.showMessage("Invalid Port Name!");
@@ -278,11 +268,11 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
     }
 
     const std::string text = typedPath ? typed : view_.listEntryText(IDC_PORT_COMBO, selected);
-    if (typedPath && portTypeIndex == static_cast<int32_t>(PortType::Usb)) {
+    if (typedPath && portTypeIndex == static_cast<int32_t>(PortKind::Usb)) {
         portName = text;
         return;
     }
-    if (portTypeIndex == static_cast<int32_t>(PortType::Usb)) {
+    if (portTypeIndex == static_cast<int32_t>(PortKind::Usb)) {
         // The first entry of that name wins; an unknown name leaves the port as it came in.
         for (const UsbDeviceEntry& entry : usbDevices) {
             if (entry.displayName == text) {
@@ -293,7 +283,7 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
         return;
     }
     portName = text;
-    if (portTypeIndex != static_cast<int32_t>(PortType::Com)) {
+    if (portTypeIndex != static_cast<int32_t>(PortKind::Com)) {
         return;
     }
 

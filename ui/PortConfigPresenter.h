@@ -1,6 +1,7 @@
 #pragma once
 // Every rule of the port configuration dialog: which port type it opens on, the lists it
 // fills, which port types a model may use, and what OK writes back.
+#include "models/PortKind.h"
 #include "ui/MainWindowRules.h"
 #include "ui/PortConfigView.h"
 #include "ui/UsbPrinterList.h"
@@ -9,13 +10,11 @@
 #include <string>
 #include <vector>
 
-enum class PortType : int32_t { Com = 0, Lpt = 1, Usb = 2, Ethernet = 3 };
-
 // The port type a port name stands for.
 int32_t portTypeIndexFor(const std::string& portName);
 
-// Whether the radio button of a port type may be used with a model.
-bool portTypeAllowed(int32_t modelCode, PortType type);
+// Whether the radio button of a port kind may be used with a model (its model table row).
+bool portTypeAllowed(int32_t modelCode, PortKind type);
 
 enum class DialogOutcome { StayOpen, Accepted, Cancelled };
 

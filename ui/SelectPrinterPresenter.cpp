@@ -1,11 +1,11 @@
 #include "ui/SelectPrinterPresenter.h"
 
-#include "app/ModelTable.h"
+#include "models/ModelTable.h"
 
 std::vector<ModelChoice> modelTableChoices() {
     std::vector<ModelChoice> models;
-    for (const ModelEntry& entry : ModelTable::entries) {
-        models.push_back({std::string(entry.modelName), entry.modelCode});
+    for (const ModelRow& row : namedModelRows()) {
+        models.push_back({std::string(row.name), row.code});
     }
     return models;
 }

@@ -3,10 +3,10 @@
 // every packet) with its timers on Qt's event loop. Wall time against the ideal schedule
 // (packets x 10 ms), goal within 2 %, as the silent host's benchmark measures it.
 // Run from the build tree: build/bench/engine_transfer_qt (offscreen unless a platform is set).
-#include "download/QueueRedirection.h"
 #include "platform/Clock.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
+#include "printqueues/QueueRedirection.h"
 #include "support/PtyPrinterSim.h"
 #include "ui/qt/QtLook.h"
 #include "ui/qt/QtMainWindow.h"
@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
             .write(bytes.data(), std::streamsize(size));
     }
 
-    PortDriver port;
-    NetPort socket;
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
     NoQueues queues;
     PrintingReporter reporter;
     NoUsb usb;

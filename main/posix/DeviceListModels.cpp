@@ -1,6 +1,6 @@
 // The device list with this program's model knowledge: the USB identifier table decides which
 // model a USB printer is, the model table which models have names.
-#include "app/ModelTable.h"
+#include "models/ModelTable.h"
 #include "platform/posix/DeviceList.h"
 #include "ports/UsbIdTable.h"
 
@@ -9,16 +9,9 @@ int printDeviceList(std::FILE* out) {
     models.usbModelOf = [](const std::string& interfacePath) {
         return activeUsbIdTables().lowerCase.match(interfacePath);
     };
-    models.modelName = [](int32_t code) {
-        for (const ModelEntry& entry : ModelTable::entries) {
-            if (entry.modelCode == code) {
-                return std::string(entry.modelName);
-            }
-        }
-        return std::string();
-    };
-    for (const ModelEntry& entry : ModelTable::entries) {
-        models.namedModels.emplace_back(std::string(entry.modelName), entry.modelCode);
+    models.modelName = [](int32_t code) { return std::string(modelRow(code).name); };
+    for (const ModelRow& row : namedModelRows()) {
+        models.namedModels.emplace_back(std::string(row.name), row.code);
     }
     return printDeviceList(out, models);
 }

@@ -1,18 +1,16 @@
-// Linux entry point: the same start-up as on Windows over the POSIX platform services. A silent
-// run is hosted in a headless event loop; an interactive one gets the Qt window when the
-// program is built with it.
+// Linux entry point: the same start-up as on Windows over the POSIX platform services. Start-up
+// returns a plan; it is dispatched once: an interactive run gets the Qt window when the program
+// is built with it, every other run is hosted in a headless event loop and ends in one RunEnd,
+// from which the terminal lines, the result file and the exit status follow.
 #include "app/EventLog.h"
 #include "app/ExitStatus.h"
 #include "app/FirmwareApp.h"
 #include "app/InteractiveUnavailableRunner.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
-#include "download/MainDialogSilentHost.h"
-#include "download/PrinterQueueRedirector.h"
-#include "download/QueueJournalReplay.h"
-#include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "main/PrinterQuestions.h"
+#include "main/SystemQueues.h"
 #include "platform/EventLoop.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
@@ -20,6 +18,9 @@
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
 #include "ports/UsbDiscovery.h"
+#include "printqueues/PrinterQueueRedirector.h"
+#include "silentrun/MainDialogSilentHost.h"
+#include "silentrun/SilentRunViews.h"
 #ifdef MIRELITH_GUI
 #include "ui/UsbPrinterList.h"
 #include "ui/qt/QtInteractiveRunner.h"
@@ -40,25 +41,6 @@ int terminalColumns() {
     winsize size{};
     return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
-
-// An interactive window does not watch termination signals: they end it as they always have.
-// What start-up guessed is said before anything is shown of the run.
-class SignalsReleasedForWindow final : public MainWindowRunner {
-  public:
-    SignalsReleasedForWindow(MainWindowRunner& runner, SilentRunViews& views)
-        : runner_(runner), views_(views) {}
-    void run(const DownloadJob& job) override {
-        views_.startupWarnings(job);
-        if (job.silentRun == 0 && job.quitAtStart == 0) {
-            releaseTerminationSignals();
-        }
-        runner_.run(job);
-    }
-
-  private:
-    MainWindowRunner& runner_;
-    SilentRunViews& views_;
-};
 
 BuildInfo buildInfo() {
     BuildInfo build{kProgramVersion, compilerDescription(), ""};
@@ -109,47 +91,59 @@ int main(int argc, char** argv) {
     }
 
     // Queues that an ended run left moved aside are given back before this run does anything.
-    restoreQueuesOfEndedRuns(log, [](const std::string& line) {
+    restoreQueuesAtStart(log, [](const std::string& line) {
         std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
     });
 
-    std::optional<SocketLayer> sockets;
-    FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
-                     [&] { return sockets.emplace().status(); },
+    const SocketLayer sockets;
+    if (!sockets.status().started) {
+        systemDesktop().showMessageBox(socketInitErrorText(sockets.status()), FirmwareApp::kTitle);
+    }
+    FirmwareApp app({systemEnvironment(), systemFileSystem(), log,
                      [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
                      options.arguments});
+    const StartupPlan plan = app.plan();
     SilentRunViews views({kProgramVersion,
                           options.resultPath,
                           stderr,
                           {isatty(STDERR_FILENO) == 1, options.quiet, terminalColumns()},
                           options.arguments.size() > 1},
-                         app, log, systemFileSystem(), systemClock());
+                         log, systemFileSystem(), systemClock());
+    views.planned(plan);
 
-    PortDriver port;
-    NetPort socket;
-    PrinterQueueRedirector queues(log.directory());
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
+    PrinterQueueRedirector queues(systemQueueServices(), log.directory());
+    if (plan.run == PlannedRun::Interactive) {
+        // An interactive window does not watch termination signals: they end it as they always
+        // have.
+        releaseTerminationSignals();
+        const auto printLine = [](const std::string& line) {
+            std::fprintf(stderr, "%s\n", escapeForLine(line).c_str());
+        };
+#ifdef MIRELITH_GUI
+        // The Qt window (or a line saying why there is no display).
+        SystemUsbPrinterSource usbPrinters;
+        QtInteractiveRunner window({port, socket, queues, log, systemClock(), usbPrinters},
+                                   printLine);
+#else
+        InteractiveUnavailableRunner window(printLine);
+#endif
+        const int status = window.run(plan.job);
+        log.flush();
+        return status;
+    }
+
     MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
                                      [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector()},
-                                    app.exitStatus);
+                                     systemPrinterConnector()});
     silentHost.setRunObserver(views.observer());
-    const auto printLine = [](const std::string& line) {
-        std::fprintf(stderr, "%s\n", escapeForLine(line).c_str());
-    };
-#ifdef MIRELITH_GUI
-    // An interactive run opens the Qt window (or says in one line why there is no display).
-    SystemUsbPrinterSource usbPrinters;
-    QtInteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
-                               app.exitStatus, printLine);
-#else
-    InteractiveUnavailableRunner runner(silentHost, app.exitStatus, printLine);
-#endif
-    SignalsReleasedForWindow windowRunner(runner, views);
-    app.initInstance(windowRunner);
+    const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
     std::string resultError;
-    if (!views.finish(app.exitStatus, resultError)) {
+    if (!views.finish(end, resultError)) {
         std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
                      escapeForLine(resultError).c_str());
     }
-    return app.exitInstance();
+    log.flush();
+    return exitStatusFor(end.outcome);
 }

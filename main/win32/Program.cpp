@@ -5,12 +5,9 @@
 #include "app/FirmwareApp.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
-#include "download/MainDialogSilentHost.h"
-#include "download/PrinterQueueRedirector.h"
-#include "download/QueueJournalReplay.h"
-#include "download/SilentRunViews.h"
 #include "main/BuildInfo.h"
 #include "main/PrinterQuestions.h"
+#include "main/SystemQueues.h"
 #include "platform/EventLoop.h"
 #include "platform/SocketLayer.h"
 #include "platform/TerminationSignals.h"
@@ -19,6 +16,9 @@
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
 #include "ports/UsbDiscovery.h"
+#include "printqueues/PrinterQueueRedirector.h"
+#include "silentrun/MainDialogSilentHost.h"
+#include "silentrun/SilentRunViews.h"
 #include "ui/UsbPrinterList.h"
 #include "ui/win32/InteractiveRunner.h"
 
@@ -46,21 +46,6 @@ TerminalProgress::Style consoleStyle(bool quiet) {
     }
     return style;
 }
-
-// An interactive window does not watch Ctrl+C: it ends the console program as it always would.
-class SignalsReleasedForWindow final : public MainWindowRunner {
-  public:
-    explicit SignalsReleasedForWindow(MainWindowRunner& runner) : runner_(runner) {}
-    void run(const DownloadJob& job) override {
-        if (job.silentRun == 0 && job.quitAtStart == 0) {
-            releaseTerminationSignals();
-        }
-        runner_.run(job);
-    }
-
-  private:
-    MainWindowRunner& runner_;
-};
 
 } // namespace
 
@@ -116,36 +101,47 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
             std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
         };
     }
-    restoreQueuesOfEndedRuns(log, echo);
+    restoreQueuesAtStart(log, echo);
 
-    std::optional<SocketLayer> sockets;
-    FirmwareApp app({systemEnvironment(), systemFileSystem(), systemDesktop(), log,
-                     [&] { return sockets.emplace().status(); },
+    const SocketLayer sockets;
+    if (!sockets.status().started) {
+        systemDesktop().showMessageBox(socketInitErrorText(sockets.status()), FirmwareApp::kTitle);
+    }
+    FirmwareApp app({systemEnvironment(), systemFileSystem(), log,
                      [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
                      options.arguments});
+    const StartupPlan plan = app.plan();
     SilentRunViews views({kProgramVersion, options.resultPath, console ? stderr : nullptr,
                           console ? consoleStyle(options.quiet) : TerminalProgress::Style{},
                           options.arguments.size() > 1},
-                         app, log, systemFileSystem(), systemClock());
+                         log, systemFileSystem(), systemClock());
+    views.planned(plan);
 
-    PortDriver port;
-    NetPort socket;
-    PrinterQueueRedirector queues(log.directory());
-    SystemUsbPrinterSource usbPrinters;
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
+    PrinterQueueRedirector queues(systemQueueServices(), log.directory());
+    if (plan.run == PlannedRun::Interactive) {
+        // An interactive window does not watch Ctrl+C: it ends the console program as it always
+        // would.
+        releaseTerminationSignals();
+        SystemUsbPrinterSource usbPrinters;
+        InteractiveRunner window({port, socket, queues, log, systemClock(), usbPrinters});
+        const int status = window.run(plan.job);
+        log.flush();
+        return status;
+    }
+
     MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
                                      [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector()},
-                                    app.exitStatus);
+                                     systemPrinterConnector()});
     silentHost.setRunObserver(views.observer());
-    InteractiveRunner runner({port, socket, queues, log, systemClock(), usbPrinters}, silentHost,
-                             app.exitStatus);
-    SignalsReleasedForWindow windowRunner(runner);
-    app.initInstance(windowRunner);
+    const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
     std::string resultError;
-    if (!views.finish(app.exitStatus, resultError) && console) {
+    if (!views.finish(end, resultError) && console) {
         std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
-                     resultError.c_str());
+                     escapeForLine(resultError).c_str());
     }
     // The window program's unwritten result file has no one to tell: its absence says it.
-    return app.exitInstance();
+    log.flush();
+    return exitStatusFor(end.outcome);
 }

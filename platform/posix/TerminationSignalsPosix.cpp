@@ -69,3 +69,16 @@ void releaseTerminationSignals() {
 int terminationSignalFd() {
     return watching ? pipeRead : -1;
 }
+
+const char* terminationSignalName(int signal) {
+    switch (signal) {
+    case SIGHUP:
+        return "SIGHUP";
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "a signal";
+    }
+}

@@ -41,3 +41,7 @@ void watchTerminationSignals() {
 void releaseTerminationSignals() {
     SetConsoleCtrlHandler(onConsoleControl, FALSE);
 }
+
+const char* terminationSignalName(int signal) {
+    return signal == SIGINT ? "SIGINT" : "a signal";
+}

@@ -5,10 +5,10 @@
 // presenters' rules have their own unit tests; this checks that the widgets carry them.
 //
 // With MIRELITH_SCREENSHOT_DIR set, each window is also saved there as linux-*.png.
-#include "download/QueueRedirection.h"
 #include "platform/Clock.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
+#include "printqueues/QueueRedirection.h"
 #include "res/resource.h"
 #include "ui/DialogLook.h"
 #include "ui/qt/QtImageButton.h"
@@ -129,8 +129,8 @@ struct ScriptedUsb final : UsbPrinterSource {
 };
 
 struct Services {
-    PortDriver port;
-    NetPort socket;
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
     NoQueues queues;
     RecordingReporter reporter;
     ScriptedUsb usb;

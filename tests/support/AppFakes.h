@@ -1,7 +1,6 @@
 #pragma once
 // Fakes of the platform services used by start-up and the event log. Each records what it was
 // asked so tests can check the conversation.
-#include "app/MainWindowRunner.h"
 #include "app/Reporter.h"
 #include "app/RunMode.h"
 #include "app/StartupSettings.h"
@@ -110,12 +109,6 @@ class RecordingReporter : public Reporter {
         return out;
     }
     std::vector<Report> reports;
-};
-
-class RecordingRunner : public MainWindowRunner {
-  public:
-    void run(const DownloadJob& job) override { jobs.push_back(job); }
-    std::vector<DownloadJob> jobs;
 };
 
 // Settings before any option is read, with the program started in /fw.

@@ -2,11 +2,11 @@
 // Fakes around the download engine: a window that logs what the engine asks of it, a printer
 // that logs the conversation and answers from a script, and a virtual-time driver that delivers
 // the armed timer ticks one after another.
-#include "download/MainDialog.h"
-#include "download/MainDialogView.h"
-#include "download/QueueRedirection.h"
+#include "engine/MainDialog.h"
+#include "engine/MainDialogView.h"
 #include "platform/EventLoop.h"
 #include "ports/PrinterPort.h"
+#include "printqueues/QueueRedirection.h"
 #include "support/AppFakes.h"
 #include "support/EngineFiles.h"
 #include "support/FakeClock.h"

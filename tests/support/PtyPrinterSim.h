@@ -3,7 +3,7 @@
 // (the engine loopback test and the engine benchmark, both run from the build tree): the
 // simulator as a child process with COM1 pointed at its terminal, and a window that ends the
 // event loop when the sending phase is over.
-#include "download/MainDialogView.h"
+#include "engine/MainDialogView.h"
 #include "platform/EventLoop.h"
 
 #include <csignal>

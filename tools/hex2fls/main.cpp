@@ -1,6 +1,6 @@
 // hex2fls: converts an Intel HEX or Motorola S-record file into the firmware image the
 // downloader sends for models 100 and 101 (1B 23 6D 6B followed by 262,144 bytes).
-#include "download/HexConverter.h"
+#include "hexconvert/HexConverter.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -60,21 +60,14 @@ void QtMessageReporter::report(int32_t toFile, LogLevel level, std::string text)
 }
 
 QtInteractiveRunner::QtInteractiveRunner(QtInteractiveServices services,
-                                         MainWindowRunner& otherRuns, int& exitStatus,
                                          std::function<void(const std::string&)> printLine)
-    : services_(services), otherRuns_(otherRuns), exitStatus_(exitStatus),
-      printLine_(std::move(printLine)) {}
+    : services_(services), printLine_(std::move(printLine)) {}
 
-void QtInteractiveRunner::run(const DownloadJob& job) {
-    if (job.silentRun != 0 || job.quitAtStart != 0) {
-        otherRuns_.run(job);
-        return;
-    }
+int QtInteractiveRunner::run(const DownloadJob& job) {
     const std::string reason = displayUnavailableReason();
     if (!reason.empty()) {
         printLine_(reason);
-        exitStatus_ = kExitNoGraphicalMode;
-        return;
+        return kExitNoGraphicalMode;
     }
     QApplication application(qtArgc, qtArgv);
     initQtResources();
@@ -83,5 +76,5 @@ void QtInteractiveRunner::run(const DownloadJob& job) {
         services_.port, services_.socket, services_.printerQueueRedirects,
         reporter,       services_.clock,  services_.usbPrinters};
     QtMainWindow window(job, windowServices);
-    exitStatus_ = window.exec() == 0 ? kExitNormal : kExitInvalidParameters;
+    return window.exec() == 0 ? kExitNormal : kExitInvalidParameters;
 }

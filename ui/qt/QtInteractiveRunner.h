@@ -1,25 +1,22 @@
 #pragma once
-// The main-window runner of the Linux program built with the window: an interactive run gets
-// the Qt main window when a display can be opened, every other run goes to the runner that
-// hosts silent and invalid runs. Without a display it says so in one line and sets exit
-// status 4, as the build without the window does.
-#include "app/MainWindowRunner.h"
+// The interactive window of the Linux program built with it: the Qt main window when a display
+// can be opened. Without a display it says so in one line and ends with exit status 4, as the
+// build without the window does.
+#include "app/InteractiveWindow.h"
 #include "app/Reporter.h"
 #include "ui/qt/QtMainWindow.h"
 
 #include <functional>
 #include <string>
 
-class QtInteractiveRunner : public MainWindowRunner {
+class QtInteractiveRunner : public InteractiveWindow {
   public:
-    QtInteractiveRunner(QtInteractiveServices services, MainWindowRunner& otherRuns,
-                        int& exitStatus, std::function<void(const std::string&)> printLine);
-    void run(const DownloadJob& job) override;
+    QtInteractiveRunner(QtInteractiveServices services,
+                        std::function<void(const std::string&)> printLine);
+    int run(const DownloadJob& job) override;
 
   private:
     QtInteractiveServices services_;
-    MainWindowRunner& otherRuns_;
-    int& exitStatus_;
     std::function<void(const std::string&)> printLine_;
 };
 

@@ -131,17 +131,17 @@ QtPortConfigDialog::QtPortConfigDialog(UsbPrinterSource& usb, QWidget* parent)
         controls_[kRadioIds[i]] = radio;
     }
     connect(radios_, &QButtonGroup::idClicked, this, [this](int index) {
-        switch (static_cast<PortType>(index)) {
-        case PortType::Com:
+        switch (static_cast<PortKind>(index)) {
+        case PortKind::Com:
             presenter_.onComSelected();
             break;
-        case PortType::Lpt:
+        case PortKind::Lpt:
             presenter_.onLptSelected();
             break;
-        case PortType::Usb:
+        case PortKind::Usb:
             presenter_.onUsbSelected();
             break;
-        case PortType::Ethernet:
+        case PortKind::Ethernet:
             presenter_.onEthernetSelected();
             break;
         }

@@ -1,13 +1,7 @@
 #include "ui/win32/InteractiveRunner.h"
 
-InteractiveRunner::InteractiveRunner(InteractiveServices services, MainWindowRunner& otherRuns,
-                                     int& exitStatus)
-    : services_(services), otherRuns_(otherRuns), exitStatus_(exitStatus) {}
+InteractiveRunner::InteractiveRunner(InteractiveServices services) : services_(services) {}
 
-void InteractiveRunner::run(const DownloadJob& job) {
-    if (job.silentRun != 0 || job.quitAtStart != 0) {
-        otherRuns_.run(job);
-        return;
-    }
-    exitStatus_ = runInteractiveMainWindow(job, services_);
+int InteractiveRunner::run(const DownloadJob& job) {
+    return runInteractiveMainWindow(job, services_);
 }

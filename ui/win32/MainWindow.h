@@ -2,8 +2,8 @@
 // Template 102: the program's main window in an interactive run. It hosts the download engine
 // (MainDialog) as its view and leads the user through model choice, configuration, file choice
 // and download.
-#include "download/MainDialog.h"
-#include "download/MainDialogView.h"
+#include "engine/MainDialog.h"
+#include "engine/MainDialogView.h"
 #include "ui/MainWindowPresenter.h"
 #include "ui/MainWindowSurface.h"
 #include "ui/UsbPrinterList.h"

@@ -1,7 +1,7 @@
 // The converted HEX image on disk: a private file under a fresh name in the temporary directory,
 // written in full and removed again. Runs on Linux and, through Wine, on Windows; what the file
 // promises against other users of a shared /tmp is checked on POSIX systems only.
-#include "download/HexConverter.h"
+#include "hexconvert/HexConverter.h"
 #include "platform/TempFile.h"
 #include "support/EngineFiles.h"
 

@@ -1,8 +1,8 @@
 // Printer queue redirection against a real CUPS daemon that the test starts on a private socket,
 // with stub backends for serial:, parallel: and usb:. The queues' state is read back with the
 // CUPS command-line tools, independently of the code under test.
-#include "download/PrinterQueueRedirector.h"
 #include "platform/posix/CupsSpooler.h"
+#include "printqueues/PrinterQueueRedirector.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

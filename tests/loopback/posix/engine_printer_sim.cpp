@@ -2,7 +2,7 @@
 // pseudo-terminal, for the one model rule a silent command line cannot select that talks with
 // the printer: the FPGA dialogue of models 310 and 312, with real replies in real time. It is
 // also the serial port's real traffic both ways: queries out, replies in through the reader thread.
-#include "download/MainDialog.h"
+#include "engine/MainDialog.h"
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"
 #include "ports/PortDriver.h"
@@ -33,8 +33,8 @@ Outcome runJob(const std::vector<std::string>& simArgs, const std::vector<uint8_
     EXPECT_TRUE(sim.ready());
     auto loop = makeSilentEventLoop();
     SendPhaseView view(*loop);
-    PortDriver port;
-    NetPort socket;
+    PortDriver port{systemDeviceFactory(), systemClock()};
+    NetPort socket{systemSocketFactory()};
     RecordingQueues queues;
     RecordingReporter reporter;
     MainDialog dialog(view, port, socket, queues, reporter, systemClock());

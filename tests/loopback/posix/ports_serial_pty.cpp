@@ -57,7 +57,7 @@ class SerialPtyTest : public ::testing::Test {
 
 // A pseudo-terminal keeps the speed and the raw modes (it forces 8 bits without parity).
 TEST_F(SerialPtyTest, SettingsReachTheTerminalAsARawLine) {
-    PortDriver port;
+    PortDriver port{systemDeviceFactory(), systemClock()};
     ASSERT_EQ(port.configure(settings), 1);
     ASSERT_EQ(port.open(0), 1);
     termios tio{};
@@ -68,8 +68,8 @@ TEST_F(SerialPtyTest, SettingsReachTheTerminalAsARawLine) {
 }
 
 TEST_F(SerialPtyTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
-    PortDriver first;
-    PortDriver second;
+    PortDriver first{systemDeviceFactory(), systemClock()};
+    PortDriver second{systemDeviceFactory(), systemClock()};
     ASSERT_EQ(first.configure(settings), 1);
     ASSERT_EQ(second.configure(settings), 1);
     ASSERT_EQ(first.open(0), 1);
@@ -80,7 +80,7 @@ TEST_F(SerialPtyTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
 
 TEST_F(SerialPtyTest, AWriteFarLargerThanTheTerminalBufferWaitsForTheLine) {
     const std::vector<uint8_t> image = enginefakes::patternBytes(200000);
-    PortDriver port;
+    PortDriver port{systemDeviceFactory(), systemClock()};
     ASSERT_EQ(port.configure(settings), 1);
     ASSERT_EQ(port.open(0), 1);
     std::vector<uint8_t> seen;

@@ -49,7 +49,7 @@ TEST(TcpConnectBound, ADroppedRequestFailsOnItsOwnBoundWithTheConnectError) {
         }
     }
 
-    NetPort port;
+    NetPort port{systemSocketFactory()};
     ASSERT_EQ(port.create(), 1);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(port.connect("127.0.0.1", ntohs(address.sin_port)), 0);

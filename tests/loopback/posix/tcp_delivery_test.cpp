@@ -50,7 +50,7 @@ TEST(TcpDelivery, APrinterThatReadsPartAndResetsLeavesABrokenConnectionWithItsCo
     ::getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &size);
     ASSERT_EQ(::listen(listener.fd, 1), 0);
 
-    NetPort port;
+    NetPort port{systemSocketFactory()};
     ASSERT_EQ(port.create(), 1);
     ASSERT_EQ(port.connect("127.0.0.1", ntohs(address.sin_port)), 1);
     Fd printer{::accept(listener.fd, nullptr, nullptr)};
@@ -108,7 +108,7 @@ TEST(TcpDelivery, APrinterThatReadsEverythingAcknowledgesEveryByte) {
     ::getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &size);
     ASSERT_EQ(::listen(listener.fd, 1), 0);
 
-    NetPort port;
+    NetPort port{systemSocketFactory()};
     ASSERT_EQ(port.create(), 1);
     ASSERT_EQ(port.connect("127.0.0.1", ntohs(address.sin_port)), 1);
     Fd printer{::accept(listener.fd, nullptr, nullptr)};

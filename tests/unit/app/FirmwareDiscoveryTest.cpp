@@ -1,7 +1,8 @@
 // Model table, firmware names and the two directory searches.
 #include "app/FirmwareDiscovery.h"
 #include "app/FirmwareName.h"
-#include "app/ModelTable.h"
+#include "app/ModelFamily.h"
+#include "models/ModelTable.h"
 #include "support/AppFakes.h"
 
 #include <algorithm>

@@ -22,9 +22,9 @@ struct PortDriverTest : ::testing::Test {
 TEST_F(PortDriverTest, ConfigureInstallsTheVariantEvenWhenItRejects) {
     EXPECT_FALSE(driver.kind().has_value());
     EXPECT_EQ(driver.configure(named("COM3")), 1);
-    EXPECT_EQ(driver.kind(), PortKind::Serial);
+    EXPECT_EQ(driver.kind(), PortKind::Com);
     EXPECT_EQ(driver.configure(named("LPT2")), 1);
-    EXPECT_EQ(driver.kind(), PortKind::Parallel);
+    EXPECT_EQ(driver.kind(), PortKind::Lpt);
     EXPECT_EQ(driver.configure(named("\\\\?\\usb#vid_1")), 1);
     EXPECT_EQ(driver.kind(), PortKind::Usb);
     // An empty name lands on the USB variant, which refuses it and says why; the variant stays

@@ -40,8 +40,8 @@ TEST(DeviceNamesTest, WindowsNamesMapToLinuxDevicesUnlessTheEnvironmentSaysOther
 
 // A device node named as the port gets the port variant of its kind.
 TEST(DeviceNamesTest, DevicePathsChooseThePortOfTheirKind) {
-    EXPECT_EQ(portKindFor("/dev/ttyUSB0"), PortKind::Serial);
-    EXPECT_EQ(portKindFor("/dev/lp0"), PortKind::Parallel);
+    EXPECT_EQ(portKindFor("/dev/ttyUSB0"), PortKind::Com);
+    EXPECT_EQ(portKindFor("/dev/lp0"), PortKind::Lpt);
     EXPECT_EQ(portKindFor("/dev/usb/lp0"), PortKind::Usb);
 }
 

@@ -1,0 +1,184 @@
+// The transfer state machine in virtual time: order of steps, intervals, the bar, clean-up.
+#include "engine/ModelRules.h"
+#include "support/EngineFakes.h"
+#include "support/EngineFiles.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace enginefakes;
+using ::testing::ElementsAre;
+
+namespace {
+
+TEST(Transfer, SerialRunSendsPacketsSettlesFinishesAndCleansUp) {
+    EngineRig r("COM3", 0, patternBytes(10000));
+    r.dialog.startDownload();
+    r.run();
+    EXPECT_EQ(r.view.calls.front(), "repaint"); // no bar of an earlier run is left standing
+    // Fine timer resolution only for the packet phase, switched on and off once.
+    EXPECT_EQ(r.view.count("fine on"), 1);
+    EXPECT_EQ(r.view.count("fine off"), 1);
+    EXPECT_LT(r.view.at("fine on"), r.view.at("set 1 10"));
+    EXPECT_LT(r.view.at("fine off"), r.view.at("set 4 10"));
+
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM3|", "restore"));
+    EXPECT_EQ(r.printer.calls.back(), "close");
+    EXPECT_TRUE(r.dialog.image.empty());
+    EXPECT_EQ(r.dialog.sentOffset, 0);
+    EXPECT_TRUE(r.reporter.reports.empty());
+    EXPECT_EQ(r.view.calls.end()[-2], "HELP : Finished firmware download.");
+    EXPECT_EQ(r.view.calls.back(), "close");
+    EXPECT_TRUE(r.view.allEnabled());
+    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
+    EXPECT_FALSE(r.dialog.transferActive());
+}
+
+// Where the bar stands when the image is out, and how the settle phase takes it on to 268: the
+// first settle tick after 10 ms, then one every `interval`.
+TEST(Transfer, SettleFollowsPortModelAndImageSize) {
+    const struct Case {
+        const char* port;
+        int32_t model;
+        size_t size;
+        uint32_t barAtLastSend; // progress after the tick that sent the last byte
+        uint32_t interval;
+        std::vector<int32_t> writes; // serial only
+    } cases[] = {
+        // Serial: the last packet does not move the bar.
+        {"COM1", 0, 10000, 196, 800, {4096, 4096, 1808}},
+        {"COM1", 0, 4096 * 100, 237, 800, {}},
+        {"COM1", 0, 4096, 0, 800, {4096}}, // one packet: sent as the last one at once
+        {"COM1", 0, 4097, 239, 800, {4096, 1}},
+        // 20 MiB: sentOffset * 240 passes 2^32 after 17.9 MB.
+        {"COM1", 0, 20u << 20, 239, 800, {}},
+        // Ethernet: the whole image in one send, the bar set by the model.
+        {"192.168.0.9", 0, 1000, 100, 800, {}},
+        {"10.1.1.1", 310, 64, 205, 600, {}},
+        {"10.1.1.1", 312, 64, 205, 600, {}},
+        {"127.0.0.1", 330, 10, 235, 270, {}},
+        {"127.0.0.1", 1112, 10, 225, 200, {}},
+        {"127.0.0.1", 35011000, 10, 225, 270, {}},
+        {"127.0.0.1", 1002, 10, 100, 270, {}},
+        {"127.0.0.1", 3503, 10, 225, 200, {}},
+        {"127.0.0.1", 340, 10, 235, 800, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.port) + " model " + std::to_string(c.model) + " size " +
+                     std::to_string(c.size));
+        const auto bytes = patternBytes(c.size);
+        EngineRig r(c.port, c.model, bytes);
+        r.dialog.startDownload();
+        r.run();
+        const bool serial = c.port[0] == 'C';
+        EXPECT_EQ(r.printer.received, bytes);
+        EXPECT_THAT(r.view.steps(), ElementsAre(serial ? 1 : 2, 4, 5, 6));
+        if (!c.writes.empty()) {
+            EXPECT_EQ(r.printer.writeLengths, c.writes);
+        }
+        const size_t sendTicks = serial ? std::max<size_t>(1, (c.size + 4095) / 4096) : 1;
+        EXPECT_EQ(r.progressAfter[sendTicks - 1], c.barAtLastSend);
+        EXPECT_EQ(r.view.ticksOf(4, 10), 1u);
+        EXPECT_EQ(r.view.ticksOf(4, c.interval), 268u - c.barAtLastSend - 1);
+        EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
+    }
+}
+
+// A model code mistyped in the list would let the printer settle at the default 800 ms a tick.
+TEST(Transfer, ModelsThatSettleAt200MsATick) {
+    for (int32_t model :
+         {1033, 1111, 1112, 2753, 3005, 3102, 3122, 3132, 3302, 3322, 3503, 3523, 350111, 352111}) {
+        EXPECT_EQ(settleIntervalFor(model), 200u) << model;
+    }
+}
+
+// A write the port does not take whole, or a failed send, ends the send phase at once: no retry,
+// no resend; an interactive run keeps its window.
+TEST(Transfer, WriteFailuresEndTheRunAtOnceAndCleanUp) {
+    const struct Case {
+        const char* port;
+        size_t size;
+        std::deque<int32_t> accepted;
+        int32_t silent;
+        std::vector<int32_t> writes;
+    } cases[] = {
+        {"COM1", 3 * 4096 + 5, {-1, 4095}, 0, {4096, 4096}},
+        {"COM1", 100, {99}, 1, {100}}, // the last packet short
+        {"127.0.0.1", 70000, {}, 1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        EngineRig r(c.port, 0, patternBytes(c.size), c.silent);
+        r.printer.acceptScript = c.accepted;
+        r.printer.sendResult = -1;
+        r.dialog.onDownloadClicked();
+        r.run();
+        const bool serial = c.port[0] == 'C';
+        EXPECT_EQ(r.printer.writeLengths, c.writes);
+        EXPECT_THAT(r.view.steps(), ElementsAre(serial ? 1 : 2, 3, 6));
+        EXPECT_EQ(r.view.ticksOf(3, 10), 1u);
+        if (serial) { // the packet phase's fine timer resolution ends with the failed write
+            EXPECT_LT(r.view.at("fine off"), r.view.at("set 3 10"));
+        }
+        EXPECT_THAT(r.reporter.texts(), ElementsAre("Write Failed!"));
+        EXPECT_EQ(r.reporter.reports[0].toFile, c.silent);
+        EXPECT_EQ(r.printer.calls.back(), "close");
+        EXPECT_EQ(r.view.count("close"), c.silent);
+        EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Failed);
+    }
+}
+
+TEST(Transfer, UsbRunUsesSmallPacketsForModels203And352AndGivesTheQueuesBack) {
+    const std::string path = "\\\\?\\usb#vid_1234&pid_0001#5&1";
+    EngineRig r(path, 352, patternBytes(64 * 5 + 1));
+    r.dialog.startDownload();
+    r.run();
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect " + path + "|T90 Prime", "restore"));
+    EXPECT_THAT(r.printer.writeLengths, ElementsAre(64, 64, 64, 64, 64, 1));
+    EXPECT_EQ(r.view.ticksOf(1, 10), 1u); // the first tick from startDownload
+    EXPECT_EQ(r.view.ticksOf(1, 0), 5u);  // then re-armed with 0 ms
+}
+
+TEST(Transfer, InteractiveFinishShowsCompletionAndCleansUpInsideIt) {
+    EngineRig r("COM1", 1111, patternBytes(10), /*silent=*/0);
+    // The completion dialog runs a nested loop that delivers the armed clean-up tick.
+    bool cleanedInside = false;
+    r.view.onModal = [&] {
+        ASSERT_EQ(r.view.timers.count(6), 1u);
+        r.dialog.onTimer(6);
+        cleanedInside = r.view.allEnabled() && r.dialog.image.empty();
+    };
+    r.dialog.onDownloadClicked();
+    r.run();
+    EXPECT_TRUE(cleanedInside);
+    EXPECT_TRUE(r.reporter.reports.empty());
+    // Ticks of timers the window owns itself are left to it.
+    EXPECT_FALSE(r.dialog.onTimer(0));
+    EXPECT_FALSE(r.dialog.onTimer(7));
+
+    // Models 310 and 312 end with the self-test notice instead of the dialog.
+    EngineRig s("COM1", 312, patternBytes(10), 0);
+    s.dialog.onDownloadClicked();
+    s.run();
+    EXPECT_EQ(s.view.count("completion"), 0);
+    EXPECT_THAT(s.reporter.texts(),
+                ElementsAre("Do not turn off the printer until the self-test page is printed "
+                            "automatically."));
+}
+
+TEST(Transfer, DestroyDuringTransferGivesEverythingBackOnce) {
+    EngineRig r("COM2", 0, patternBytes(50000));
+    r.dialog.startDownload();
+    r.view.ticksBeforeSignal = 3;
+    r.run();
+    r.dialog.onDestroy();
+    r.dialog.onDestroy(); // twice is harmless: nothing is closed or given back again
+    EXPECT_TRUE(r.view.timers.empty());
+    EXPECT_EQ(r.view.calls.back(), "fine off");
+    EXPECT_EQ(r.view.count("fine off"), 1);
+    EXPECT_TRUE(r.dialog.image.empty());
+    EXPECT_EQ(r.printer.count("close"), 1);
+    EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM2|", "restore"));
+}
+
+} // namespace

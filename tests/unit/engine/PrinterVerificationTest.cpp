@@ -1,0 +1,178 @@
+// Asking a printer who it is and, after an update, whether it came back with the new firmware:
+// the reply format, the bounded waits on a virtual clock, and the verdicts.
+#include "engine/PrinterVerification.h"
+#include "support/FakeClock.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+std::vector<uint8_t> bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+// A printer that answers each query with scripted pieces, each arriving after a delay; it
+// checks that the queries come as the conversation expects.
+class ScriptedPrinter final : public PrinterReplies {
+  public:
+    struct Piece {
+        uint32_t afterMs;
+        std::string data;
+    };
+    ScriptedPrinter(FakeClock& clock, std::deque<std::vector<Piece>> answers)
+        : clock_(clock), answers_(std::move(answers)) {}
+
+    bool send(const uint8_t* data, int32_t length) override {
+        queries.emplace_back(data, data + length);
+        pending_ = answers_.empty() ? std::vector<Piece>{} : answers_.front();
+        if (!answers_.empty())
+            answers_.pop_front();
+        askedAt_ = clock_.tickCount();
+        return true;
+    }
+    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
+        EXPECT_LE(waitMs, 100); // short slices, so a whole reply ends the wait early
+        if (pending_.empty() || askedAt_ + pending_.front().afterMs > clock_.tickCount() + waitMs) {
+            clock_.advance(static_cast<uint32_t>(waitMs));
+            return 0;
+        }
+        const std::string data = pending_.front().data;
+        pending_.erase(pending_.begin());
+        std::copy(data.begin(), data.end(), buffer);
+        EXPECT_LE(static_cast<int32_t>(data.size()), length);
+        return static_cast<int32_t>(data.size());
+    }
+    std::vector<std::vector<uint8_t>> queries;
+
+  private:
+    FakeClock& clock_;
+    std::deque<std::vector<Piece>> answers_;
+    std::vector<Piece> pending_;
+    uint32_t askedAt_ = 0;
+};
+
+TEST(IdentityReply, WholeOnlyWithUnderscoreTextAndZero) {
+    std::string text;
+    EXPECT_EQ(parseIdentityReply(bytes(std::string("_1.20\0", 6)), text), ReplyState::Whole);
+    EXPECT_EQ(text, "1.20");
+    EXPECT_EQ(parseIdentityReply(bytes(std::string("_\0junk", 6)), text), ReplyState::Whole);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(parseIdentityReply(bytes("_1.2"), text), ReplyState::Incomplete); // cut short
+    EXPECT_EQ(parseIdentityReply({}, text), ReplyState::Incomplete);
+    EXPECT_EQ(parseIdentityReply(bytes(std::string("1.20\0", 5)), text), ReplyState::Invalid);
+    EXPECT_EQ(parseIdentityReply(bytes("\x7f\x11\x0c"), text), ReplyState::Invalid); // garbage
+}
+
+TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
+    FakeClock clock;
+    ScriptedPrinter printer(clock, {{{250, "_Vora"}, {400, std::string("nex\0", 4)}},
+                                    {},
+                                    {{100, "_no zero byte"}},
+                                    {{0, "garbage"}}});
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Maker), "Voranex");
+    EXPECT_EQ(printer.queries.back(), (std::vector<uint8_t>{0x1D, 0x49, 0x42}));
+    EXPECT_LE(clock.tickCount(), 500u);
+
+    const uint32_t start = clock.tickCount();
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Serial), std::nullopt); // silent
+    EXPECT_EQ(clock.tickCount() - start, kIdentityReplyWaitMs);
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Model), std::nullopt); // cut short
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Firmware), std::nullopt);
+}
+
+TEST(AskIdentity, TheFourFieldsAreAskedInTurnAndUnansweredOnesStayUnknown) {
+    FakeClock clock;
+    ScriptedPrinter printer(
+        clock,
+        {{{10, std::string("_2.00\0", 6)}}, {}, {{10, std::string("_T90 Prime\0", 11)}}, {}});
+    const PrinterIdentity identity = identifyPrinter(printer, clock);
+    EXPECT_EQ(identity.firmware, "2.00");
+    EXPECT_EQ(identity.maker, std::nullopt);
+    EXPECT_EQ(identity.model, "T90 Prime");
+    EXPECT_EQ(identity.serial, std::nullopt);
+    ASSERT_EQ(printer.queries.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(printer.queries[i][2], 0x41 + i);
+}
+
+TEST(VerifyVerdict, EachCaseOfWhatThePrinterSaysAfterItsRestart) {
+    const std::optional<std::string> none;
+    struct Row {
+        std::optional<std::string> before, after, expected;
+        VerifyVerdict verdict;
+    };
+    const Row rows[] = {
+        {"1.20", "2.00", none, VerifyVerdict::Verified},
+        {"1.20", " 2.00 ", "2.00", VerifyVerdict::Verified}, // trimmed
+        {"1.20", "1.20", none, VerifyVerdict::Unchanged},
+        {none, "1.20", none, VerifyVerdict::Verified},
+        {"1.20", "1.20", "2.00", VerifyVerdict::Mismatch},
+        {"1.20", "2.0", "2.00", VerifyVerdict::Mismatch},
+        {"1.20", none, "2.00", VerifyVerdict::NoAnswer},
+        {"1.20", none, none, VerifyVerdict::NoAnswer},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(judgeVersion(row.before, row.after, row.expected), row.verdict)
+            << row.after.value_or("-");
+    EXPECT_TRUE(isVerified(VerifyVerdict::Unchanged));
+    EXPECT_FALSE(isVerified(VerifyVerdict::Mismatch) || isVerified(VerifyVerdict::NoAnswer));
+
+    EXPECT_EQ(versionChangeText("1.20", "2.00"), "printer firmware 1.20 -> 2.00");
+    EXPECT_EQ(versionChangeText("1.20", "1.20"), "printer firmware 1.20 -> 1.20 (unchanged)");
+    EXPECT_EQ(versionChangeText(none, none), "printer firmware ? -> ?");
+    EXPECT_EQ(notVerifiedText("1.20", "2.00", 180),
+              "Firmware not verified: printer reports 1.20, expected 2.00");
+    EXPECT_EQ(notVerifiedText(none, "2.00", 180), "Firmware not verified: no answer within 180 s");
+}
+
+// The printer comes back after `backAfterMs` (or never) and then answers `version`.
+struct Restarting {
+    Restarting(FakeClock& clock, std::optional<uint32_t> backAfterMs)
+        : clock(clock), backAfterMs(backAfterMs) {}
+    FakeClock& clock;
+    std::optional<uint32_t> backAfterMs;
+    std::string version = "2.00";
+    std::vector<uint32_t> triedAt;
+    std::unique_ptr<PrinterReplies> operator()() {
+        triedAt.push_back(clock.tickCount());
+        if (!backAfterMs || clock.tickCount() < *backAfterMs)
+            return nullptr;
+        return std::make_unique<ScriptedPrinter>(clock,
+                                                 std::deque<std::vector<ScriptedPrinter::Piece>>{
+                                                     {{5, "_" + version + std::string(1, '\0')}}});
+    }
+};
+
+TEST(AwaitPrinterVersion, TriesEveryTwoSecondsUntilBackOrTheTimeIsUp) {
+    FakeClock clock;
+    Restarting atOnce{clock, 0u};
+    EXPECT_EQ(awaitPrinterVersion(std::ref(atOnce), clock, 180000, {}), "2.00");
+    EXPECT_EQ(atOnce.triedAt.size(), 1u);
+
+    FakeClock later;
+    Restarting afterAWhile{later, 7000u};
+    std::vector<uint32_t> waits;
+    EXPECT_EQ(awaitPrinterVersion(std::ref(afterAWhile), later, 180000, {},
+                                  [&](uint32_t left) { waits.push_back(left); }),
+              "2.00");
+    EXPECT_EQ(afterAWhile.triedAt, (std::vector<uint32_t>{0, 2000, 4000, 6000, 8000}));
+    EXPECT_EQ(waits, (std::vector<uint32_t>{180000, 178000, 176000, 174000}));
+
+    FakeClock never;
+    Restarting gone{never, std::nullopt};
+    EXPECT_EQ(awaitPrinterVersion(std::ref(gone), never, 5000, {}), std::nullopt);
+    EXPECT_EQ(gone.triedAt, (std::vector<uint32_t>{0, 2000, 4000, 5000}));
+}
+
+TEST(AwaitPrinterVersion, AStopRequestEndsTheWaitWithinASlice) {
+    FakeClock clock;
+    Restarting gone{clock, std::nullopt};
+    const auto stopAt3s = [&] { return clock.tickCount() >= 3000; };
+    EXPECT_EQ(awaitPrinterVersion(std::ref(gone), clock, 180000, stopAt3s), std::nullopt);
+    EXPECT_EQ(clock.tickCount(), 3000u);
+    EXPECT_EQ(gone.triedAt.size(), 2u);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// The terminal's view of a silent run: the bar's arithmetic, and which lines reach a terminal,
+// a pipe and a quiet run.
+#include "silentrun/TerminalProgress.h"
+#include "support/AppFakes.h"
+#include "support/FakeClock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+TEST(TerminalProgress, NumbersAndDurations) {
+    EXPECT_EQ(groupedNumber(0), "0");
+    EXPECT_EQ(groupedNumber(999), "999");
+    EXPECT_EQ(groupedNumber(262144), "262,144");
+    EXPECT_EQ(groupedNumber(1234567890123), "1,234,567,890,123");
+    EXPECT_EQ(clockDuration(0), "0:00");
+    EXPECT_EQ(clockDuration(1), "0:01"); // a countdown reaches 0:00 only at its end
+    EXPECT_EQ(clockDuration(60000), "1:00");
+    EXPECT_EQ(clockDuration(3723000), "1:02:03");
+}
+
+TEST(TerminalProgress, SendingLineArithmetic) {
+    // Nothing sent yet gives no rate and no time left, however long the start took.
+    EXPECT_EQ(sendingLine(0, 262144, 1000), "[>                   ]   0%  0/262,144 B");
+    // Half of 256 KiB in 1 s: 128 KiB/s, one second to go.
+    EXPECT_EQ(sendingLine(131072, 262144, 1000),
+              "[==========>         ]  50%  131,072/262,144 B  128.0 KiB/s  0:01 left");
+    EXPECT_EQ(sendingLine(0, 0, 0), "[====================] 100%  0/0 B");
+    // A count past the end never shows more than the whole image.
+    EXPECT_EQ(sendingLine(7, 0, 0), "[====================] 100%  0/0 B");
+    // The widest line of a 99 MB image still fits 79 columns, in MiB/s when fast.
+    EXPECT_EQ(sendingLine(50'000'000, 99'999'999, 1000),
+              "[==========>         ]  50%  50,000,000/99,999,999 B  47.7 MiB/s  0:01 left");
+    // 2 GiB images do not overflow the percentage or the bar.
+    const int64_t big = int64_t(1) << 31;
+    EXPECT_NE(sendingLine(big - 1, big, 600000).find(" 99%"), std::string::npos);
+    EXPECT_EQ(settlingLine(28, 800), "the printer is writing its firmware: 0:23 left");
+}
+
+class Printed : public ::testing::Test {
+  protected:
+    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+        std::FILE* out = std::tmpfile();
+        TerminalProgress terminal(out, style, context, files, clock);
+        DownloadJob job;
+        job.modelName = "T90 Prime";
+        job.modelCode = 1112;
+        job.firmwarePath = "/fw/fw.fls";
+        job.portSettings.portName = "127.0.0.1";
+        job.portSettings.baudRate = 9100;
+        terminal.runStarted(job);
+        for (int64_t sent = 0; sent <= 8192; sent += 2048) { // faster than the bar redraws
+            clock.advance(75);
+            terminal.bytesSent(sent, 8192);
+        }
+        terminal.settling(1, 200);
+        terminal.settling(0, 200);
+        terminal.runEnded({.outcome = outcome,
+                           .noUsbPrinter = false,
+                           .bytesSent = 8192,
+                           .imageLength = 8192,
+                           .durationMs = 1500,
+                           .reason = "127.0.0.1:9100: connection reset by peer",
+                           .interruptSignal = 2,
+                           .versionBefore = {},
+                           .versionAfter = {},
+                           .verified = {}});
+        std::string text(4096, '\0');
+        std::rewind(out);
+        text.resize(std::fread(text.data(), 1, text.size(), out));
+        std::fclose(out);
+        return text;
+    }
+
+    RunContext context{
+        [](const std::string&, int32_t) { return std::string("NET"); },
+        [](const std::string& name, int32_t port) { return name + ":" + std::to_string(port); },
+        [] { return std::string("the command line"); }, [this] { return logged; },
+        "/var/log/mirelith/_QEM_NUV.txt"};
+    std::optional<std::string> logged;
+    FakeFileSystem files;
+    FakeClock clock;
+};
+
+// No bar and no countdown: the start line, one line when the settle phase begins (once, however
+// many settle ticks follow), and the end line.
+TEST_F(Printed, APipeGetsTheStartSettleAndEndLinesOnly) {
+    files.addFile("/fw/fw.fls", std::string(8192, 'x'));
+    const std::string text = run({false, false}, RunOutcome::Sent);
+    EXPECT_EQ(text, "mirelith: sending fw.fls (8,192 bytes) to T90 Prime (model 1112) on NET "
+                    "(127.0.0.1:9100); settings from the command line\n"
+                    "mirelith: the printer is writing its firmware: 0:01 left\n"
+                    "mirelith: done: 8,192 bytes sent in 1.5 s; the printer prints a self-test "
+                    "page when it has taken the firmware\n");
+}
+
+TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
+    const std::string text = run({true, false}, RunOutcome::Sent);
+    // Bars at 0, 4,096 and the final 8,192 bytes only, two countdowns, and the blanking.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 7);
+    EXPECT_NE(text.find("\r[==========>         ]  50%"), std::string::npos);
+    EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
+    // The bar is blanked before the end line, which starts at the left margin.
+    EXPECT_NE(text.find(" \rmirelith: done: 8,192 bytes"), std::string::npos);
+}
+
+TEST_F(Printed, ARedrawnLineNeverWrapsOnANarrowTerminal) {
+    const std::string text = run({true, false, 30}, RunOutcome::Sent);
+    size_t start = 0;
+    for (size_t cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', start)) {
+        const std::string drawn = text.substr(start, cr - start); // a whole line ends in '\n'
+        EXPECT_LE(drawn.size() - (drawn.rfind('\n') + 1), 29u) << drawn;
+        start = cr + 1;
+    }
+    EXPECT_GT(start, 0u);
+}
+
+TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
+    EXPECT_EQ(run({true, true}, RunOutcome::Sent), "");
+    logged = "Write Failed!";
+    EXPECT_EQ(run({true, true}, RunOutcome::Failed),
+              "mirelith: failed: Write Failed! (127.0.0.1:9100: connection reset by peer); 8,192 "
+              "of 8,192 bytes sent; logged to /var/log/mirelith/_QEM_NUV.txt\n");
+    logged.reset();
+    EXPECT_EQ(run({false, true}, RunOutcome::Interrupted),
+              "mirelith: interrupted by SIGINT after 8,192 of 8,192 bytes; the printer may need a "
+              "power cycle before it takes firmware again; nothing was logged\n");
+}
+
+} // namespace
