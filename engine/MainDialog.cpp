@@ -369,13 +369,13 @@ void MainDialog::finishSendPhase() {
 
 void MainDialog::enableButtons(bool enabled) {
     if (enabled) {
-        for (int32_t control : {ControlId::Download, ControlId::Configuration,
-                                ControlId::SelectFirmware, ControlId::Exit}) {
+        for (int32_t control :
+             {IDC_MAIN_DOWNLOAD, IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_EXIT}) {
             view_.enableControl(control, true);
         }
     } else {
-        for (int32_t control : {ControlId::Configuration, ControlId::SelectFirmware,
-                                ControlId::Download, ControlId::Exit}) {
+        for (int32_t control :
+             {IDC_MAIN_CONFIGURATION, IDC_MAIN_SELECT_FW, IDC_MAIN_DOWNLOAD, IDC_MAIN_EXIT}) {
             view_.enableControl(control, false);
         }
     }

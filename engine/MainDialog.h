@@ -48,6 +48,8 @@ class MainDialog : public DownloadJob {
     // Why the download failed when the connection has no words for it (a firmware file that
     // cannot be opened, a printer that stopped acknowledging); empty otherwise.
     const std::string& failureReason() const { return failureReason_; }
+    // The help line: kept, and shown by the view.
+    void setHelpText(const std::string& text);
 
     // Engine state, public so the window's own handlers (configuration, file choice, painting)
     // can work on it.
@@ -66,7 +68,6 @@ class MainDialog : public DownloadJob {
     void fail(const std::string& text);
     void releaseConnection();
     void enableButtons(bool enabled);
-    void setHelpText(const std::string& text);
     void armTimer(int32_t id, uint32_t intervalMs);
     void setProgress(uint32_t value);
     void finishSendPhase();

@@ -2,17 +2,12 @@
 // What the download engine needs of the window that hosts it. The Win32 main dialog implements
 // it on a real window, the silent hosts on a hidden window or a headless event loop, and the
 // unit tests on a recorder.
+// The main window's controls the engine enables and disables are named by their resource ids
+// (IDC_MAIN_...), the one list of them.
+#include "res/resource.h"
+
 #include <cstdint>
 #include <string>
-
-// Controls of the main window the engine enables and disables.
-namespace ControlId {
-inline constexpr int32_t Download = 1002;
-inline constexpr int32_t SelectFirmware = 1003;
-inline constexpr int32_t HelpLine = 1004;
-inline constexpr int32_t Configuration = 1014;
-inline constexpr int32_t Exit = 1024;
-} // namespace ControlId
 
 class MainDialogView {
   public:

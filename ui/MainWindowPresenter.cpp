@@ -12,6 +12,26 @@ void MainWindowPresenter::initialize() {
     surface_.enableControl(IDC_MAIN_SELECT_FW, false);
 }
 
+bool MainWindowPresenter::chooseModel(
+    const std::function<bool(SelectPrinterPresenter&)>& showDialog) {
+    SelectPrinterPresenter choice(modelTableChoices());
+    if (!showDialog(choice)) {
+        return false;
+    }
+    applyModelChoice(choice.chosenModelName, choice.chosenModelCode);
+    surface_.setBannerText(bannerAfterModelChoice(surface_.bannerText()));
+    return true;
+}
+
+void MainWindowPresenter::configure(PortConfigPresenter& dialog,
+                                    const std::function<bool()>& showDialog) {
+    dialog.modelCode = job_.modelCode;
+    dialog.setValues(configurationInput());
+    if (showDialog()) {
+        configurationAccepted(dialog.values());
+    }
+}
+
 void MainWindowPresenter::applyModelChoice(const std::string& name, int32_t code) {
     job_.modelName = name;
     job_.modelCode = code;

@@ -3,8 +3,11 @@
 // button and help-line states and fills the job fields the download engine reads.
 #include "ui/MainWindowRules.h"
 #include "ui/MainWindowSurface.h"
+#include "ui/PortConfigPresenter.h"
+#include "ui/SelectPrinterPresenter.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct PortSettings;
@@ -21,10 +24,19 @@ class MainWindowPresenter {
   public:
     MainWindowPresenter(InteractiveJob job, MainWindowSurface& surface);
 
+    // The exit status of a window whose model choice was cancelled.
+    static constexpr int kModelChoiceCancelledStatus = 1;
+
     // Help line and the initial button states.
     void initialize();
+    // The model choice the window opens with: the choice dialog is shown by showDialog (true
+    // when a model was chosen). False when it was cancelled: the window then ends at once.
+    bool chooseModel(const std::function<bool(SelectPrinterPresenter&)>& showDialog);
     // After the model was chosen: its picture and, for a known model, the default port.
     void applyModelChoice(const std::string& name, int32_t code);
+    // The configuration round trip: the dialog opens with the job's port and model; accepted
+    // (showDialog returns true), its values become the job's.
+    void configure(PortConfigPresenter& dialog, const std::function<bool()>& showDialog);
     // What the configuration dialog opens with.
     PortConfigValues configurationInput() const;
     void configurationAccepted(const PortConfigValues& values);

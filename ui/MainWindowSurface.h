@@ -11,4 +11,7 @@ class MainWindowSurface {
     virtual void setHelpText(const std::string& text) = 0;
     // Shows the model picture with that bitmap id in control 1017.
     virtual void showModelPicture(int32_t bitmapId) = 0;
+    // The banner line at the top of the window (control 1011).
+    virtual std::string bannerText() = 0;
+    virtual void setBannerText(const std::string& text) = 0;
 };

@@ -127,8 +127,11 @@ class FakeMainWindow : public MainWindowSurface {
     void enableControl(int32_t id, bool on) override { enabled[id] = on; }
     void setHelpText(const std::string& text) override { helpText = text; }
     void showModelPicture(int32_t bitmapId) override { picture = bitmapId; }
+    std::string bannerText() override { return banner; }
+    void setBannerText(const std::string& text) override { banner = text; }
 
     std::map<int32_t, bool> enabled;
     std::string helpText;
+    std::string banner = "Firmware Downloader";
     int32_t picture = 0;
 };

@@ -130,11 +130,9 @@ int QtMainWindow::exec() {
     connect(button(IDC_MAIN_EXIT), &QAbstractButton::clicked, this, [this] { close(); });
     new BackgroundDrag(this);
 
-    engine_.progress = 0;
     if (!chooseModel()) {
-        return 1;
+        return MainWindowPresenter::kModelChoiceCancelledStatus;
     }
-    banner_->setText(QString::fromStdString(bannerAfterModelChoice(banner_->text().toStdString())));
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -152,27 +150,18 @@ int QtMainWindow::exec() {
 }
 
 bool QtMainWindow::chooseModel() {
-    SelectPrinterPresenter choice(modelTableChoices());
-    QtSelectPrinterDialog dialog(choice, nullptr);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
-    }
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
-    }
-    presenter_.applyModelChoice(choice.chosenModelName, choice.chosenModelCode);
-    return true;
+    return presenter_.chooseModel([](SelectPrinterPresenter& choice) {
+        QtSelectPrinterDialog dialog(choice, nullptr);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+        }
+        return dialog.exec() == QDialog::Accepted;
+    });
 }
 
 void QtMainWindow::onConfigurationClicked() {
     QtPortConfigDialog dialog(services_.usbPrinters, this);
-    PortConfigPresenter& config = dialog.presenter();
-    config.modelCode = engine_.modelCode;
-    config.setValues(presenter_.configurationInput());
-    if (!dialog.runModal()) {
-        return;
-    }
-    presenter_.configurationAccepted(config.values());
+    presenter_.configure(dialog.presenter(), [&] { return dialog.runModal(); });
 }
 
 void QtMainWindow::onSelectFirmwareClicked() {
@@ -256,8 +245,15 @@ void QtMainWindow::showHelpText(const std::string& text) {
 }
 
 void QtMainWindow::setHelpText(const std::string& text) {
-    engine_.helpText = text;
-    showHelpText(text);
+    engine_.setHelpText(text); // the engine keeps it and shows it through showHelpText
+}
+
+std::string QtMainWindow::bannerText() {
+    return banner_->text().toStdString();
+}
+
+void QtMainWindow::setBannerText(const std::string& text) {
+    banner_->setText(QString::fromStdString(text));
 }
 
 void QtMainWindow::showModelPicture(int32_t bitmapId) {

@@ -60,6 +60,8 @@ class QtMainWindow : public QWidget, private MainDialogView, private MainWindowS
     // MainWindowSurface
     void setHelpText(const std::string& text) override;
     void showModelPicture(int32_t bitmapId) override;
+    std::string bannerText() override;
+    void setBannerText(const std::string& text) override;
 
     bool chooseModel();
     void onConfigurationClicked();

@@ -78,18 +78,12 @@ BOOL MainWindow::onInitDialog() {
     }
     makeRoomForContent();
 
-    engine_.progress = 0;
-    SelectPrinterPresenter choice(modelTableChoices());
-    SelectPrinterDialog selectDialog(choice);
-    if (selectDialog.runModal(hwnd()) != IDOK) {
+    if (!presenter_.chooseModel([&](SelectPrinterPresenter& choice) {
+            SelectPrinterDialog selectDialog(choice);
+            return selectDialog.runModal(hwnd()) == IDOK;
+        })) {
         endDialog(kModelChoiceCancelled);
-        return TRUE;
     }
-    presenter_.applyModelChoice(choice.chosenModelName, choice.chosenModelCode);
-    HWND banner = item(IDC_MAIN_BANNER);
-    std::string bannerText = controlText(banner);
-    bannerText = bannerAfterModelChoice(bannerText);
-    SetWindowTextA(banner, bannerText.c_str());
     return TRUE;
 }
 
@@ -140,13 +134,7 @@ void MainWindow::makeRoomForContent() {
 
 void MainWindow::onConfigurationClicked() {
     PortConfigDialog dialog(services_.usbPrinters);
-    PortConfigPresenter& config = dialog.presenter();
-    config.modelCode = engine_.modelCode;
-    config.setValues(presenter_.configurationInput());
-    if (dialog.runModal(hwnd()) != IDOK) {
-        return;
-    }
-    presenter_.configurationAccepted(config.values());
+    presenter_.configure(dialog.presenter(), [&] { return dialog.runModal(hwnd()) == IDOK; });
 }
 
 void MainWindow::onSelectFirmwareClicked() {
@@ -293,8 +281,15 @@ void MainWindow::showHelpText(const std::string& text) {
 }
 
 void MainWindow::setHelpText(const std::string& text) {
-    engine_.helpText = text;
-    showHelpText(text);
+    engine_.setHelpText(text); // the engine keeps it and shows it through showHelpText
+}
+
+std::string MainWindow::bannerText() {
+    return controlText(item(IDC_MAIN_BANNER));
+}
+
+void MainWindow::setBannerText(const std::string& text) {
+    SetWindowTextA(item(IDC_MAIN_BANNER), text.c_str());
 }
 
 void MainWindow::showModelPicture(int32_t bitmapId) {
@@ -334,5 +329,7 @@ int runInteractiveMainWindow(const DownloadJob& job, InteractiveServices service
     InitCommonControlsEx(&controls);
     MainWindow window(job, services);
     const INT_PTR result = window.runModal(nullptr);
-    return result == MainWindow::kModelChoiceCancelled || result == -1 ? 1 : 0;
+    return result == MainWindow::kModelChoiceCancelled || result == -1
+               ? MainWindowPresenter::kModelChoiceCancelledStatus
+               : 0;
 }

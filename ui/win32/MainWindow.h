@@ -53,6 +53,8 @@ class MainWindow : public ModalDialog, private MainDialogView, private MainWindo
     // MainWindowSurface
     void setHelpText(const std::string& text) override;
     void showModelPicture(int32_t bitmapId) override;
+    std::string bannerText() override;
+    void setBannerText(const std::string& text) override;
 
     void makeRoomForContent();
     void onConfigurationClicked();

@@ -51,6 +51,51 @@ TEST_F(MainWindowTest, ConfigurationOpensOnThePortAndAcceptingResetsWhatItDoesNo
     EXPECT_EQ(portSettings, expected);
 }
 
+// The window opens on the model choice: cancelled, nothing changes and the window ends; chosen,
+// the model is the job's and the banner moves one space right.
+TEST_F(MainWindowTest, TheModelChoiceOpensTheWindowOrEndsIt) {
+    std::vector<std::string> offered;
+    EXPECT_FALSE(presenter.chooseModel([&](SelectPrinterPresenter& choice) {
+        offered = choice.entries();
+        return false;
+    }));
+    EXPECT_EQ(offered, (std::vector<std::string>{"T90 Standard", "T90 Prime"}));
+    EXPECT_EQ(modelName, "");
+    EXPECT_EQ(window.banner, "Firmware Downloader");
+
+    EXPECT_TRUE(presenter.chooseModel([](SelectPrinterPresenter& choice) {
+        choice.onSelectionChanged("T90 Prime");
+        return true;
+    }));
+    EXPECT_EQ(modelName, "T90 Prime");
+    EXPECT_EQ(modelCode, 1112);
+    EXPECT_EQ(window.picture, 174);
+    EXPECT_EQ(window.banner, " Firmware Downloader");
+}
+
+// The configuration dialog opens with the job's port for its model; only an accepted one
+// changes the job.
+TEST_F(MainWindowTest, ConfigurationRoundTripChangesTheJobOnlyWhenAccepted) {
+    modelCode = 691;
+    portSettings.portName = "COM4";
+    FakeConfigDialog dialog;
+    presenter.configure(dialog.presenter, [&] {
+        EXPECT_EQ(dialog.presenter.modelCode, 691);
+        EXPECT_EQ(dialog.presenter.portName, "COM4");
+        dialog.presenter.portName = "COM7";
+        return false;
+    });
+    EXPECT_EQ(portSettings.portName, "COM4");
+    EXPECT_EQ(window.helpText, "");
+
+    presenter.configure(dialog.presenter, [&] {
+        dialog.presenter.portName = "COM7";
+        return true;
+    });
+    EXPECT_EQ(portSettings.portName, "COM7");
+    EXPECT_EQ(window.helpText, "HELP : Select Firmware File.");
+}
+
 // A model with a picture also gets COM1 as its port; any other leaves picture and port alone.
 TEST_F(MainWindowTest, ModelChoiceShowsThePictureOfTheCode) {
     // Model code, bitmap id.
