@@ -10,11 +10,11 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 if [ "$what" = linux ] || [ "$what" = all ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELITH_BENCH=ON "${launcher[@]}" >/dev/null
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELITH_BENCH=ON "${launcher[@]}" ${MIRELITH_CMAKE_ARGS:-} >/dev/null
   cmake --build build -j"$jobs"
 fi
 if [ "$what" = windows ] || [ "$what" = all ]; then
   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-        -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" ${MIRELITH_CMAKE_ARGS:-} >/dev/null
   cmake --build build-win -j"$jobs"
 fi

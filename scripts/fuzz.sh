@@ -11,7 +11,7 @@ if [ "$step" != --run-only ]; then
   # Configured as scripts/unit-sanitized.sh does, so the two share one build without
   # reconfiguring each other; only the fuzz targets are built here.
   CC=clang CXX=clang++ cmake -S . -B "$build" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON \
-      -DMIRELITH_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DMIRELITH_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo ${MIRELITH_CMAKE_ARGS:-} >/dev/null
   cmake --build "$build" -j"$(nproc)" --target fuzz_targets
 fi
 [ "$step" = --build-only ] && exit 0

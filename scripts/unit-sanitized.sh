@@ -12,7 +12,7 @@ step=${1:-all}
 targets=(unit_app unit_ports unit_hexconvert unit_printqueues unit_engine unit_silentrun unit_ui)
 if [ "$step" != --run-only ]; then
   CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo ${MIRELITH_CMAKE_ARGS:-} >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
 fi
 [ "$step" = --build-only ] && exit 0

@@ -1,10 +1,9 @@
 #include "platform/posix/CupsPortNames.h"
+#include "platform/posix/DeviceNames.h"
 
 #include <cstdio>
 
 namespace {
-
-constexpr int kMaxPortNumber = 256;
 
 // The device named by a "scheme:/dev/..." URI, without its options.
 std::string devicePart(const std::string& uri, const std::string& scheme) {

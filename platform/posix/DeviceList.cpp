@@ -18,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMaxPortNumber = 256;
-
 struct PortEntry {
     std::string path;
     std::string name;    // "COM3", or "" when no port name leads to the device

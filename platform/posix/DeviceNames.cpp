@@ -3,7 +3,6 @@
 #include "platform/DevicePaths.h"
 
 namespace {
-constexpr int kMaxPortNumber = 256;
 
 std::string pathFor(int number, const char* kind, const char* defaultStem, const EnvLookup& env) {
     if (number == 0) {

@@ -7,6 +7,9 @@
 
 using EnvLookup = std::function<const char*(const char*)>;
 
+// COM1-COM256 and LPT1-LPT256, as on Windows.
+inline constexpr int kMaxPortNumber = 256;
+
 // The port number of "COMn", "\\.\COMn" or "LPTn" (prefix given), 0 when the name is not of
 // that form or the number is outside 1..256.
 int portNumber(const std::string& name, const std::string& prefix);

@@ -1,5 +1,6 @@
 #include "platform/ProcessEnvironment.h"
 #include "platform/posix/LogPlace.h"
+#include "platform/posix/PathParts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,14 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // $XDG_STATE_HOME/mirelith, or ~/.local/state/mirelith; empty when neither can be formed.
 std::string userStateDirectory() {

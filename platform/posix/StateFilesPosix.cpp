@@ -1,4 +1,5 @@
 #include "platform/StateFiles.h"
+#include "platform/posix/PathParts.h"
 
 #include "platform/TextEscape.h"
 #include "platform/posix/UniqueFd.h"
@@ -19,11 +20,6 @@ namespace {
 
 // How long a run waits for another one to finish its few journal steps.
 constexpr auto kLockWait = std::chrono::seconds(10);
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // mkdir -p: the per-user state directory may not exist yet.
 void createDirectories(const std::string& directory) {
