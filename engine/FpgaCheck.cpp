@@ -1,5 +1,7 @@
 #include "engine/FpgaCheck.h"
 
+#include "engine/PrinterIdentity.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -58,7 +60,8 @@ int32_t printerFpgaType(uint8_t digit) {
     return value >> 2;
 }
 
-FpgaVerdict runFpgaCheck(PrinterPort& port, Clock& clock, int32_t imageType) {
+FpgaVerdict runFpgaCheck(PrinterPort& port, Clock& clock, int32_t imageType,
+                         std::optional<std::string>* printerVersion) {
     if (imageType == -1) {
         return FpgaVerdict::Proceed;
     }
@@ -68,7 +71,12 @@ FpgaVerdict runFpgaCheck(PrinterPort& port, Clock& clock, int32_t imageType) {
         return FpgaVerdict::Proceed;
     }
     clock.sleepMs(fpgaQuerySettleMs);
-    port.read(reply, fpgaReplyLength, fpgaReplyWaitMs);
+    const int32_t versionLength = port.read(reply, fpgaReplyLength, fpgaReplyWaitMs);
+    if (std::string text; printerVersion != nullptr && versionLength > 0 &&
+                          parseIdentityReply(std::vector<uint8_t>(reply, reply + versionLength),
+                                             text) == ReplyState::Whole) {
+        *printerVersion = text;
+    }
     if (printerVersionAbove134(reply, sizeof reply) == 0) {
         // Older printers cannot report a type; only type-0 images suit them.
         return imageType == 0 ? FpgaVerdict::Proceed : FpgaVerdict::FirmwareTooOld;

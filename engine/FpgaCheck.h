@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 inline constexpr uint8_t versionQuery[3] = {0x1D, 0x49, 0x41};
 inline constexpr uint8_t fpgaTypeQuery[5] = {0x08, 0x13, 0x25, 0x01, 0x02};
@@ -32,8 +34,11 @@ enum class FpgaVerdict {
     DeviceTypeDiffers // "Please Check the device type of FPGA."
 };
 
-// Runs the query dialogue on an open port for an image of the given type.
-FpgaVerdict runFpgaCheck(PrinterPort& port, Clock& clock, int32_t imageType);
+// Runs the query dialogue on an open port for an image of the given type. The printer's answer
+// to the version query, when it gave a whole one, goes to printerVersion: a run that verifies
+// the update takes it as the version before, instead of asking again.
+FpgaVerdict runFpgaCheck(PrinterPort& port, Clock& clock, int32_t imageType,
+                         std::optional<std::string>* printerVersion = nullptr);
 
 // The report for a refusal (empty for Proceed).
 const char* fpgaRefusalText(FpgaVerdict verdict);

@@ -57,6 +57,7 @@ void MainDialog::downloadHexFile() {
 
 void MainDialog::startDownload() {
     failureReason_.clear();
+    printerVersionReply_.reset();
     useNetwork = 0;
     progress = 0;
     outcome_ = Outcome::None;
@@ -113,7 +114,7 @@ void MainDialog::startDownload() {
 
     if (hasModelFlag(modelCode, kFpgaCheck)) {
         const int32_t type = imageFpgaType(modelCode, image.data(), imageLength);
-        const FpgaVerdict verdict = runFpgaCheck(port, clock_, type);
+        const FpgaVerdict verdict = runFpgaCheck(port, clock_, type, &printerVersionReply_);
         if (verdict != FpgaVerdict::Proceed) {
             fail(fpgaRefusalText(verdict));
             return;

@@ -12,6 +12,7 @@
 #include "printqueues/QueueRedirection.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class MainDialog : public DownloadJob {
@@ -48,6 +49,9 @@ class MainDialog : public DownloadJob {
     // Why the download failed when the connection has no words for it (a firmware file that
     // cannot be opened, a printer that stopped acknowledging); empty otherwise.
     const std::string& failureReason() const { return failureReason_; }
+    // What the printer answered to the version query of the FPGA check, when it was asked and
+    // gave a whole answer.
+    const std::optional<std::string>& printerVersionReply() const { return printerVersionReply_; }
     // The help line: kept, and shown by the view.
     void setHelpText(const std::string& text);
 
@@ -99,6 +103,7 @@ class MainDialog : public DownloadJob {
     bool acknowledgementCounted_ = true;
     uint32_t lastAcknowledgedTick_ = 0;
     std::string failureReason_;
+    std::optional<std::string> printerVersionReply_;
     RunObserver noObserver_;
     RunObserver* observer_ = &noObserver_;
 };

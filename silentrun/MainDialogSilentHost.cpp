@@ -1,5 +1,7 @@
 #include "silentrun/MainDialogSilentHost.h"
 
+#include "engine/ModelRules.h"
+
 #include "platform/Interrupt.h"
 
 MainDialogSilentHost::MainDialogSilentHost(Parts parts) : parts_(std::move(parts)) {}
@@ -30,10 +32,13 @@ RunEnd MainDialogSilentHost::run(const DownloadJob& job) {
     observer_->runStarted(job);
     const uint32_t startTick = parts_.clock.tickCount();
     // Asked on a connection of its own before the transfer opens the port, so no byte goes in
-    // between the transfer's own.
-    const std::optional<std::string> versionBefore = parts_.verify.verify && !interruptRequested()
-                                                         ? askVersionOnce(job.portSettings)
-                                                         : std::nullopt;
+    // between the transfer's own; a model whose transfer asks the version anyway (its FPGA
+    // check) is not asked twice: the transfer's answer is taken.
+    const bool transferAsksVersion = hasModelFlag(job.modelCode, kFpgaCheck);
+    std::optional<std::string> versionBefore =
+        parts_.verify.verify && !transferAsksVersion && !interruptRequested()
+            ? askVersionOnce(job.portSettings)
+            : std::nullopt;
     ByteCounter bytes(observer_);
     loop_ = parts_.makeLoop();
     EventLoop::End end = EventLoop::End::Closed;
@@ -54,6 +59,9 @@ RunEnd MainDialogSilentHost::run(const DownloadJob& job) {
             end = loop_->run([&](int32_t id) { dialog.onTimer(id); });
         }
         runEnd.imageLength = dialog.imageLength;
+        if (transferAsksVersion) {
+            versionBefore = dialog.printerVersionReply();
+        }
         // Whatever is still held (an interrupted transfer) is given back before the log is
         // written.
         dialog.onDestroy();

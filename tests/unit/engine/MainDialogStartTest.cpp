@@ -90,6 +90,8 @@ TEST(Start, FpgaDialogueAcceptsAMatchingPrinter) {
     const std::vector<uint8_t> queries = {0x1D, 0x49, 0x41, 0x08, 0x13, 0x25, 0x01, 0x02};
     EXPECT_EQ(r.printer.received, joined(queries, image)); // the queries, then the image
     EXPECT_TRUE(r.reporter.reports.empty());
+    // The version it said is kept for a run that verifies the update.
+    EXPECT_EQ(r.dialog.printerVersionReply(), "1.35");
 }
 
 // Which printers refuse an FPGA image, and where the printer cannot be asked at all (a silent
@@ -132,6 +134,11 @@ TEST(Start, FpgaDialogueRefusalsAndSkips) {
         r.printer.replies.assign(c.replies.begin(), c.replies.end());
         r.printer.acceptScript = {c.queryAccepted};
         r.dialog.startDownload();
+        // Only a whole answer to the version query counts as the printer's version.
+        const bool wholeVersion = c.queryAccepted == -1 && !c.replies.empty() &&
+                                  c.replies[0].starts_with("_1.") && c.replies[0].size() == 6;
+        EXPECT_EQ(r.dialog.printerVersionReply(),
+                  wholeVersion ? std::optional(c.replies[0].substr(1, 4)) : std::nullopt);
         if (c.report == nullptr) {
             EXPECT_THAT(r.reporter.texts(), IsEmpty());
             EXPECT_EQ(r.view.timers.count(1), 1u);

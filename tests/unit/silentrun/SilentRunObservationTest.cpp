@@ -15,6 +15,7 @@
 namespace {
 
 using namespace enginefakes;
+using namespace std::string_literals;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -173,6 +174,67 @@ TEST_F(SilentRunObservation, AnInterruptedRunSaysHowFarItGotAndWritesTheLog) {
     expectEnd(RunOutcome::Interrupted, 3, 8192);
     EXPECT_EQ(end.imageLength, 10000);
     EXPECT_EQ(flushes, 1);
+}
+
+// With --verify the version before is asked on a connection of its own before the transfer;
+// a model whose transfer asks it anyway (310, 312) is not asked twice: the transfer's answer is
+// the version before. After the restart the printer is asked again.
+TEST_F(SilentRunObservation, AVerifiedRunAsksTheVersionBeforeOnceAndAfterTheRestart) {
+    class Answers final : public PrinterReplies {
+      public:
+        explicit Answers(std::string version) : reply_("_" + version + std::string(1, '\0')) {}
+        bool send(const uint8_t*, int32_t) override { return true; }
+        int32_t receive(uint8_t* buffer, int32_t length, int32_t) override {
+            const auto n = std::min<int32_t>(length, int32_t(reply_.size()));
+            std::copy(reply_.begin(), reply_.begin() + n, buffer);
+            reply_.erase(0, size_t(n));
+            return n;
+        }
+
+      private:
+        std::string reply_;
+    };
+    for (const int32_t model : {1112, 310}) {
+        SCOPED_TRACE(model);
+        std::vector<std::string> connections; // what the printer said when each was made
+        std::string nowRuns = "1.35";
+        job = {};
+        job.silentRun = 1;
+        job.modelCode = model;
+        job.portSettings.portName = "COM1";
+        job.firmwarePath = dir.file("fw.fls", model == 310 ? fpgaImage(0) : patternBytes(300));
+        printer = {};
+        printer.replies = {"_1.35\0"s, "_3000\0"s}; // the FPGA check's dialogue (310 only)
+        MainDialogSilentHost host({printer,
+                                   printer,
+                                   queues,
+                                   reporter,
+                                   clock,
+                                   [&] {
+                                       auto loop = std::make_unique<RecordingView>();
+                                       loop->clock = &clock;
+                                       return loop;
+                                   },
+                                   [] {},
+                                   {true, "2.00", 10},
+                                   [&](const PortSettings&) -> std::unique_ptr<PrinterReplies> {
+                                       connections.push_back(nowRuns);
+                                       return std::make_unique<Answers>(nowRuns);
+                                   }});
+        host.setRunObserver(seen);
+        if (model == 1112) {
+            end = host.run(job);
+            EXPECT_EQ(connections, (std::vector<std::string>{"1.35", "1.35"}));
+            EXPECT_EQ(end.outcome, RunOutcome::Unverified); // still 1.35, 2.00 expected
+        } else {
+            nowRuns = "2.00"; // the restart is not seen by the fake: only the reply counts
+            end = host.run(job);
+            EXPECT_EQ(connections, (std::vector<std::string>{"2.00"})); // after the restart only
+            EXPECT_EQ(end.outcome, RunOutcome::Sent);
+            EXPECT_EQ(end.verified, true);
+        }
+        EXPECT_EQ(end.versionBefore, "1.35");
+    }
 }
 
 // Plans that start no transfer end at once: the log is written, nothing is opened.
