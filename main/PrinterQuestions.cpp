@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PortDeviceDescription.h"
 #include "platform/SocketLayer.h"
+#include "platform/UsbPathResolver.h"
 #include "ports/UsbDiscovery.h"
 #include "silentrun/IdentifyRun.h"
 
@@ -20,10 +21,18 @@ std::unique_ptr<PrinterReplies> connectOnSystem(const PortSettings& port, std::s
 }
 } // namespace
 
-std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)> systemPrinterConnector() {
-    return [](const PortSettings& port) {
+std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)>
+systemPrinterConnector(const std::string& jobPort) {
+    // Taken now, before the transfer: after its restart a USB printer may come back on another
+    // node, and is then found by its ids and serial number.
+    const std::string stablePort = stableUsbPath(jobPort);
+    return [jobPort, stablePort](const PortSettings& port) {
+        PortSettings settings = port;
+        if (settings.portName == jobPort) {
+            settings.portName = stablePort;
+        }
         std::string why;
-        return connectOnSystem(port, why);
+        return connectOnSystem(settings, why);
     };
 }
 

@@ -11,7 +11,10 @@
 #include <memory>
 
 // A connection to the printer on a job's port, or nothing while it cannot be reached.
-std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)> systemPrinterConnector();
+// Connections to the job's printer for --verify: a USB printer given by its device node is found
+// again by its ids and serial number when it comes back on another node.
+std::function<std::unique_ptr<PrinterReplies>(const PortSettings&)>
+systemPrinterConnector(const std::string& jobPort);
 
 VerifySettings verifySettingsOf(const ToolOptions& options);
 

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
 
     MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
                                      [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector()});
+                                     systemPrinterConnector(plan.job.portSettings.portName)});
     silentHost.setRunObserver(views.observer());
     const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
     std::string resultError;

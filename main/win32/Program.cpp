@@ -133,7 +133,7 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
 
     MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
                                      [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector()});
+                                     systemPrinterConnector(plan.job.portSettings.portName)});
     silentHost.setRunObserver(views.observer());
     const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
     std::string resultError;

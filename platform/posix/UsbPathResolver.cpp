@@ -17,3 +17,15 @@ std::string resolveUsbDevicePath(const std::string& path) {
     }
     return {};
 }
+
+std::string stableUsbPath(const std::string& path) {
+    if (path.empty() || path.front() != '/') {
+        return path;
+    }
+    for (const SysfsUsbDevice& device : listSysfsUsbDevices(sysfsRoot(), deviceRoot())) {
+        if (!device.nodePath.empty() && device.nodePath == path) {
+            return device.interfacePath;
+        }
+    }
+    return path;
+}

@@ -89,6 +89,14 @@ TEST_F(UsbSysfs, DevicesAreListedInWindowsFormAndPrintersWhoseNodeOpensAreOffere
     EXPECT_EQ(resolveUsbDevicePath("/dev/null"), "/dev/null");
     EXPECT_EQ(resolveUsbDevicePath(dev() + "/usb/lp0"), ""); // a plain file
 
+    // A printer named by its node is found again by its ids and serial (or bus port), whatever
+    // node it gets after a restart; other paths stay as they are.
+    EXPECT_EQ(stableUsbPath(dev() + "/usb/lp1"), devices[2].interfacePath);
+    EXPECT_EQ(stableUsbPath(dev() + "/usb/lp2"), devices[3].interfacePath);
+    EXPECT_EQ(stableUsbPath(dev() + "/usb/lp9"), dev() + "/usb/lp9");
+    EXPECT_EQ(stableUsbPath("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(stableUsbPath("COM1"), "COM1");
+
     UsbIdTables tables = buildUsbIdTables(defaultUsbIdValues());
     UsbDiscovery discovery{systemUsbDeviceSource(), tables, false};
     std::vector<UsbDeviceEntry> list;
