@@ -1,7 +1,9 @@
-# Installation and packages. Linux: `cmake --install` puts mirelith and hex2fls in bin, the
-# manual pages, the bash completion and the USB identifier example in place (printer-sim only
-# with MIRELITH_INSTALL_PRINTER_SIM), and `cpack -G DEB` makes a .deb whose dependencies come
-# from dpkg-shlibdeps. Windows: a zip of mirelith.exe, its console twin mirelith.com, hex2fls.exe
+# Installation and packages. Linux: `cmake --install` puts mirelith, mirelith-gui (built with
+# the window) and hex2fls in bin, the manual pages, the bash completion and the USB identifier
+# example in place (printer-sim only with MIRELITH_INSTALL_PRINTER_SIM), and `cpack -G DEB` makes
+# two .deb packages whose dependencies come from dpkg-shlibdeps: mirelith, everything but the
+# window, with no Qt and no X library (what a till needs), and mirelith-gui, the window, which
+# depends on it. Windows: a zip of mirelith.exe, its console twin mirelith.com, hex2fls.exe
 # and the README (`cpack -G ZIP`), and the installer mirelith-<version>-setup.exe, which every
 # build makes when NSIS (makensis) is there.
 include(GNUInstallDirs)
@@ -48,12 +50,16 @@ if(WIN32)
 else()
   option(MIRELITH_INSTALL_PRINTER_SIM "Install printer-sim, the emulated printer, too" OFF)
 
-  install(TARGETS mirelith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Component "base" is the mirelith package, "gui" the mirelith-gui package.
+  install(TARGETS mirelith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT base)
+  if(TARGET mirelith-gui)
+    install(TARGETS mirelith-gui RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT gui)
+  endif()
   if(TARGET hex2fls)
-    install(TARGETS hex2fls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS hex2fls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT base)
   endif()
   if(MIRELITH_INSTALL_PRINTER_SIM AND TARGET printer-sim)
-    install(TARGETS printer-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS printer-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT base)
   endif()
 
   # The pages in the tree name a version of their own, so `man -l docs/man/mirelith.1` reads
@@ -77,30 +83,47 @@ else()
     endif()
   endforeach()
   add_custom_target(man_pages ALL DEPENDS ${mirelith_man_pages})
-  install(FILES ${mirelith_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${mirelith_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT base)
 
   install(FILES ${CMAKE_SOURCE_DIR}/docs/completion/mirelith.bash
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME mirelith)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME mirelith
+          COMPONENT base)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/completion/mirelith.bash
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME hex2fls)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME hex2fls
+          COMPONENT base)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/usbids.txt.example ${CMAKE_SOURCE_DIR}/README.md
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mirelith)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mirelith COMPONENT base)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL base)
+  if(TARGET mirelith-gui)
+    list(APPEND CPACK_COMPONENTS_ALL gui)
+  endif()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # CUPS holds the queues that are paused during a download; the program works without it.
-  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")
-  set(CPACK_PACKAGE_DESCRIPTION
-      "Sends a firmware image to a printer on a serial, parallel or USB port or over TCP, pausing the CUPS queues on that printer meanwhile.")
   set(CPACK_STRIP_FILES ON)
+
+  # Each description follows the summary line both packages share.
+  set(CPACK_DEBIAN_BASE_PACKAGE_NAME mirelith)
+  # CUPS holds the queues that are paused during a download; the program works without it.
+  set(CPACK_DEBIAN_BASE_PACKAGE_SUGGESTS "cups, mirelith-gui")
+  set(CPACK_COMPONENT_BASE_DESCRIPTION
+      "Sends a firmware image to a printer on a serial, parallel or USB port or over TCP, pausing the CUPS queues on that printer meanwhile. Silent runs, printer identification and verification; no Qt and no X library, for tills and servers without a desktop. The window is in the mirelith-gui package.")
   # Purging removes the log that root runs kept.
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian-postrm ${CMAKE_BINARY_DIR}/debian/postrm
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                   GROUP_EXECUTE WORLD_READ WORLD_EXECUTE COPYONLY)
-  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postrm)
+  set(CPACK_DEBIAN_BASE_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postrm)
+
+  set(CPACK_DEBIAN_GUI_PACKAGE_NAME mirelith-gui)
+  set(CPACK_DEBIAN_GUI_PACKAGE_SECTION x11)
+  # The same version of the program: mirelith hands an interactive run over to it whole.
+  set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "mirelith (= ${PROJECT_VERSION})")
+  set(CPACK_COMPONENT_GUI_DESCRIPTION
+      "The window of mirelith (Qt 6): model choice, port configuration, firmware file and download with a progress bar. mirelith opens it when started without -s on a desktop.")
 endif()
 
 include(CPack)

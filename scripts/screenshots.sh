@@ -2,12 +2,18 @@
 # Screenshots of the Windows program's model selection, main window, port configuration dialog,
 # completion notice and a message box over the main window, taken under Wine on a private Xvfb
 # while ui_driver.exe walks an interactive download to printer-sim. Written to docs/screenshots/.
-# Usage: scripts/screenshots.sh [LINUX_BUILD_DIR] [WINDOWS_BUILD_DIR]   (default: build build-win)
+# The Linux windows come first, from the Qt test driver; --linux stops after them (no Wine).
+# Usage: scripts/screenshots.sh [--linux] [LINUX_BUILD_DIR] [WINDOWS_BUILD_DIR]
+#        (default: build build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPO=$(pwd)
+LINUX_ONLY=0
+if [ "${1:-}" = --linux ]; then
+  LINUX_ONLY=1
+  shift
+fi
 LINUX_BUILD=$(cd "${1:-build}" && pwd)
-WIN_BUILD=$(cd "${2:-build-win}" && pwd)
 OUT="$REPO/docs/screenshots"
 SIM="$LINUX_BUILD/tools/printer-sim"
 
@@ -22,6 +28,8 @@ if [ -x "$QT_DRIVER" ]; then
 else
   echo "no $QT_DRIVER (a build without MIRELITH_GUI): Linux screenshots skipped" >&2
 fi
+[ "$LINUX_ONLY" -eq 0 ] || exit 0
+WIN_BUILD=$(cd "${2:-build-win}" && pwd)
 for f in "$SIM" "$WIN_BUILD/main/mirelith.exe" "$WIN_BUILD/tests/wine/ui_driver.exe"; do
   [ -f "$f" ] || { echo "missing $f: build both programs first" >&2; exit 1; }
 done

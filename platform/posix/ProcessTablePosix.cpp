@@ -1,4 +1,5 @@
 #include "platform/ProcessTable.h"
+#include "platform/posix/ProgramPair.h"
 
 #include <cerrno>
 #include <csignal>
@@ -93,7 +94,7 @@ class PosixProcessTable final : public ProcessTable {
   public:
     static bool isThisProgram(uint32_t pid) {
         static const std::string self = programOf(0);
-        return !self.empty() && programOf(pid) == self &&
+        return isSameProgram(self, programOf(pid)) &&
                userOf(pid) == static_cast<long long>(::geteuid());
     }
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The .deb: built with cpack, installed with dpkg -i (root only, as on the CI machine), then the
-# installed program: --version, the manual pages render, a download to printer-sim over TCP,
-# and the log of a failed run in /var/log/mirelith (root) or the user's state directory, never
-# beside /usr/bin/mirelith. Purging removes the program and root's log.
+# The .deb packages: built with cpack, installed with dpkg -i (root only, as on the CI machine).
+# mirelith depends on no Qt or X library and, alone, says how to get the window; mirelith-gui
+# (where the build has the window) depends on it and Qt, and takes an interactive start over.
+# Then the installed program: --version, the manual pages render, a download to printer-sim
+# over TCP, and the log of a failed run in /var/log/mirelith (root) or the user's state
+# directory, never beside /usr/bin/mirelith. Purging removes the programs and root's log.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
@@ -11,7 +13,8 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 77
 fi
 command -v dpkg-shlibdeps >/dev/null || { echo "SKIP: dpkg-dev is not installed" >&2; exit 77; }
-if dpkg -s mirelith >/dev/null 2>&1 || [ -e /usr/bin/mirelith ]; then
+if dpkg -s mirelith >/dev/null 2>&1 || dpkg -s mirelith-gui >/dev/null 2>&1 ||
+    [ -e /usr/bin/mirelith ] || [ -e /usr/bin/mirelith-gui ]; then
   echo "SKIP: mirelith is already installed on this machine; not touching it" >&2
   exit 77
 fi
@@ -20,12 +23,37 @@ cmake --build "$BUILD" --target mirelith hex2fls man_pages >/dev/null
 (cd "$WORK" && cpack --config "$BUILD/CPackConfig.cmake" -G DEB -B "$WORK/pkg") >"$WORK/cpack.log" 2>&1 ||
   { cat "$WORK/cpack.log" >&2; fail "cpack"; }
 deb=$(ls "$WORK"/pkg/mirelith_*.deb)
-dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "the package declares no dependencies"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q libc6 <<<"$depends" || fail "the package declares no dependencies"
+! grep -Eiq 'qt|libx|xcb|libgl|wayland' <<<"$depends" || fail "mirelith depends on a desktop: $depends"
+gui_deb=$(ls "$WORK"/pkg/mirelith-gui_*.deb 2>/dev/null || true)
 
-cleanup_package() { dpkg --purge mirelith >/dev/null 2>&1 || true; e2e_cleanup; }
+cleanup_package() { dpkg --purge mirelith-gui mirelith >/dev/null 2>&1 || true; e2e_cleanup; }
 trap cleanup_package EXIT
 dpkg -i "$deb" >"$WORK/dpkg.log" 2>&1 || { cat "$WORK/dpkg.log" >&2; fail "dpkg -i"; }
-pass "installed $(basename "$deb")"
+pass "installed $(basename "$deb"), depending on: $depends"
+
+# An interactive start: how to get the window, until mirelith-gui is installed; then its word.
+interactive_line() {
+  (cd "$WORK" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/mirelith) \
+      >"$WORK/i.out" 2>"$WORK/i.err" && STATUS=0 || STATUS=$?
+  [ "$STATUS" -eq 4 ] && [ "$(wc -l <"$WORK/i.err")" -eq 1 ] ||
+    { cat "$WORK/i.err" >&2; fail "interactive start: status $STATUS"; }
+  grep -q "$1" "$WORK/i.err" || fail "interactive start: $(cat "$WORK/i.err")"
+}
+if [ -e /usr/local/bin/mirelith-gui ]; then
+  echo "skipped: /usr/local/bin/mirelith-gui would take the run over"
+else
+  interactive_line "mirelith-gui package"
+  pass "without mirelith-gui: $(cat "$WORK/i.err")"
+fi
+if [ -n "$gui_deb" ]; then
+  dpkg-deb -f "$gui_deb" Depends | grep -q "mirelith (= " || fail "mirelith-gui does not depend on mirelith"
+  dpkg-deb -f "$gui_deb" Depends | grep -q libqt6widgets || fail "mirelith-gui does not depend on Qt"
+  dpkg -i "$gui_deb" >"$WORK/dpkg.log" 2>&1 || { cat "$WORK/dpkg.log" >&2; fail "dpkg -i mirelith-gui"; }
+  interactive_line "no display for the window"
+  pass "installed $(basename "$gui_deb"): an interactive start reaches the window's program"
+fi
 
 /usr/bin/mirelith --version | grep -q "^mirelith " || fail "mirelith --version"
 [ -x /usr/bin/hex2fls ] || fail "hex2fls not installed"
@@ -66,7 +94,7 @@ fi
 [ ! -e /usr/bin/_QEM_NUV.txt ] || fail "the installed program wrote its log beside itself"
 pass "logs in the state directories, none in /usr/bin"
 
-dpkg --purge mirelith >/dev/null 2>&1 || fail "dpkg --purge"
-[ ! -e /usr/bin/mirelith ] || fail "purge left /usr/bin/mirelith"
+dpkg --purge mirelith-gui mirelith >/dev/null 2>&1 || fail "dpkg --purge"
+[ ! -e /usr/bin/mirelith ] && [ ! -e /usr/bin/mirelith-gui ] || fail "purge left a program in /usr/bin"
 [ ! -e /var/log/mirelith ] || fail "purge left /var/log/mirelith"
 pass "purged"

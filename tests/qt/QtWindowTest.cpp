@@ -1,8 +1,9 @@
 // The Qt window as a user meets it, on Qt's offscreen platform: choose a model, configure
 // Ethernet to printer-sim, pick the file in the file dialog, download, acknowledge the
 // completion notice, open About, leave with Exit; the printer must have the file byte for byte.
-// Also the configuration dialog's widgets and keys, and Escape in the model choice. The
-// presenters' rules have their own unit tests; this checks that the widgets carry them.
+// Also the configuration dialog's widgets and keys, Escape in the model choice, and a window that
+// goes on painting and opening dialogs while the printer is slow to take the connection and the
+// image. The presenters' rules have their own unit tests; this checks that the widgets carry them.
 //
 // With MIRELITH_SCREENSHOT_DIR set, each window is also saved there as linux-*.png.
 #include "platform/Clock.h"
@@ -21,7 +22,10 @@
 #include <QtWidgets>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 // Records a failed check and goes on, so that the walk reaches its end and reports the rest.
@@ -128,6 +132,70 @@ struct ScriptedUsb final : UsbPrinterSource {
     size_t calls = 0;
 };
 
+// A printer connection whose connect and send each wait until the test lets them go, with
+// success or failure, or give up after 10 s: a window that handles no event while it waits
+// never lets them go, and its test fails instead of hanging.
+class HeldConnection final : public NetConnection {
+  public:
+    enum class Call { None, Connect, Send };
+
+    int32_t create() override { return 1; }
+    int32_t connect(const std::string&, int32_t) override { return hold(Call::Connect) ? 1 : 0; }
+    int32_t send(const uint8_t*, int32_t length, int32_t) override {
+        return hold(Call::Send) ? length : -1;
+    }
+    void close() override {}
+    void detach() override {}
+
+    Call pending() {
+        std::lock_guard lock(mutex_);
+        return pending_;
+    }
+    void letGo(bool succeed) {
+        std::lock_guard lock(mutex_);
+        answer_ = succeed;
+        pending_ = Call::None;
+        wake_.notify_all();
+    }
+    // The calls the test let go (rather than given up), in order.
+    std::vector<Call> letGoCalls() {
+        std::lock_guard lock(mutex_);
+        return letGo_;
+    }
+
+  private:
+    bool hold(Call call) {
+        std::unique_lock lock(mutex_);
+        pending_ = call;
+        if (!wake_.wait_for(lock, std::chrono::seconds(10),
+                            [&] { return pending_ == Call::None; })) {
+            pending_ = Call::None;
+            return false;
+        }
+        letGo_.push_back(call);
+        return answer_;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    Call pending_ = Call::None;
+    bool answer_ = false;
+    std::vector<Call> letGo_;
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+  public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 struct Services {
     PortDriver port{systemDeviceFactory(), systemClock()};
     NetPort socket{systemSocketFactory()};
@@ -148,6 +216,7 @@ class QtWindowTest : public QObject {
     void portDialogThroughItsWidgets();
     void aDevicePathTypedIntoThePortList();
     void escapeInTheModelChoiceEndsBeforeTheWindowShows();
+    void theWindowLivesWhileTheConnectionWaits();
 };
 
 void QtWindowTest::downloadOverEthernet() {
@@ -180,8 +249,14 @@ void QtWindowTest::downloadOverEthernet() {
     };
 
     user.then("the model list", isShown<QtSelectPrinterDialog>, [] {
-        QListWidget* list = shown<QtSelectPrinterDialog>()->modelList();
-        saveScreenshot(shown<QtSelectPrinterDialog>(), "select");
+        QtSelectPrinterDialog* choice = shown<QtSelectPrinterDialog>();
+        QListWidget* list = choice->modelList();
+        // The whole list within the lines of its group frame, the bottom one included.
+        const auto* frame = choice->findChild<QFrame*>("groupFrame");
+        const int line = frame != nullptr ? frame->frameWidth() : 0;
+        CHECK(frame != nullptr &&
+              frame->geometry().adjusted(line, line, -line, -line).contains(list->geometry()));
+        saveScreenshot(choice, "select");
         const QRect entry =
             list->visualItemRect(list->findItems("T90 Prime", Qt::MatchExactly).value(0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
@@ -223,7 +298,11 @@ void QtWindowTest::downloadOverEthernet() {
         CHECK(help() == "HELP : firmware downloading....");
         CHECK(buttons() == "0000");
     });
-    user.then("the completion notice", isShown<QtCompletionDialog>, [&] {
+    // The clean-up step comes while the notice is open: the main window is shot after it.
+    const auto noticeOverFinishedWindow = [&] {
+        return isShown<QtCompletionDialog>() && help() == "HELP : Finished firmware download.";
+    };
+    user.then("the completion notice", noticeOverFinishedWindow, [&] {
         CHECK(window.grab().toImage().pixelColor(140, 205) == toQColor(kProgressFill));
         saveScreenshot(&window, "main");
         saveScreenshot(shown<QtCompletionDialog>(), "completion");
@@ -334,6 +413,66 @@ void QtWindowTest::escapeInTheModelChoiceEndsBeforeTheWindowShows() {
     QVERIFY(user.done());
     // A window once shown keeps its platform window, hidden or not.
     QVERIFY(window.windowHandle() == nullptr);
+}
+
+void QtWindowTest::theWindowLivesWhileTheConnectionWaits() {
+    QTemporaryDir dir;
+    const QString firmware = dir.path() + QStringLiteral("/fw.fls");
+    QFile file(firmware);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(5000, 'x')) == 5000);
+    file.close();
+    Services services;
+    HeldConnection printer;
+    using Call = HeldConnection::Call;
+    QtMainWindow window({}, {services.port, printer, services.queues, services.reporter,
+                             systemClock(), services.usb});
+    const PaintCounter paints(window);
+    int paintsBefore = 0;
+    UserScript user;
+    const auto pending = [&](Call call) {
+        return [&printer, call] { return printer.pending() == call; };
+    };
+    const auto repaintWindow = [&] {
+        paintsBefore = paints.count;
+        window.update();
+    };
+    const auto repainted = [&] { return paints.count > paintsBefore; };
+
+    user.then("the model list", isShown<QtSelectPrinterDialog>, [] {
+        QListWidget* list = shown<QtSelectPrinterDialog>()->modelList();
+        list->setCurrentRow(1);
+    });
+    user.then("the main window", isVisible(window), [&] {
+        MainDialog& engine = window.engine();
+        engine.portSettings.portName = "127.0.0.1";
+        engine.portSettings.baudRate = 9100;
+        engine.firmwarePath = firmware.toStdString();
+        // As the Download button does; this returns once the download has started.
+        engine.onDownloadClicked();
+    });
+    user.then("the connect waiting", pending(Call::Connect), repaintWindow);
+    user.then("a repaint while it waits", repainted, [&] {
+        CHECK(window.helpLine()->text() == "HELP : firmware downloading....");
+        showMessageBox(&window, "QEM_NUV", "while connecting");
+    });
+    user.then("a message box while it waits", isShown<QMessageBox>, [] {
+        QTest::mouseClick(shown<QMessageBox>()->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    user.then(
+        "the message box closed", [] { return !isShown<QMessageBox>(); },
+        [&] { printer.letGo(true); });
+    user.then("the send waiting", pending(Call::Send), repaintWindow);
+    user.then("a repaint while the send waits", repainted, [&] { printer.letGo(false); });
+    user.then(
+        "the download's end",
+        [&] { return window.helpLine()->text() == "HELP : Finished firmware download."; },
+        [&] { click(window.button(IDC_MAIN_EXIT)); });
+
+    user.start();
+    QCOMPARE(window.exec(), 0);
+    QVERIFY(user.done());
+    QVERIFY(printer.letGoCalls() == std::vector<Call>({Call::Connect, Call::Send}));
+    QCOMPARE(services.reporter.reports, QStringList{"Write Failed!"});
 }
 
 QTEST_MAIN(QtWindowTest)

@@ -1,7 +1,7 @@
 #pragma once
-// The interactive window of the Linux program built with it: the Qt main window when a display
-// can be opened. Without a display it says so in one line and ends with exit status 4, as the
-// build without the window does.
+// The interactive window of mirelith-gui: the Qt main window when a display can be opened.
+// Without a display it says so in one line and ends with exit status 4, as mirelith does where
+// mirelith-gui is not installed.
 #include "app/InteractiveWindow.h"
 #include "app/Reporter.h"
 #include "ui/qt/QtMainWindow.h"

@@ -95,7 +95,14 @@ QFrame* groupFrame(QWidget* parent, const QRect& geometry) {
     frame->setFrameShadow(QFrame::Sunken);
     frame->setGeometry(geometry);
     frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->setObjectName(QStringLiteral("groupFrame"));
     return frame;
+}
+
+void fitInsideGroupFrame(QWidget& control, const QFrame& frame) {
+    const int clear = frame.frameWidth() + 1;
+    const QRect inside = frame.geometry().adjusted(clear, clear, -clear, -clear);
+    control.setGeometry(control.geometry().intersected(inside));
 }
 
 void paintFramedBackground(QWidget& window) {

@@ -51,6 +51,9 @@ QIcon programIcon();
 
 // A group frame without a title, transparent to the mouse (a click on it drags the window).
 QFrame* groupFrame(QWidget* parent, const QRect& geometry);
+// Shrinks a control that the template lets run through the lines of the group frame around it
+// (the model list reaches below its frame's bottom line), keeping one pixel clear of them.
+void fitInsideGroupFrame(QWidget& control, const QFrame& frame);
 
 // Fills a captionless window white with a one-pixel black frame on its edge.
 void paintFramedBackground(QWidget& window);

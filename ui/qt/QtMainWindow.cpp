@@ -48,8 +48,9 @@ QRect toQRect(const PixelRect& r) {
 
 QtMainWindow::QtMainWindow(const DownloadJob& job, QtInteractiveServices services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services),
-      engine_(*this, services.port, services.socket, services.printerQueueRedirects,
-              services.reporter, services.clock),
+      socket_(services.socket),
+      engine_(*this, services.port, socket_, services.printerQueueRedirects, services.reporter,
+              services.clock),
       presenter_({engine_.modelCode, engine_.modelName, engine_.firmwarePath, engine_.portSettings},
                  *this) {
     engine_.setJob(job);

@@ -7,6 +7,7 @@
 #include "ui/MainWindowPresenter.h"
 #include "ui/MainWindowSurface.h"
 #include "ui/UsbPrinterList.h"
+#include "ui/qt/QtNetConnection.h"
 
 #include <QWidget>
 
@@ -69,6 +70,8 @@ class QtMainWindow : public QWidget, private MainDialogView, private MainWindowS
     void showAbout();
 
     QtInteractiveServices services_;
+    // The engine's TCP connection: its connect and send leave the window's events flowing.
+    QtNetConnection socket_;
     MainDialog engine_;
     MainWindowPresenter presenter_;
     QtTimerHost* timers_;

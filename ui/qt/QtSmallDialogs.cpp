@@ -5,6 +5,7 @@
 #include "ui/qt/QtImageButton.h"
 #include "ui/qt/QtLook.h"
 
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -83,9 +84,12 @@ QtSelectPrinterDialog::QtSelectPrinterDialog(SelectPrinterPresenter& presenter, 
 
     auto* label = new QLabel(QString::fromLatin1(kSelectPrinterLabel), this);
     label->setGeometry(du.rect(2, 5, 44, 8));
-    groupFrame(this, du.rect(1, 11, 144, 54));
+    const QFrame* frame = groupFrame(this, du.rect(1, 11, 144, 54));
     list_ = new QListWidget(this);
     list_->setGeometry(du.rect(2, 15, 142, 58));
+    // The template's list is taller than its frame and would hide the frame's bottom line; the
+    // Windows dialog cuts it to the frame the same way.
+    fitInsideGroupFrame(*list_, *frame);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->setObjectName(QStringLiteral("modelList"));

@@ -1,8 +1,10 @@
 // The Linux rules with branches: which device paths are ports of which kind, the reason a
-// refused open is given, and where the log of an installed program goes.
+// refused open is given, where the log of an installed program goes, and which program files
+// are runs of this program.
 #include "platform/DevicePaths.h"
 #include "platform/posix/DeviceErrorText.h"
 #include "platform/posix/LogPlace.h"
+#include "platform/posix/ProgramPair.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,31 @@ TEST(LogPlace, InstalledProgramsNeverLogBesideThemselves) {
               "/var/log/mirelith");
     EXPECT_EQ(chooseLogDirectory("/usr/local/bin", false, false, state, true), state);
     EXPECT_EQ(chooseLogDirectory("/usr/bin", false, false, "", true), "/usr/bin");
+}
+
+// A window's run is the same process in mirelith-gui: it and mirelith hold each other's queues,
+// beside each other only; any other program keeps none.
+TEST(ProgramPair, TheTwoFilesInOneDirectoryAreOneProgram) {
+    const struct {
+        const char* self;
+        const char* other;
+        bool same;
+    } cases[] = {
+        {"/usr/bin/mirelith", "/usr/bin/mirelith", true},
+        {"/usr/bin/mirelith", "/usr/bin/mirelith-gui", true},
+        {"/usr/bin/mirelith-gui", "/usr/bin/mirelith", true},
+        {"/home/ann/build/main/mirelith-gui", "/home/ann/build/main/mirelith-gui", true},
+        {"/usr/bin/mirelith", "/usr/local/bin/mirelith-gui", false},
+        {"/usr/bin/mirelith", "/usr/bin/sleep", false},
+        {"/usr/bin/mirelith", "/usr/bin/mirelith-guix", false},
+        {"/usr/bin/mirelith", "", false},
+        {"", "", false},
+        // Another program beside a mirelith-gui is not one of the pair.
+        {"/tmp/t/loopback_tests", "/tmp/t/mirelith-gui", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isSameProgram(c.self, c.other), c.same) << c.self << " / " << c.other;
+    }
 }
 
 } // namespace
