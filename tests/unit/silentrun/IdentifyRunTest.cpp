@@ -1,0 +1,198 @@
+// --identify: which port the command line names, what is printed for each way the printer
+// answers or does not, the exit status, and the JSON result.
+#include "silentrun/IdentifyRun.h"
+#include "support/AppFakes.h"
+#include "support/EngineFiles.h"
+#include "support/FakeClock.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// Answers each GS I n query with its scripted text ("_" text NUL); fields left out get nothing.
+class ScriptedFields final : public PrinterReplies {
+  public:
+    ScriptedFields(std::map<uint8_t, std::string> fields, FakeClock& clock)
+        : fields_(std::move(fields)), clock_(clock) {}
+    bool send(const uint8_t* data, int32_t length) override {
+        pending_.clear();
+        if (length == 3 && data[0] == 0x1D && data[1] == 0x49 && fields_.count(data[2]) != 0) {
+            pending_ = "_" + fields_[data[2]] + std::string(1, '\0');
+        }
+        return true;
+    }
+    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
+        if (pending_.empty()) {
+            clock_.advance(uint32_t(waitMs)); // nothing came within the wait
+            return 0;
+        }
+        const auto n = std::min<int32_t>(length, int32_t(pending_.size()));
+        std::copy(pending_.begin(), pending_.begin() + n, buffer);
+        pending_.erase(0, size_t(n));
+        return n;
+    }
+
+  private:
+    std::map<uint8_t, std::string> fields_;
+    FakeClock& clock_;
+    std::string pending_;
+};
+
+std::string readAll(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text += char(c);
+    }
+    return text;
+}
+
+struct Identify : ::testing::Test {
+    // Runs --identify with the words after the program name; the printer answers with fields
+    // when connected (nothing: the connection fails with "refused").
+    int run(std::vector<std::string> words, std::optional<std::map<uint8_t, std::string>> fields,
+            bool quiet = false) {
+        words.insert(words.begin(), "mirelith");
+        out = std::tmpfile();
+        err = std::tmpfile();
+        IdentifyServices services{
+            files,
+            reporter,
+            clock,
+            [&](const PortSettings& port, std::string& why) -> std::unique_ptr<PrinterReplies> {
+                connectedTo.push_back(port.portName + ":" + std::to_string(port.baudRate));
+                if (!fields) {
+                    why = "refused";
+                    return nullptr;
+                }
+                return std::make_unique<ScriptedFields>(*fields, clock);
+            },
+            [&](int32_t code) {
+                usbModels.push_back(code);
+                return usbPath;
+            },
+            [](const std::string& name, int32_t tcpPort) {
+                return name + "/" + std::to_string(tcpPort);
+            },
+            [](const std::string& name, int32_t) { return "dev:" + name; },
+            [] { return std::string("2026-12-07T10:00:00Z"); },
+            out,
+            err};
+        const int status = runIdentify({words, resultPath, quiet, "1.0.0"}, services);
+        output = readAll(out);
+        errors = readAll(err);
+        std::fclose(out);
+        std::fclose(err);
+        return status;
+    }
+
+    FakeFileSystem files;
+    RecordingReporter reporter;
+    FakeClock clock{1000};
+    std::string usbPath;
+    std::vector<int32_t> usbModels;
+    std::vector<std::string> connectedTo;
+    std::optional<std::string> resultPath;
+    std::FILE* out = nullptr;
+    std::FILE* err = nullptr;
+    std::string output;
+    std::string errors;
+};
+
+const std::map<uint8_t, std::string> kAll = {
+    {0x41, "1.20"}, {0x42, "Voranex"}, {0x43, "T90 Prime"}, {0x44, "SN7"}};
+
+TEST_F(Identify, ThePrinterOnTheNamedPortIsAskedForItsFourFields) {
+    EXPECT_EQ(run({"-p", "NET", "10.0.0.5", "-tcpport", "9101"}, kAll), 0);
+    EXPECT_EQ(output, "firmware: 1.20\nmaker: Voranex\nmodel: T90 Prime\nserial: SN7\n");
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(connectedTo, (std::vector<std::string>{"10.0.0.5:9101"}));
+    // "-s" may be given as for a silent run; a serial port gets its usual speed.
+    EXPECT_EQ(run({"-s", "-p", "COM2"}, kAll), 0);
+    EXPECT_EQ(connectedTo.back(), "COM2:115200");
+}
+
+TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
+    const struct Case {
+        std::vector<std::string> words;
+        std::optional<std::map<uint8_t, std::string>> fields;
+        int status;
+        const char* reason;
+        bool linesPrinted;
+    } cases[] = {
+        {{"-p", "NET", "10.0.0.5"}, std::nullopt, 2, "mirelith: refused\n", false},
+        {{"-p", "NET", "10.0.0.5"},
+         std::map<uint8_t, std::string>{{0x42, "Voranex"}},
+         5,
+         "mirelith: the printer did not say its firmware version\n",
+         true},
+        {{"-p", "LPT1"},
+         std::map<uint8_t, std::string>{},
+         5,
+         "mirelith: a parallel port carries no replies from the printer\n",
+         true},
+        {{"-p", "FOO"}, kAll, 1, "mirelith: no port to ask", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words[1]);
+        EXPECT_EQ(run(c.words, c.fields), c.status);
+        EXPECT_THAT(errors, ::testing::StartsWith(c.reason));
+        // The fields are printed whenever the printer was reached, the missing one as unknown.
+        EXPECT_EQ(output.empty(), !c.linesPrinted) << output;
+        if (c.linesPrinted) {
+            EXPECT_THAT(output, HasSubstr("firmware: unknown\n"));
+        }
+    }
+}
+
+// Without a device, USB means the first attached printer of the model; none attached is a port
+// that cannot be opened.
+TEST_F(Identify, UsbAsksTheFirstPrinterOfTheModel) {
+    EXPECT_EQ(run({"-p", "USB", "-m", "T90 Prime"}, kAll), 2);
+    EXPECT_EQ(usbModels, (std::vector<int32_t>{1112}));
+    EXPECT_THAT(errors, HasSubstr("no attached USB printer belongs to model T90 Prime"));
+    EXPECT_TRUE(connectedTo.empty());
+
+    usbPath = "\\\\?\\usb#vid_f0a0&pid_0025#SN7#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    EXPECT_EQ(run({"-p", "USB", "-m", "T90 Prime"}, kAll), 0);
+    EXPECT_EQ(connectedTo.back(), usbPath + ":0");
+}
+
+TEST_F(Identify, TheResultFileHoldsTheFieldsThePortAndHowItEnded) {
+    enginefakes::ScratchDir dir;
+    resultPath = dir.path("identity.json");
+    const auto result = [&] {
+        return nlohmann::json::parse(
+            (std::stringstream() << std::ifstream(*resultPath).rdbuf()).str());
+    };
+    EXPECT_EQ(run({"-p", "NET", "10.0.0.5"}, std::map<uint8_t, std::string>{{0x41, "2.00"}}, true),
+              0);
+    nlohmann::json json = result();
+    EXPECT_EQ(json["exit_status"], 0);
+    EXPECT_EQ(json["firmware"], "2.00");
+    EXPECT_TRUE(json["maker"].is_null());
+    EXPECT_EQ(json["port"], "10.0.0.5/9100");
+    EXPECT_EQ(json["device"], "dev:10.0.0.5");
+    EXPECT_EQ(json["started"], "2026-12-07T10:00:00Z");
+    EXPECT_EQ(json["version"], "1.0.0");
+    EXPECT_TRUE(json["reason"].is_null());
+    // Three unanswered fields, each waited for at most 2 s.
+    EXPECT_EQ(json["duration_ms"], 3 * 2000);
+
+    EXPECT_EQ(run({"-p", "NET", "10.0.0.5"}, std::nullopt), 2);
+    json = result();
+    EXPECT_EQ(json["exit_status"], 2);
+    EXPECT_EQ(json["reason"], "refused");
+    EXPECT_TRUE(json["firmware"].is_null());
+}
+
+} // namespace
