@@ -130,4 +130,49 @@ TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
               "power cycle before it takes firmware again; nothing was logged\n");
 }
 
+// --verify: the wait for the restart counts down in place on a terminal and is one line on a
+// pipe; the end says what the printer said before and after, a failed check even when quiet.
+TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
+    const auto capture = [&](TerminalProgress::Style style, RunOutcome outcome,
+                             std::optional<std::string> after) {
+        std::FILE* out = std::tmpfile();
+        TerminalProgress terminal(out, style, context, files, clock);
+        terminal.waitingForPrinter(180000);
+        terminal.waitingForPrinter(178000);
+        RunEnd end;
+        end.outcome = outcome;
+        end.bytesSent = 8192;
+        end.versionBefore = "1.20";
+        end.versionAfter = std::move(after);
+        end.verified = outcome == RunOutcome::Sent;
+        terminal.runEnded(end);
+        std::string text(4096, '\0');
+        std::rewind(out);
+        text.resize(std::fread(text.data(), 1, text.size(), out));
+        std::fclose(out);
+        return text;
+    };
+    const std::string onTerminal = capture({true, false}, RunOutcome::Sent, "2.00");
+    EXPECT_NE(
+        onTerminal.find("\rwaiting for the printer to restart and say its version: 3:00 left"),
+        std::string::npos);
+    EXPECT_NE(
+        onTerminal.find("\rwaiting for the printer to restart and say its version: 2:58 left"),
+        std::string::npos);
+    EXPECT_NE(onTerminal.find(" \rmirelith: printer firmware 1.20 -> 2.00\nmirelith: done: "),
+              std::string::npos);
+
+    logged = "Firmware not verified: printer reports 1.20, expected 2.00";
+    EXPECT_EQ(capture({false, false}, RunOutcome::Unverified, "1.20"),
+              "mirelith: waiting for the printer to restart and say its version (at most 3:00)\n"
+              "mirelith: printer firmware 1.20 -> 1.20 (unchanged)\n"
+              "mirelith: not verified: Firmware not verified: printer reports 1.20, expected "
+              "2.00; 8,192 bytes sent; logged to /var/log/mirelith/_QEM_NUV.txt\n");
+    // Quiet: no wait, no version line for an update that took; a failed check is still said.
+    EXPECT_EQ(capture({true, true}, RunOutcome::Sent, "2.00"), "");
+    EXPECT_NE(capture({false, true}, RunOutcome::Unverified, std::nullopt)
+                  .find("mirelith: printer firmware 1.20 -> ?\n"),
+              std::string::npos);
+}
+
 } // namespace
