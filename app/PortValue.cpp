@@ -11,11 +11,11 @@ PortValue classifyPortValue(std::string_view value) {
     const std::string known = portNameForDevicePath(path);
     switch (devicePathKind(path)) {
     case DevicePathKind::Serial:
-        return {PortType::Com, known.empty() ? path : known};
+        return {PortKind::Com, known.empty() ? path : known};
     case DevicePathKind::Parallel:
-        return {PortType::Lpt, known.empty() ? path : known};
+        return {PortKind::Lpt, known.empty() ? path : known};
     case DevicePathKind::Usb:
-        return {PortType::Usb, path};
+        return {PortKind::Usb, path};
     case DevicePathKind::None:
         break;
     }
@@ -23,18 +23,18 @@ PortValue classifyPortValue(std::string_view value) {
     if (startsWith(upper, "COM") || startsWith(upper, "\\\\.\\COM")) {
         // Ports above COM9 can only be opened through the device namespace.
         if (startsWith(upper, "COM") && upper.size() > 4) {
-            return {PortType::Com, "\\\\.\\" + upper};
+            return {PortKind::Com, "\\\\.\\" + upper};
         }
-        return {PortType::Com, upper};
+        return {PortKind::Com, upper};
     }
     if (startsWith(upper, "LPT")) {
-        return {PortType::Lpt, upper};
+        return {PortKind::Lpt, upper};
     }
     if (startsWith(upper, "USB")) {
-        return {PortType::Usb, {}};
+        return {PortKind::Usb, {}};
     }
     if (startsWith(upper, "NET")) {
-        return {PortType::Net, {}};
+        return {PortKind::Ethernet, {}};
     }
     return {};
 }

@@ -4,14 +4,16 @@
 // is taken as it is, not upper-cased: "/dev/ttyUSB0" is of the COM type, "/dev/lp0" of the LPT
 // type and "/dev/usb/lp0" of the USB type. A device that a port name leads to takes that name
 // ("/dev/ttyS0" becomes "COM1", "/dev/lp0" "LPT1").
+#include "models/PortKind.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-enum class PortType : int32_t { None, Com, Lpt, Usb, Net };
-
 struct PortValue {
-    PortType type = PortType::None;
+    // Nothing when the value names no port.
+    std::optional<PortKind> type;
     // COM and LPT: the device name to open ("COM10" and longer become "\\.\COM10"). USB: the
     // device path when one was given, else empty (discovery finds the printer).
     std::string portName;

@@ -42,19 +42,22 @@ void noteNumber(StartupSettings& settings, const std::string& option, const std:
 
 // The settings of one port value of type COM, LPT or USB. Port-type flags are only ever set.
 void applyPortValue(StartupSettings& settings, const PortValue& port) {
-    switch (port.type) {
-    case PortType::Com:
+    if (!port.type) {
+        return;
+    }
+    switch (*port.type) {
+    case PortKind::Com:
         settings.portSettings.portName = port.portName;
         settings.portSettings.baudRate = kDefaultBaudRate;
         settings.portGiven = true;
         settings.portIsCom = true;
         break;
-    case PortType::Lpt:
+    case PortKind::Lpt:
         settings.portSettings.portName = port.portName;
         settings.portGiven = true;
         settings.portIsLpt = true;
         break;
-    case PortType::Usb:
+    case PortKind::Usb:
         // A named device path is used as it is; otherwise USB discovery finds one later.
         settings.portGiven = !port.portName.empty();
         if (settings.portGiven) {
@@ -62,8 +65,7 @@ void applyPortValue(StartupSettings& settings, const PortValue& port) {
         }
         settings.portIsUsb = true;
         break;
-    case PortType::Net:
-    case PortType::None:
+    case PortKind::Ethernet:
         break;
     }
 }
@@ -75,18 +77,16 @@ void applyNetAddress(StartupSettings& settings, const std::string& address) {
     settings.portIsNet = true;
 }
 
-const char* portTrace(PortType type) {
+const char* portTrace(PortKind type) {
     switch (type) {
-    case PortType::Com:
+    case PortKind::Com:
         return "Select COM";
-    case PortType::Lpt:
+    case PortKind::Lpt:
         return "Select LPT";
-    case PortType::Usb:
+    case PortKind::Usb:
         return "Select USB";
-    case PortType::Net:
+    case PortKind::Ethernet:
         return "Select NET";
-    case PortType::None:
-        break;
     }
     return "";
 }
@@ -130,11 +130,11 @@ RunMode parseCommandLine(StartupSettings& settings, const std::vector<std::strin
                                             portChoices("NET <address>"));
             }
             const PortValue port = classifyPortValue(arguments[i + 1]);
-            if (port.type == PortType::None) {
+            if (!port.type) {
                 return refuse(settings, "-p " + arguments[i + 1] +
                                             ": not a port: " + portChoices("NET <address>"));
             }
-            if (port.type == PortType::Net) {
+            if (port.type == PortKind::Ethernet) {
                 if (i + 2 >= count) {
                     return refuse(settings, "-p " + arguments[i + 1] +
                                                 " needs the printer's address after it");
@@ -151,7 +151,7 @@ RunMode parseCommandLine(StartupSettings& settings, const std::vector<std::strin
                 applyPortValue(settings, port);
                 i += 2;
             }
-            trace(reporter, portTrace(port.type));
+            trace(reporter, portTrace(*port.type));
         } else if (option == "-b" || option == "-tcpport") {
             const bool isBaud = option == "-b";
             if (!hasValue) {
@@ -212,20 +212,27 @@ RunMode loadIniSettings(StartupSettings& settings, const std::string& iniPath, F
     auto text = [&](const char* key) { return readProfileString(files, iniPath, kSection, key); };
 
     const PortValue port = classifyPortValue(text("PORTTYPE"));
-    switch (port.type) {
-    case PortType::Com:
+    if (!port.type) {
+        const std::string value = text("PORTTYPE");
+        return refuse(settings,
+                      value.empty()
+                          ? std::string("qemnuv.ini has no PORTTYPE: ") + portChoices("NET")
+                          : "PORTTYPE=" + value + ": not a port: " + portChoices("NET"));
+    }
+    switch (*port.type) {
+    case PortKind::Com:
         applyPortValue(settings, port);
         trace(reporter, "Select COM in INI");
         break;
-    case PortType::Lpt:
+    case PortKind::Lpt:
         applyPortValue(settings, port);
         trace(reporter, "Select LPT in INI");
         break;
-    case PortType::Usb:
+    case PortKind::Usb:
         applyPortValue(settings, port);
         trace(reporter, "Select USB in INI");
         break;
-    case PortType::Net: {
+    case PortKind::Ethernet: {
         const std::string address = text("IP");
         if (address.empty()) {
             return refuse(settings, "PORTTYPE=" + text("PORTTYPE") +
@@ -234,13 +241,6 @@ RunMode loadIniSettings(StartupSettings& settings, const std::string& iniPath, F
         applyNetAddress(settings, address);
         trace(reporter, "Select NET in INI");
         break;
-    }
-    case PortType::None: {
-        const std::string value = text("PORTTYPE");
-        return refuse(settings,
-                      value.empty()
-                          ? std::string("qemnuv.ini has no PORTTYPE: ") + portChoices("NET")
-                          : "PORTTYPE=" + value + ": not a port: " + portChoices("NET"));
     }
     }
 

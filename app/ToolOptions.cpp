@@ -119,7 +119,7 @@ size_t wordsOfSilentOption(const std::vector<std::string>& words, size_t i) {
     }
     if (option == "-p") {
         const bool netWithAddress =
-            i + 1 < words.size() && classifyPortValue(words[i + 1]).type == PortType::Net;
+            i + 1 < words.size() && classifyPortValue(words[i + 1]).type == PortKind::Ethernet;
         return netWithAddress ? 3 : 2;
     }
     return 1;
