@@ -47,7 +47,7 @@ if wine --version >/dev/null 2>&1; then
   # shellcheck source=/dev/null
   source scripts/wine-env.sh
   (cd build-win && ctest --output-on-failure) || status=1
-  (cd build && ctest --output-on-failure -L wine -LE unverified) || status=1
+  (cd build && ctest --output-on-failure -L wine) || status=1
 else
   echo "SKIPPED: Wine cannot run on this machine ($(wine --version 2>&1 | tail -1));" \
        "the Windows tests were built but not run"

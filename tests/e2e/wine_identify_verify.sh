@@ -36,7 +36,8 @@ stop_sim
 [ ! -s "$WORK/received.bin" ] || fail "identify sent image bytes"
 run_com --identify -p NET 127.0.0.1 -tcpport "$SIM_TCP"
 expect_status 2 "identify with nothing listening"
-grep -q "127.0.0.1:$SIM_TCP: connection refused" "$WORK/mirelith.err" || fail "no reason: $(cat "$WORK/mirelith.err")"
+grep -q "127.0.0.1:$SIM_TCP: connection refused" "$WORK/mirelith.err" ||
+  fail "no reason: $(cat "$WORK/mirelith.err")"
 pass "mirelith.com --identify says who the printer is, or 2 when it cannot be reached"
 
 make_image "$WORK/run/fw.fls" 65536
