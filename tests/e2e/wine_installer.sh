@@ -56,8 +56,9 @@ installed_as_built() {
     cmp -s "$PF/hex2fls.exe" "$win/tools/hex2fls.exe" && [ -f "$PF/uninstall.exe" ]
 }
 
+# The user's own prefix, set up as on a first start (no copy: a copy would carry another user's
+# profile). Its server goes on from here to the first test.
 as_user wineboot -i >/dev/null 2>&1 || true
-as_user wineserver -w || true
 
 # --- A silent installation.
 w "$WORK/setup.exe" /S
@@ -147,8 +148,9 @@ pass "a running copy gives 3 and changes nothing"
 # --- uninstall.exe /S: program, shortcut and entry go; logs and the user's files stay.
 w "$PF/uninstall.exe" /S
 expect_status 0 "uninstall.exe /S"
-# It goes on in its copy in the temporary folder.
-for _ in $(seq 300); do [ -e "$PF/mirelith.exe" ] || break; sleep 0.1; done
+# It goes on in its copy in the temporary folder, removing one thing after another: its end is
+# the end of the user's last Wine program.
+as_user timeout 120 wineserver -w || fail "the uninstaller did not end"
 for f in mirelith.exe mirelith.com hex2fls.exe README.md uninstall.exe installed-files.txt; do
   [ ! -e "$PF/$f" ] || fail "$f stayed after uninstalling"
 done
