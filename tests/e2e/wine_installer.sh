@@ -32,13 +32,16 @@ export WINEPREFIX="$WORK/home/prefix" WINEDEBUG=-all WINEARCH=win32
 # No menu entries or file associations in the tester's own desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 as_user() { "${AS[@]}" env HOME="$WORK/home" "$@"; }
-# w ARGS... : a Windows program as the user, in the run directory; sets STATUS.
+# w ARGS... : a Windows program as the user, in the run directory; sets STATUS and keeps its
+# output where expect_status shows it.
 w() {
   set +e
-  (cd "$WORK/run" && as_user timeout 180 wine "$@") >"$WORK/w.out" 2>"$WORK/w.err"
+  (cd "$WORK/run" && as_user timeout 180 wine "$@") >"$WORK/mirelith.out" 2>"$WORK/mirelith.err"
   STATUS=$?
   set -e
 }
+# The program opens a firmware file for reading and writing, so the user must own it.
+users_file() { [ ${#AS[@]} -eq 0 ] || chown nobody:nogroup "$1"; }
 stop_wine() { as_user wineserver -k >/dev/null 2>&1 || true; }
 trap 'stop_wine; e2e_cleanup' EXIT
 
@@ -53,8 +56,9 @@ installed_as_built() {
     cmp -s "$PF/hex2fls.exe" "$win/tools/hex2fls.exe" && [ -f "$PF/uninstall.exe" ]
 }
 
+# The user's own prefix, set up as on a first start (no copy: a copy would carry another user's
+# profile). Its server goes on from here to the first test.
 as_user wineboot -i >/dev/null 2>&1 || true
-as_user wineserver -w || true
 
 # --- A silent installation.
 w "$WORK/setup.exe" /S
@@ -69,7 +73,7 @@ pass "setup /S installs the programs, the shortcut and the uninstall entry"
 
 # --- The installed program downloads.
 make_image "$WORK/run/fw.fls" 200000
-chmod 644 "$WORK/run/fw.fls"
+users_file "$WORK/run/fw.fls"
 start_sim --tcp
 w "$EXE_W" -s -p NET 127.0.0.1 -tcpport "$SIM_TCP" -m "T90 Prime" -f fw.fls
 expect_status 0 "installed mirelith.exe, silent TCP run"
@@ -89,8 +93,8 @@ python3 -c 'import json,sys; f=json.load(open(sys.argv[1]))["log_file"]; assert 
     "$WORK/run/r.json" || fail "result log_file: $(cat "$WORK/run/r.json")"
 w "$COM_W" --version
 expect_status 0 "installed mirelith.com --version"
-tr -d '\r' <"$WORK/w.out" | grep -q '^log file: C:\\.*\\AppData\\Local\\Mirelith\\_QEM_NUV.txt$' ||
-  fail "--version log place: $(cat "$WORK/w.out")"
+tr -d '\r' <"$WORK/mirelith.out" | grep -q '^log file: C:\\.*\\AppData\\Local\\Mirelith\\_QEM_NUV.txt$' ||
+  fail "--version log place: $(cat "$WORK/mirelith.out")"
 pass "a failing run's log line lands in %LOCALAPPDATA%\\Mirelith, and the result and --version say so"
 
 # --- A folder that cannot be written: code 4 and nothing changed.
@@ -121,7 +125,7 @@ pass "an upgrade keeps no stale file and the user's files"
 # --- A running copy: install and removal give 3 and change nothing.
 # Larger than every socket buffer on the way, so the send blocks while the printer stalls.
 make_image "$WORK/run/big.fls" 40000000
-chmod 644 "$WORK/run/big.fls"
+users_file "$WORK/run/big.fls"
 start_sim --tcp --stall-after 100000
 (cd "$WORK/run" && exec "${AS[@]}" env HOME="$WORK/home" wine "$EXE_W" -s -p NET 127.0.0.1 \
     -tcpport "$SIM_TCP" -m "T90 Prime" -f big.fls) >/dev/null 2>&1 &
@@ -144,8 +148,9 @@ pass "a running copy gives 3 and changes nothing"
 # --- uninstall.exe /S: program, shortcut and entry go; logs and the user's files stay.
 w "$PF/uninstall.exe" /S
 expect_status 0 "uninstall.exe /S"
-# It goes on in its copy in the temporary folder.
-for _ in $(seq 300); do [ -e "$PF/mirelith.exe" ] || break; sleep 0.1; done
+# It goes on in its copy in the temporary folder, removing one thing after another: its end is
+# the end of the user's last Wine program.
+as_user timeout 120 wineserver -w || fail "the uninstaller did not end"
 for f in mirelith.exe mirelith.com hex2fls.exe README.md uninstall.exe installed-files.txt; do
   [ ! -e "$PF/$f" ] || fail "$f stayed after uninstalling"
 done

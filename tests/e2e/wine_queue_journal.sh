@@ -10,8 +10,8 @@
 # The Windows build is "$1/../build-win", or MIRELITH_WIN_BUILD when set.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-export WINEPREFIX="$WORK/wineprefix"
 wine_init
+wine_private_prefix "$WORK/wineprefix"
 trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
 
 KEY='HKLM\System\CurrentControlSet\Control\Print\Printers\Journal Test'

@@ -15,17 +15,17 @@ WIN="${MIRELITH_WIN_BUILD:-$BUILD/../build-win}"
 command -v Xvfb >/dev/null || fail "Xvfb is not installed"
 # shellcheck source=/dev/null
 source "$REPO/scripts/wine-env.sh"
-# Windows of every Wine process belong to the desktop of the prefix's running wineserver; one
-# left over from a run without a display (the other Wine tests) has no X driver, so wait for it
-# to end before starting our own display.
-wineserver -w
+# Windows of every Wine process belong to the desktop of the prefix's running wineserver, and
+# the shared one was started without a display (for the other Wine tests): this test has a
+# prefix of its own, whose server starts on the display below.
+wine_private_prefix "$WORK/wineprefix"
 
 # A private copy, so the program's log file lands in the work directory.
 mkdir -p "$WORK/win"
 cp "$WIN/main/mirelith.exe" "$WIN/tests/wine/ui_driver.exe" "$WORK/win/"
 source "$REPO/tests/wine/xvfb.sh"
 start_xvfb || fail "no X server could be started"
-trap 'stop_xvfb; e2e_cleanup' EXIT
+trap 'wineserver -k 2>/dev/null; stop_xvfb; e2e_cleanup' EXIT
 
 make_image "$WORK/run/fw.fls" 150001
 start_sim --tcp
