@@ -13,7 +13,9 @@
 #                               version: mirelith_expected_version=2.00 (identify, then a
 #                               verified update); both: one after the other
 #   STRATEGY=                   e.g. mitogen_linear, with ANSIBLE_STRATEGY_PLUGINS set by you
+#   EXTRA=                      more [printers:vars] lines, e.g. "ansible_pipelining=false"
 #   PROFILE=1                   also print the ten slowest tasks of each play (profile_tasks)
+#   DEPLOY=deploy/ansible       the playbook's directory (e.g. an older copy of the role)
 #   KEEP=1                      keep the work directory
 # Prints one line per figure; exit status 1 when a play failed (not when a goal is missed).
 set -euo pipefail
@@ -23,6 +25,7 @@ hosts=${HOSTS:-100}
 forks=${FORKS:-50}
 runs=${RUNS:-1}
 mode=${MODE:-both}
+deploy=$(cd "${DEPLOY:-$repo/deploy/ansible}" && pwd)
 sim=$build/tools/printer-sim
 program=$build/main/mirelith
 for f in "$sim" "$program"; do [ -x "$f" ] || { echo "missing $f" >&2; exit 1; }; done
@@ -87,6 +90,7 @@ write_inventory() {
     echo "mirelith_firmware=$image"
     echo "mirelith_binary=$program"
     echo "mirelith_report_dir=$work/reports"
+    [ -z "${EXTRA:-}" ] || printf '%s\n' "$EXTRA"
     printf '%s\n' "$@"
   } >"$work/inventory.ini"
 }
@@ -111,7 +115,7 @@ timed() {
 
 play() {
   timeout 900 ansible-playbook -i "$work/inventory.ini" --forks "$forks" \
-    "$repo/deploy/ansible/update-printers.yml" "$@"
+    "$deploy/update-printers.yml" "$@"
 }
 
 # Floors of this run.
@@ -165,7 +169,7 @@ run_mode() {
 
 case "$mode" in
   plain) run_mode plain "" sent ;;
-  version) run_mode version "mirelith_expected_version=2.00" current ;;
-  both) run_mode plain "" sent; run_mode version "mirelith_expected_version=2.00" current ;;
+  version) run_mode version 'mirelith_expected_version="2.00"' current ;;
+  both) run_mode plain "" sent; run_mode version 'mirelith_expected_version="2.00"' current ;;
   *) echo "MODE must be plain, version or both" >&2; exit 1 ;;
 esac

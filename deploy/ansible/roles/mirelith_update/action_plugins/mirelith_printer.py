@@ -81,8 +81,17 @@ def identify_args(port, address, tcp_port, baud, model):
     return args
 
 
+def failure(action, reason, outcome="error"):
+    """The answer of a visit that did not get as far as the printer."""
+    if action == "identify":
+        return {"identity": {"exit_status": None, "reason": reason}}
+    return {"report": {"outcome": outcome, "exit_status": None, "reason": reason}}
+
+
 class ActionModule(ActionBase):
-    TRANSFERS_FILES = True
+    # The temporary directory on the host is made only when a file has to be sent; Ansible would
+    # otherwise make one on every host before the first question, a command of its own.
+    TRANSFERS_FILES = False
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
@@ -95,17 +104,21 @@ class ActionModule(ActionBase):
         action = args.get("action", "update")
         try:
             answer = self._visit(args, task_vars, action)
-        except AnsibleConnectionFailure:
-            raise
+        except AnsibleConnectionFailure as e:
+            # Said in the host's row rather than by Ansible's "unreachable", which would take the
+            # host out of the batch: a batch of such hosts alone would then end before its
+            # table, and would not stop a staged roll-out. The host fails the last task instead.
+            answer = failure(action, to_text(e).strip() or "the host could not be reached",
+                             "unreachable")
         except Refused as e:
-            answer = {"report": {"outcome": "error", "exit_status": None, "reason": str(e)},
-                      "identity": {"exit_status": None, "reason": str(e)}}
+            answer = failure(action, str(e))
         except (AnsibleError, OSError, IOError, ValueError, subprocess.CalledProcessError) as e:
-            reason = "Prepare the visit: %s" % to_text(e)
-            answer = {"report": {"outcome": "error", "exit_status": None, "reason": reason},
-                      "identity": {"exit_status": None, "reason": reason}}
+            answer = failure(action, "Prepare the visit: %s" % to_text(e))
         finally:
-            self._remove_tmp_path(self._connection._shell.tmpdir)
+            try:
+                self._remove_tmp_path(self._connection._shell.tmpdir)
+            except AnsibleConnectionFailure:
+                pass
         self._keep_reports(args["report_dir"], host, action, answer)
         if action == "identify":
             result["identity"] = answer.get("identity") or {}
@@ -236,8 +249,7 @@ class ActionModule(ActionBase):
             reason = answer.get("msg") or "the visit failed"
             if answer.get("module_stderr"):
                 reason += ": " + to_text(answer["module_stderr"]).strip().splitlines()[-1]
-            answer = {"report": {"outcome": "error", "exit_status": None, "reason": reason},
-                      "identity": {"exit_status": None, "reason": reason}}
+            answer = failure(action, reason)
         return answer
 
     def _keep_reports(self, report_dir, host, action, answer):

@@ -79,7 +79,6 @@ class ActionModule(ActionBase):
         pending = [h for h in hosts if h not in visits]
         entries = {h: self._entry(kind, v) for h, v in visits.items()}
         bad = sorted(h for h, e in entries.items() if not e["ok"])
-        stop = bool(bad and pending)
         for host in pending:
             entries[host] = {"ok": False, "report": {
                 "outcome": "not tried",
@@ -134,8 +133,7 @@ class ActionModule(ActionBase):
                      % (len(hosts) - len(pending), len(hosts), path)]
         else:
             shown = table
-        result.update({"changed": False, "msg": shown, "stop": stop, "not_updated": bad,
-                       "_ansible_verbose_always": True})
+        result.update({"changed": False, "msg": shown, "_ansible_verbose_always": True})
         return result
 
     @staticmethod

@@ -296,8 +296,10 @@ def main():
             # Failures only: a host whose downloads all succeeded has no log.
             out["log_file"] = read_text(wd.join(LOG), LOG_LIMIT)
     except Step as e:
-        out["report"] = {"outcome": "error", "exit_status": None, "reason": str(e)}
-        out["identity"] = {"exit_status": None, "reason": str(e)}
+        if p["action"] == "identify":
+            out["identity"] = {"exit_status": None, "reason": str(e)}
+        else:
+            out["report"] = {"outcome": "error", "exit_status": None, "reason": str(e)}
     module.exit_json(changed=changed, **out)
 
 
