@@ -95,14 +95,16 @@ write_inventory() {
   } >"$work/inventory.ini"
 }
 
-# timed NAME COMMAND... : runs it, keeps its output in NAME.out, sets SECONDS_TAKEN.
+# timed NAME COMMAND... : runs it, keeps its output in NAME.out, sets SECONDS_TAKEN (wall) and
+# CPU_TAKEN (user and system seconds of the command and every process it waited for: the
+# controller, its workers, the modules and the program; not the simulators). On this shared
+# machine the CPU seconds vary less than the wall time when others are busy.
 timed() {
-  local name=$1 start end status=0
+  local name=$1 status=0
   shift
-  start=$(date +%s.%N)
-  "$@" >"$work/$name.out" 2>&1 || status=$?
-  end=$(date +%s.%N)
-  SECONDS_TAKEN=$(echo "$end - $start" | bc)
+  /usr/bin/time -f '%e %U %S' -o "$work/$name.time" "$@" >"$work/$name.out" 2>&1 || status=$?
+  SECONDS_TAKEN=$(awk '{print $1}' "$work/$name.time" | tail -1)
+  CPU_TAKEN=$(awk '{print $2 + $3}' "$work/$name.time" | tail -1)
   if [ "$status" -ne 0 ]; then
     tail -40 "$work/$name.out" >&2
     echo "$name: exit status $status" >&2
@@ -113,10 +115,11 @@ timed() {
   fi
 }
 
-play() {
-  timeout 900 ansible-playbook -i "$work/inventory.ini" --forks "$forks" \
-    "$deploy/update-printers.yml" "$@"
-}
+play=(timeout 900 ansible-playbook -i "$work/inventory.ini" --forks "$forks"
+      "$deploy/update-printers.yml")
+
+# median VALUES... : the middle one (the lower of the two middle ones for an even count).
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
 # Floors of this run.
 start_sims
@@ -134,9 +137,11 @@ cat >"$work/noop.yml" <<'EOF'
 EOF
 timed noop timeout 600 ansible-playbook -i "$work/inventory.ini" --forks "$forks" "$work/noop.yml"
 noop=$SECONDS_TAKEN
-printf 'fleet: %d hosts, --forks %d, 64 KiB image, strategy %s\n' "$hosts" "$forks" "${STRATEGY:-linear}"
-printf 'floor: one silent download alone         %6.1f s\n' "$alone"
-printf 'floor: one-task play (ping) over the fleet %6.1f s\n' "$noop"
+noop_cpu=$CPU_TAKEN
+printf 'fleet: %d hosts, --forks %d, 64 KiB image, strategy %s%s\n' "$hosts" "$forks" \
+  "${STRATEGY:-linear}" "${EXTRA:+, $EXTRA}"
+printf 'floor: one silent download alone           %6.1f s wall\n' "$alone"
+printf 'floor: one-task play (ping) over the fleet %6.1f s wall %6.1f s CPU\n' "$noop" "$noop_cpu"
 
 # expect_rows NAME OUTCOME : every host's row of the summary says OUTCOME, or the time means
 # nothing.
@@ -146,25 +151,35 @@ expect_rows() {
   [ "$n" -eq "$hosts" ] || { cat "$work/reports/summary.txt" >&2; echo "$1: $n of $hosts rows say $2" >&2; exit 1; }
 }
 
+# report LABEL GOAL WALL... -- CPU... : one line for a kind of play.
+report() {
+  local label=$1 goal=$2 walls=() cpus=()
+  shift 2
+  while [ "$1" != -- ]; do walls+=("$1"); shift; done
+  shift
+  cpus=("$@")
+  local w c
+  w=$(median "${walls[@]}")
+  c=$(median "${cpus[@]}")
+  printf '%-24s %6.1f s wall %6.1f s CPU (runs: %s) = %4.1f x the one-task play (wall), %4.1f x (CPU), %4.1f x one download  [goal %s s]\n' \
+    "$label" "$w" "$c" "${walls[*]}" "$(echo "$w / $noop" | bc -l)" "$(echo "$c / $noop_cpu" | bc -l)" \
+    "$(echo "$w / $alone" | bc -l)" "$goal"
+}
+
 run_mode() {
-  local label=$1 extra=$2 again_outcome=$3 r update=() again=()
+  local label=$1 extra=$2 again_outcome=$3 r update=() update_cpu=() again=() again_cpu=()
   for r in $(seq 1 "$runs"); do
     start_sims
     if [ -n "$extra" ]; then write_inventory "$extra"; else write_inventory; fi
-    timed "$label-update-$r" play
+    timed "$label-update-$r" "${play[@]}"
     expect_rows "$label-update-$r" sent
-    update+=("$SECONDS_TAKEN")
-    timed "$label-again-$r" play
+    update+=("$SECONDS_TAKEN"); update_cpu+=("$CPU_TAKEN")
+    timed "$label-again-$r" "${play[@]}"
     expect_rows "$label-again-$r" "$again_outcome"
-    again+=("$SECONDS_TAKEN")
+    again+=("$SECONDS_TAKEN"); again_cpu+=("$CPU_TAKEN")
   done
-  local u a
-  u=$(printf '%s\n' "${update[@]}" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}')
-  a=$(printf '%s\n' "${again[@]}" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}')
-  printf '%-8s update play    %6.1f s (runs: %s)  = %4.1f x one download, %4.1f x the one-task play  [goal 60 s]\n' \
-    "$label" "$u" "${update[*]}" "$(echo "$u / $alone" | bc -l)" "$(echo "$u / $noop" | bc -l)"
-  printf '%-8s nothing to send %6.1f s (runs: %s)  = %4.1f x the one-task play  [goal 30 s]\n' \
-    "$label" "$a" "${again[*]}" "$(echo "$a / $noop" | bc -l)"
+  report "$label update play" 60 "${update[@]}" -- "${update_cpu[@]}"
+  report "$label nothing to send" 30 "${again[@]}" -- "${again_cpu[@]}"
 }
 
 case "$mode" in

@@ -1,31 +1,41 @@
 # -*- coding: utf-8 -*-
-# The controller's half of a visit to one host (library/mirelith_printer.py is the host's half).
-# A fleet is slow in tasks, not in bytes: every task costs each host a process on the controller
-# and a Python start on the host, so one task here does what several did (copy, stat, slurp,
-# parse, decide, run, fetch). The module is first run with the checksums of what the host must
-# hold; only when it answers that something is missing are those files sent and the module run
-# again, so a play with nothing new to send runs it once.
+# The controller's half of a visit to one host; files/visit.sh is the host's half.
+# A fleet is slow in tasks, not in bytes: each task costs every host a process on the controller,
+# and each module a Python start on the host (about a quarter of a second of CPU here, against a
+# hundredth for a shell command). So one task does what a dozen did (copy, stat, slurp, parse,
+# decide, run, fetch), the host runs shell commands only, and the decisions are taken here:
+#   1. place the program, the image and qemnuv.ini, then ask the printer (or read the last
+#      result); files that are missing or differ are named, sent, and the command run again;
+#   2. when something is to be sent, one silent download, whose result and log come back.
+# A play with nothing to send therefore runs one shell command per host.
 #
-# phase "prepare" (run_once, at the start of each batch) does the controller's work for all
+# phase "prepare" (run_once at the start of each batch) does the controller's work for all
 # hosts at once: checksums, the program without its debugging sections, stale reports removed.
 
+import base64
 import hashlib
 import json
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import tempfile
 
 from ansible.errors import AnsibleConnectionFailure, AnsibleError
-from ansible.module_utils.common.text.converters import to_text
+from ansible.module_utils.common.text.converters import to_bytes, to_text
 from ansible.plugins.action import ActionBase
 
 PROGRAM = "mirelith"
+RESULT = "mirelith-result.json"
+IDENTITY = "mirelith-identify.json"
+LOG = "_QEM_NUV.txt"
+# What a visit brings back of the log at most: its tail explains the latest failure.
+LOG_LIMIT = 256 * 1024
 
 
 class Refused(Exception):
-    """Settings that make the visit pointless; the reason goes into the host's row."""
+    """Settings or a host that make the visit end early; the reason goes into the host's row."""
 
 
 def sha256_of(path):
@@ -37,11 +47,8 @@ def sha256_of(path):
 
 
 def has_debug_sections(path):
-    # The section names of an ELF file are in its string table; reading the whole program once
-    # is cheaper than starting readelf.
     with open(path, "rb") as f:
-        head = f.read(4)
-        return head == b"\x7fELF" and b".debug_info" in f.read()
+        return f.read(4) == b"\x7fELF" and b".debug_info" in f.read()
 
 
 def prepare_file(path, strip, cache_dir):
@@ -55,8 +62,7 @@ def prepare_file(path, strip, cache_dir):
         target_dir = os.path.join(cache_dir, digest[:16])
         target = os.path.join(target_dir, os.path.basename(path))
         if not os.path.isfile(target):
-            if os.path.isdir(cache_dir):
-                shutil.rmtree(cache_dir, ignore_errors=True)
+            shutil.rmtree(cache_dir, ignore_errors=True)
             os.makedirs(target_dir)
             fd, temporary = tempfile.mkstemp(dir=target_dir)
             os.close(fd)
@@ -65,20 +71,41 @@ def prepare_file(path, strip, cache_dir):
             os.rename(temporary, target)
         send = target
         digest = sha256_of(target)
-    return {"send": send, "sha256": digest, "size": os.path.getsize(send)}
+    return {"send": send, "sha256": digest}
 
 
 def identify_args(port, address, tcp_port, baud, model):
     """The port of the host's settings as --identify takes it on the command line."""
     upper = port.upper()
-    args = ["-p", port]
     if upper.startswith("NET"):
-        args = ["-p", "NET", address, "-tcpport", str(tcp_port)]
-    elif "COM" in upper:
+        return ["-p", "NET", address, "-tcpport", str(tcp_port)]
+    args = ["-p", port]
+    if "COM" in upper:
         args += ["-b", str(baud)]
     elif upper == "USB" and model:
         args += ["-m", model]
     return args
+
+
+def parse_output(text):
+    """The "key=value" and "file:NAME:BASE64" lines that files/visit.sh prints."""
+    said, files = {}, {}
+    for line in text.splitlines():
+        if line.startswith("file:"):
+            name, _, data = line[5:].partition(":")
+            files[name] = to_text(base64.b64decode(data), errors="surrogate_or_replace")
+        elif "=" in line:
+            key, _, value = line.partition("=")
+            said[key] = value
+    return said, files
+
+
+def parse_json(text):
+    try:
+        value = json.loads(text) if text is not None else None
+    except ValueError:
+        return None
+    return value if isinstance(value, dict) else None
 
 
 def failure(action, reason, outcome="error"):
@@ -86,6 +113,10 @@ def failure(action, reason, outcome="error"):
     if action == "identify":
         return {"identity": {"exit_status": None, "reason": reason}}
     return {"report": {"outcome": outcome, "exit_status": None, "reason": reason}}
+
+
+def with_stderr(what, status, line):
+    return "%s (exit status %s%s)" % (what, status, ": " + line if line else "")
 
 
 class ActionModule(ActionBase):
@@ -100,7 +131,6 @@ class ActionModule(ActionBase):
         if args.get("phase", "visit") == "prepare":
             result.update(self._prepare(args, task_vars))
             return result
-        host = task_vars["inventory_hostname"]
         action = args.get("action", "update")
         try:
             answer = self._visit(args, task_vars, action)
@@ -119,13 +149,10 @@ class ActionModule(ActionBase):
                 self._remove_tmp_path(self._connection._shell.tmpdir)
             except AnsibleConnectionFailure:
                 pass
-        self._keep_reports(args["report_dir"], host, action, answer)
-        if action == "identify":
-            result["identity"] = answer.get("identity") or {}
-        else:
-            result["report"] = answer["report"]
-            if answer.get("identity") is not None:
-                result["identity"] = answer["identity"]
+        self._keep_reports(args["report_dir"], task_vars["inventory_hostname"], action, answer)
+        for key in ("report", "identity"):
+            if answer.get(key) is not None:
+                result[key] = answer[key]
         result["changed"] = bool(answer.get("changed"))
         return result
 
@@ -137,13 +164,12 @@ class ActionModule(ActionBase):
         # Reports of an earlier play must not pass for this one's: those of every host not yet
         # visited in this play go (in an audit, only the identities).
         hostvars = task_vars["hostvars"]
-        register = args.get("register_name", "mirelith_visit")
         for host in task_vars.get("ansible_play_hosts_all", []):
-            if register in hostvars[host]:
+            if "mirelith_visit" in hostvars[host]:
                 continue
             if args.get("action", "update") == "identify":
                 try:
-                    os.unlink(os.path.join(report_dir, host, "mirelith-identify.json"))
+                    os.unlink(os.path.join(report_dir, host, IDENTITY))
                 except OSError:
                     pass
             else:
@@ -167,26 +193,28 @@ class ActionModule(ActionBase):
         port = str(args.get("port") or "NET")
         port_name = re.search(r"(COM|LPT)[0-9]+$", port.upper())
         device = args.get("device") or ""
-        firmware = args.get("firmware") or ""
-        if action == "update" and not firmware:
+        if action == "update" and not args.get("firmware"):
             raise Refused("Check the image and device settings: set mirelith_firmware to the "
                           "image file on the controller")
         if device and not port_name:
             raise Refused("Check the image and device settings: mirelith_device only goes with "
                           "a COMn or LPTn mirelith_port")
-        environment = {"MIRELITH_" + port_name.group(0): device} if device else {}
         expected = args.get("expected_version")
         if isinstance(expected, (int, float)) and not isinstance(expected, bool):
             # An INI inventory reads 2.00 as the number 2.0; the printer says "2.00".
             raise Refused("Check the image and device settings: mirelith_expected_version is "
                           "the number %r; write it in quotes (\"2.00\") so that it stays the "
                           "printer's text" % expected)
-        expected = None if expected is None or str(expected).strip() == "" else str(expected)
+        # COMn / LPTn (also in the \\.\COMn form) pointed at another device node.
+        program = ["./" + PROGRAM]
+        if device:
+            program = ["env", "MIRELITH_%s=%s" % (port_name.group(0), device)] + program
         return {
-            "port": port, "environment": environment, "expected_version": expected,
-            "identify_args": identify_args(port, str(args.get("address") or ""),
-                                           args.get("tcp_port", 9100), args.get("baud", 115200),
-                                           str(args.get("model") or "")),
+            "program": program,
+            "expected": None if expected is None or str(expected).strip() == "" else str(expected),
+            "identify": program + ["--identify"] + identify_args(
+                port, str(args.get("address") or ""), args.get("tcp_port", 9100),
+                args.get("baud", 115200), str(args.get("model") or "")),
         }
 
     def _file(self, path, prepared, strip, report_dir):
@@ -195,77 +223,156 @@ class ActionModule(ActionBase):
         try:
             return prepare_file(path, strip, os.path.join(report_dir, ".program"))
         except (OSError, IOError) as e:
-            raise Refused("Check the image and device settings: %s: %s" % (path, e.strerror or e))
+            raise Refused("Check the image and device settings: %s: %s"
+                          % (path, getattr(e, "strerror", None) or e))
 
     def _render_ini(self, task_vars):
-        source = self._find_needle("templates", "qemnuv.ini.j2")
-        with open(source, "rb") as f:
+        with open(self._find_needle("templates", "qemnuv.ini.j2"), "rb") as f:
             template = to_text(f.read())
         templar = self._templar.copy_with_new_env(available_variables=task_vars,
                                                   trim_blocks=True)
         return templar.do_template(template, preserve_trailing_newlines=True,
                                    escape_backslashes=False)
 
+    def _host(self, lines):
+        """Runs files/visit.sh with these calls on the host: what it said and the files it
+        printed."""
+        with open(self._find_needle("files", "visit.sh"), "rb") as f:
+            script = to_text(f.read())
+        # The last line says the command ran to its end (Ansible appends "&& sleep 0" to it).
+        command = script + "\n" + "\n".join(" ".join(shlex.quote(str(w)) for w in line)
+                                            for line in lines + [["say", "done", "1"]])
+        res = self._low_level_execute_command(command, sudoable=True)
+        said, files = parse_output(to_text(res.get("stdout", ""), errors="surrogate_or_replace"))
+        if "error" in said:
+            raise Refused(said["error"])
+        if res.get("rc") != 0 or ("done" not in said and "need" not in said):
+            stderr = to_text(res.get("stderr", "")).strip().splitlines()
+            raise Refused(with_stderr("the command on the host failed", res.get("rc"),
+                                      stderr[-1] if stderr else ""))
+        return said, files
+
     def _visit(self, args, task_vars, action):
         settings = self._settings(args, action)
         prepared = args.get("prepared") or {}
-        strip = args.get("strip", True)
-        program = self._file(args["program"], prepared, strip, args["report_dir"])
-        wanted = [dict(program, name=PROGRAM, mode=0o755)]
-        module_args = {
-            "action": action, "dir": args["dir"],
-            "identify_args": settings["identify_args"], "environment": settings["environment"],
-        }
+        report_dir = args["report_dir"]
+        wanted = [dict(self._file(args["program"], prepared, args.get("strip", True),
+                                  report_dir), name=PROGRAM, mode="755")]
+        ini = None
         if action == "update":
-            image = self._file(args["firmware"], prepared, False, args["report_dir"])
-            name = os.path.basename(args["firmware"])
-            wanted.append(dict(image, name=name, mode=0o644))
-            module_args.update({
-                "ini": self._render_ini(task_vars),
-                "expected_version": settings["expected_version"],
-                "force": bool(args.get("force", False)),
-                "run_timeout": int(args.get("run_timeout", 3600)),
-                "verify_timeout": args.get("verify_timeout"),
-                "image_sha256": image["sha256"],
-            })
-        module_args["files"] = [{k: f[k] for k in ("name", "sha256", "size", "mode")}
-                                for f in wanted]
-        answer = self._execute_module(module_name="mirelith_printer", module_args=module_args,
-                                      task_vars=task_vars)
-        if answer.get("need"):
-            # Sent only when missing or different; the module moves each into place.
+            wanted.append(dict(self._file(args["firmware"], prepared, False, report_dir),
+                               name=os.path.basename(args["firmware"]), mode="644"))
+            ini = self._render_ini(task_vars)
+        # The question that follows the files: who the printer is, or the host's last result.
+        if action == "identify" or settings["expected"] is not None:
+            ask = [["identify"] + settings["identify"]]
+        else:
+            ask = [["emit", RESULT], ["emit", LOG, LOG_LIMIT]]
+
+        def first_command(staged):
+            lines = [["enter", args["dir"]]]
+            lines += [["place", f["name"], f["sha256"], f["mode"], staged.get(f["name"], "")]
+                      for f in wanted]
+            if ini is not None:
+                lines.append(["settings", ini])
+            return lines + [["ready"]] + ask
+
+        changed = False
+        said, files = self._host(first_command({}))
+        if said.get("need"):
+            # Sent only when missing or different; the host moves each into place.
+            needed = said["need"].split()
             tmpdir = self._connection._shell.tmpdir or self._make_tmp_path()
-            for f, sent in zip(wanted, module_args["files"]):
-                if f["name"] in answer["need"]:
-                    staged = self._connection._shell.join_path(tmpdir, f["name"])
-                    self._transfer_file(f["send"], staged)
-                    sent["staged"] = staged
-            self._fixup_perms2((tmpdir,) + tuple(
-                s["staged"] for s in module_args["files"] if "staged" in s))
-            answer = self._execute_module(module_name="mirelith_printer",
-                                          module_args=module_args, task_vars=task_vars)
-            answer["changed"] = True
-        if answer.get("failed"):
-            reason = answer.get("msg") or "the visit failed"
-            if answer.get("module_stderr"):
-                reason += ": " + to_text(answer["module_stderr"]).strip().splitlines()[-1]
-            answer = failure(action, reason)
+            staged = {}
+            for f in wanted:
+                if f["name"] in needed:
+                    staged[f["name"]] = self._connection._shell.join_path(tmpdir, f["name"])
+                    self._transfer_file(f["send"], staged[f["name"]])
+            self._fixup_perms2([tmpdir] + list(staged.values()), execute=False)
+            said, files = self._host(first_command(staged))
+            changed = True
+
+        if action == "identify":
+            return {"identity": self._identity(said, files), "changed": changed}
+        answer = {"changed": changed}
+        if settings["expected"] is not None:
+            identity = self._identity(said, files)
+            answer["identity"] = identity
+            firmware = identity.get("firmware")
+            if (firmware is not None and firmware.strip() == settings["expected"].strip()
+                    and not args.get("force")):
+                answer["report"] = {"outcome": "current", "exit_status": 0,
+                                    "printer_version_before": firmware,
+                                    "printer_version_after": firmware,
+                                    "port": identity.get("port"),
+                                    "device": identity.get("device")}
+                return answer
+            if identity.get("exit_status") == 2:
+                # The port cannot be reached: a download would only fail the same way, later.
+                answer["report"] = {"outcome": "failed", "exit_status": 2,
+                                    "reason": identity.get("reason"),
+                                    "port": identity.get("port"),
+                                    "device": identity.get("device")}
+                return answer
+        else:
+            previous = parse_json(files.get(RESULT))
+            if (not args.get("force") and previous is not None
+                    and previous.get("outcome") == "sent"
+                    and previous.get("sha256") == wanted[1]["sha256"]):
+                answer.update(report=dict(previous, this_run=False),
+                              result_file=files.get(RESULT), log_file=files.get(LOG))
+                return answer
+
+        command = settings["program"] + ["-s"]
+        if settings["expected"] is not None:
+            command += ["--verify", "--expect-version", settings["expected"]]
+            if args.get("verify_timeout"):
+                command += ["--verify-timeout", str(args["verify_timeout"])]
+        run_timeout = int(args.get("run_timeout", 3600))
+        said, files = self._host([["enter", args["dir"]],
+                                  ["download", run_timeout] + command,
+                                  ["emit", RESULT], ["emit", LOG, LOG_LIMIT]])
+        status = int(said.get("run_status", -1))
+        report = parse_json(files.get(RESULT))
+        if report is None:
+            report = {"outcome": "error", "exit_status": status,
+                      "reason": with_stderr("the program left no result", status,
+                                            said.get("run_stderr"))}
+        else:
+            report["stopped_after"] = run_timeout if status == 124 else None
+            before = answer.get("identity", {}).get("firmware")
+            if report.get("printer_version_before") is None and before is not None:
+                report["printer_version_before"] = before
+        report["this_run"] = True
+        answer.update(report=report, result_file=files.get(RESULT), log_file=files.get(LOG),
+                      changed=True)
         return answer
+
+    @staticmethod
+    def _identity(said, files):
+        """What --identify wrote (the printer's fields, or null where it did not say), or why
+        it wrote nothing."""
+        status = int(said.get("identify_status", -1))
+        identity = parse_json(files.get(IDENTITY))
+        if identity is None:
+            return {"exit_status": status,
+                    "reason": with_stderr("the program left no identity", status,
+                                          said.get("identify_stderr"))}
+        return identity
 
     def _keep_reports(self, report_dir, host, action, answer):
         # On the controller: <report dir>/<host>/ holds the host's result, its log (present
         # once a run there failed) and what the printer said of itself.
         host_dir = os.path.join(report_dir, host)
         os.makedirs(host_dir, exist_ok=True)
-        kept = {"mirelith-identify.json": answer.get("identity")}
+        kept = {IDENTITY: answer.get("identity")}
         if action == "update":
-            kept["mirelith-result.json"] = answer.get("result_file")
-            kept["_QEM_NUV.txt"] = answer.get("log_file")
+            kept[RESULT] = answer.get("result_file")
+            kept[LOG] = answer.get("log_file")
         for name, content in kept.items():
-            path = os.path.join(host_dir, name)
             if content is None:
                 continue
             if not isinstance(content, str):
                 content = json.dumps(content, indent=2) + "\n"
-            with open(path, "w") as f:
-                f.write(content)
+            with open(os.path.join(host_dir, name), "wb") as f:
+                f.write(to_bytes(content, errors="surrogate_or_strict"))
