@@ -108,6 +108,11 @@ def parse_json(text):
     return value if isinstance(value, dict) else None
 
 
+def plain(text):
+    """The text as a plain str: Ansible's "unsafe" strings do not cross Mitogen's channels."""
+    return str(to_bytes(text, errors="surrogate_or_strict"), "utf-8", "surrogateescape")
+
+
 def failure(action, reason, outcome="error"):
     """The answer of a visit that did not get as far as the printer."""
     if action == "identify":
@@ -287,7 +292,7 @@ class ActionModule(ActionBase):
             for f in wanted:
                 if f["name"] in needed:
                     staged[f["name"]] = self._connection._shell.join_path(tmpdir, f["name"])
-                    self._transfer_file(f["send"], staged[f["name"]])
+                    self._transfer_file(plain(f["send"]), plain(staged[f["name"]]))
             self._fixup_perms2([tmpdir] + list(staged.values()), execute=False)
             said, files = self._host(first_command(staged))
             changed = True
