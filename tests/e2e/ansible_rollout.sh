@@ -23,12 +23,12 @@ trap fleet_cleanup EXIT
 
 # host_sim NAME ARGS... : a printer-sim of its own for host NAME; sets PORT_<NAME>.
 host_sim() {
-  local name=$1 i
+  local name=$1 _
   shift
   "$SIM" --tcp --info-file "$WORK/sims/$name.info" --output "$WORK/sims/$name.bin" "$@" \
       >/dev/null 2>"$WORK/sims/$name.err" &
   SIM_PIDS+=($!)
-  for i in $(seq 1 100); do
+  for _ in $(seq 1 100); do
     [ -s "$WORK/sims/$name.info" ] && break
     sleep 0.05
   done
@@ -58,15 +58,17 @@ host_sim forced --version 2.00 --restart-seconds 1
 host_sim old --version 1.20 --restart-seconds 1
 host_sim gone --version 1.20 --never-back
 host_sim mute
-for name in first bad later1 later2; do
-  host_sim "$name" --version 1.20 --restart-seconds 1 $([ "$name" = bad ] || echo --version-after 2.00)
+for name in first later1 later2; do
+  host_sim "$name" --version 1.20 --restart-seconds 1 --version-after 2.00
 done
+host_sim bad --version 1.20 --restart-seconds 1
 
 cat >"$WORK/inventory.ini" <<EOF
 [printers]
 current mirelith_tcp_port=$PORT_current
 takes   mirelith_tcp_port=$PORT_takes
 forced  mirelith_tcp_port=$PORT_forced mirelith_force=true
+unquoted mirelith_tcp_port=$PORT_current mirelith_expected_version=2.00
 old     mirelith_tcp_port=$PORT_old
 gone    mirelith_tcp_port=$PORT_gone
 mute    mirelith_tcp_port=$PORT_mute
@@ -107,7 +109,7 @@ expect_status() {
 }
 
 # --- Every host at once, by the printers' word. ---
-play update-printers.yml --limit current,takes,forced,old,gone
+play update-printers.yml --limit current,takes,forced,unquoted,old,gone
 expect_status 2 "a play with unverified printers"
 [ "$(received current)" -eq 0 ] || fail "the current printer received $(received current) bytes"
 expect_row summary.txt current " current +2\.00 +- +this run +nothing sent"
@@ -115,6 +117,7 @@ cmp -s "$IMAGE" "$WORK/sims/takes.bin" || fail "the printer whose update takes r
 expect_row summary.txt takes " sent +1\.20 -> 2\.00 +4096/4096 +this run "
 [ "$(received forced)" -eq 4096 ] || fail "mirelith_force did not send to a current printer"
 expect_row summary.txt forced " sent +2\.00 -> 2\.00 "
+expect_row summary.txt unquoted " error .*mirelith_expected_version is the number 2\.0; write it in quotes"
 expect_row summary.txt old " unverified +1\.20 -> 1\.20 +4096/4096 .*Firmware not verified: printer reports 1\.20, expected 2\.00"
 expect_row summary.txt gone " unverified +1\.20 -> \? .*Firmware not verified: no answer within 4 s"
 grep -q "^fatal: \[old\]" "$WORK/play.out" || fail "the unverified host did not fail"

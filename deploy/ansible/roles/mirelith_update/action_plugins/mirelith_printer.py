@@ -21,6 +21,7 @@ import shlex
 import shutil
 import subprocess
 import tempfile
+import time
 
 from ansible.errors import AnsibleConnectionFailure, AnsibleError
 from ansible.module_utils.common.text.converters import to_bytes, to_text
@@ -62,8 +63,13 @@ def prepare_file(path, strip, cache_dir):
         target_dir = os.path.join(cache_dir, digest[:16])
         target = os.path.join(target_dir, os.path.basename(path))
         if not os.path.isfile(target):
-            shutil.rmtree(cache_dir, ignore_errors=True)
-            os.makedirs(target_dir)
+            # Copies of other builds go once a day old: hosts of this play may still be sent
+            # another one.
+            for entry in os.listdir(cache_dir) if os.path.isdir(cache_dir) else []:
+                old = os.path.join(cache_dir, entry)
+                if time.time() - os.path.getmtime(old) > 86400:
+                    shutil.rmtree(old, ignore_errors=True)
+            os.makedirs(target_dir, exist_ok=True)
             fd, temporary = tempfile.mkstemp(dir=target_dir)
             os.close(fd)
             subprocess.check_call(["strip", "--strip-debug", "-o", temporary, path])
@@ -314,7 +320,7 @@ class ActionModule(ActionBase):
                 return answer
             if identity.get("exit_status") == 2:
                 # The port cannot be reached: a download would only fail the same way, later.
-                answer["report"] = {"outcome": "failed", "exit_status": 2,
+                answer["report"] = {"outcome": "failed", "exit_status": 2, "this_run": True,
                                     "reason": identity.get("reason"),
                                     "port": identity.get("port"),
                                     "device": identity.get("device")}
