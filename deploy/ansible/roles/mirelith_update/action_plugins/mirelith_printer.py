@@ -200,7 +200,7 @@ class ActionModule(ActionBase):
 
     # --- once per host --------------------------------------------------------------------
 
-    def _settings(self, args, action):
+    def _settings(self, args, action, task_vars):
         port = str(args.get("port") or "NET")
         port_name = re.search(r"(COM|LPT)[0-9]+$", port.upper())
         device = args.get("device") or ""
@@ -211,11 +211,13 @@ class ActionModule(ActionBase):
             raise Refused("Check the image and device settings: mirelith_device only goes with "
                           "a COMn or LPTn mirelith_port")
         expected = args.get("expected_version")
-        if isinstance(expected, (int, float)) and not isinstance(expected, bool):
+        # The variable as the inventory gave it: the task's argument is already text.
+        given = task_vars.get("mirelith_expected_version", expected)
+        if isinstance(given, (int, float)) and not isinstance(given, bool):
             # An INI inventory reads 2.00 as the number 2.0; the printer says "2.00".
             raise Refused("Check the image and device settings: mirelith_expected_version is "
                           "the number %r; write it in quotes (\"2.00\") so that it stays the "
-                          "printer's text" % expected)
+                          "printer's text" % given)
         # COMn / LPTn (also in the \\.\COMn form) pointed at another device node.
         program = ["./" + PROGRAM]
         if device:
@@ -264,7 +266,7 @@ class ActionModule(ActionBase):
         return said, files
 
     def _visit(self, args, task_vars, action):
-        settings = self._settings(args, action)
+        settings = self._settings(args, action, task_vars)
         prepared = args.get("prepared") or {}
         report_dir = args["report_dir"]
         wanted = [dict(self._file(args["program"], prepared, args.get("strip", True),
