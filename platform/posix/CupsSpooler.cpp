@@ -1,4 +1,5 @@
 #include "platform/posix/CupsSpooler.h"
+#include "platform/posix/DeviceNames.h"
 
 const char kCupsRedirectMessage[] = "Printer firmware download in progress";
 
@@ -64,10 +65,6 @@ struct IppDeleter {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
-
-const char* lookupEnv(const char* name) {
-    return std::getenv(name);
-}
 
 // A silent run must never stop to ask for a password on the terminal.
 const char* noPassword(const char*, http_t*, const char*, const char*, void*) {

@@ -24,10 +24,6 @@ struct PortEntry {
     bool mapped = false; // the name reaches it through MIRELITH_COMn / MIRELITH_LPTn
 };
 
-const char* lookupEnv(const char* name) {
-    return std::getenv(name);
-}
-
 std::vector<std::string> nodesNamed(const std::string& directory, const std::string& stem) {
     std::vector<std::string> found;
     std::error_code error;

@@ -2,10 +2,16 @@
 // Where the Windows port names live on this host. "COMn" and "\\.\COMn" are /dev/ttyS(n-1),
 // "LPTn" is /dev/lp(n-1); the environment variable MIRELITH_COMn or MIRELITH_LPTn, when set
 // and not empty, names another device for that port (a USB serial adapter, a pseudo-terminal).
+#include <cstdlib>
 #include <functional>
 #include <string>
 
 using EnvLookup = std::function<const char*(const char*)>;
+
+// The process's own environment, as an EnvLookup.
+inline const char* lookupEnv(const char* name) {
+    return std::getenv(name);
+}
 
 // COM1-COM256 and LPT1-LPT256, as on Windows.
 inline constexpr int kMaxPortNumber = 256;

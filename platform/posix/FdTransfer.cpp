@@ -1,5 +1,6 @@
 #include "platform/posix/FdTransfer.h"
 #include "platform/Interrupt.h"
+#include "platform/posix/SteadyTime.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,10 +14,6 @@ constexpr int64_t kAbandonSliceMs = 10;
 // Even without an abandon flag, long waits are cut into slices so that a process-wide
 // interrupt request (a termination signal) is noticed within this time.
 constexpr int64_t kInterruptSliceMs = 100;
-
-int64_t msSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
 
 // Waits for events on fd for at most waitMs (kNoLimit: no limit). False on a poll failure.
 bool waitFor(int fd, short events, int64_t waitMs, const std::atomic<bool>* abandon) {

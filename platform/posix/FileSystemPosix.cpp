@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -43,20 +44,6 @@ class DirectoryStream {
   private:
     DIR* dir_;
 };
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 // mkdir -p for the directory part of path (the per-user log directory may not exist yet).
 // False, with errno saying why, when a directory could not be made.

@@ -57,10 +57,6 @@ Opened openExclusive(const std::string& path, bool terminal) {
     return opened;
 }
 
-const char* lookupEnv(const char* name) {
-    return std::getenv(name);
-}
-
 class PosixDeviceFactory final : public DeviceFactory {
   public:
     std::unique_ptr<SerialDevice> openSerial(const std::string& name) override {

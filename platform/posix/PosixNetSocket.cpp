@@ -1,5 +1,6 @@
 #include "platform/Interrupt.h"
 #include "platform/NetSocket.h"
+#include "platform/posix/SteadyTime.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <algorithm>
@@ -58,12 +59,6 @@ std::string connectErrorText(int error) {
     default:
         return std::strerror(error);
     }
-}
-
-long long msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
 }
 
 class PosixNetSocket final : public NetSocket {

@@ -1,5 +1,6 @@
 #include "platform/StateFiles.h"
 #include "platform/posix/PathParts.h"
+#include "platform/posix/WriteAll.h"
 
 #include "platform/TextEscape.h"
 #include "platform/posix/UniqueFd.h"
@@ -32,20 +33,6 @@ void createDirectories(const std::string& directory) {
             return;
         }
     }
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 class FlockLock final : public StateFileLock {

@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/win32/FileHandles.h"
 
 #include <fstream>
 #include <windows.h>
@@ -21,36 +22,6 @@ class FileHandle {
   private:
     HANDLE handle_;
 };
-
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (valid()) {
-            FindClose(handle_);
-        }
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
-
-bool writeAll(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk =
-            bytes.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
 
 class Win32FileSystem final : public FileSystem {
   public:

@@ -1,4 +1,5 @@
 #include "platform/StateFiles.h"
+#include "platform/win32/FileHandles.h"
 
 #include "platform/win32/UniqueHandle.h"
 
@@ -14,40 +15,12 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-bool writeAll(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written == 0) {
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
-
 class ShareLock final : public StateFileLock {
   public:
     explicit ShareLock(UniqueHandle file) : file_(std::move(file)) {}
 
   private:
     UniqueHandle file_; // opened without sharing: closing it lets the next run in
-};
-
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            FindClose(handle_);
-        }
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
 };
 
 class Win32StateFiles final : public StateFiles {
