@@ -22,7 +22,8 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # wine_private_prefix DIR : WINEPREFIX becomes DIR, a copy of the prefix above, for a test that
 # needs a wineserver of its own (one it ends, or one with a display). Copying takes a few
 # seconds where setting a prefix up takes ten or more. The copy's server starts with its first
-# program; the server id file is left behind, so the two servers are never taken for one.
+# program. The file in which Wine names the shared prefix's server is not copied; Wine writes
+# the copy one of its own.
 wine_private_prefix() {
   mkdir -p "$1"
   tar -C "$WINEPREFIX" --exclude=./wineserver -cf - . | tar -C "$1" -xf -
