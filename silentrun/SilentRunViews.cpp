@@ -5,7 +5,7 @@
 #include "platform/TextEscape.h"
 
 SilentRunViews::SilentRunViews(Settings settings, EventLog& log, FileSystem& files, Clock& clock)
-    : settings_(std::move(settings)), log_(log), files_(files) {
+    : settings_(std::move(settings)), log_(log) {
     context_.portLabel = [](const std::string& name, int32_t tcpPort) {
         return describePort(name, tcpPort).port;
     };

@@ -45,7 +45,6 @@ class SilentRunViews {
   private:
     Settings settings_;
     EventLog& log_;
-    FileSystem& files_;
     StartupPlan plan_;
     std::string flushedLines_;
     RunContext context_;
