@@ -4,8 +4,9 @@
 # fuzz targets for a bounded time.
 #
 # The Linux tests spend most of their time waiting on simulated printers and timers, so the
-# Windows and clang builds run beside them; the fuzz targets likewise run beside the Wine tests.
-# Each phase prints the seconds since the start, so a slow phase shows in the CI log.
+# Windows lane (build, then the Wine tests) and the sanitized lane (build, then its unit tests
+# and the fuzz targets) run beside them. Each phase prints the seconds since the start, so a
+# slow phase shows in the CI log (a lane's phases are in its log, printed at the end).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 phase() { echo "== $* (at ${SECONDS}s)"; }
@@ -20,10 +21,59 @@ phase "Linux build"
 scripts/build.sh linux
 
 mkdir -p build
-phase "Windows and sanitized builds, beside the Linux tests"
-(scripts/build.sh windows && scripts/unit-sanitized.sh --build-only && scripts/fuzz.sh --build-only) \
-  >build/side-builds.log 2>&1 &
-side_builds=$!
+
+# The Windows tests under Wine, in the Windows lane once its build is there.
+wine_tests() {
+  # A machine whose kernel runs no 32-bit programs cannot start Wine at all ("Exec format
+  # error"): the Windows build is still compiled, and the skip is said, not hidden.
+  if ! wine --version >/dev/null 2>&1; then
+    echo "SKIPPED: Wine cannot run on this machine ($(wine --version 2>&1 | tail -1));" \
+         "the Windows tests were built but not run"
+    return 0
+  fi
+  local result=0
+  # One wineserver and one set of the prefix's system processes for the whole phase, started
+  # here, outside ctest (see wine-env.sh); kept across the tests that use prefixes of their own.
+  export MIRELITH_WINE_LINGER=60
+  # shellcheck source=/dev/null
+  source scripts/wine-env.sh
+  (cd build-win && ctest --output-on-failure) || result=1
+  # Three at a time: each script spends most of its time waiting for a printer's settle phase
+  # or restart, and each has its own work directory, printer-sim and (where it ends its
+  # wineserver, or needs a display) its own prefix.
+  (cd build && ctest --output-on-failure -L wine -j3) || result=1
+  wineserver -k 2>/dev/null || true
+  return $result
+}
+
+# Two lanes beside the Linux tests, which mostly wait on simulated printers: the Windows build
+# and its tests under Wine, and the sanitized build with its unit tests and the fuzz targets.
+# Each lane's tests start as soon as its own build is done.
+phase "Windows lane and sanitized lane, beside the Linux tests"
+(
+  phase "Windows build"
+  scripts/build.sh windows || { echo "BUILD FAILED: Windows"; exit 2; }
+  phase "Windows tests under Wine"
+  wine_tests
+  phase "Windows lane done"
+) >build/windows-lane.log 2>&1 &
+windows_lane=$!
+(
+  phase "Sanitized build"
+  { scripts/unit-sanitized.sh --build-only && scripts/fuzz.sh --build-only; } ||
+    { echo "BUILD FAILED: sanitized"; exit 2; }
+  result=0
+  phase "Fuzz targets, beside the sanitized unit tests"
+  scripts/fuzz.sh --run-only >build/fuzz-run.log 2>&1 &
+  fuzz_run=$!
+  phase "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  scripts/unit-sanitized.sh --run-only || result=1
+  wait "$fuzz_run" || result=1
+  cat build/fuzz-run.log
+  phase "Sanitized lane done"
+  exit $result
+) >build/sanitized-lane.log 2>&1 &
+sanitized_lane=$!
 
 status=0
 phase "Linux tests"
@@ -31,43 +81,12 @@ phase "Linux tests"
 # them at once than there are cores shortens the phase without slowing any one of them much.
 (cd build && ctest --output-on-failure -j"$((jobs * 3))" -LE wine) || status=1
 
-phase "Waiting for the side builds"
-if ! wait "$side_builds"; then
-  tail -60 build/side-builds.log
-  echo "SOME TESTS FAILED: a build failed (build/side-builds.log)"
-  exit 1
-fi
-
-phase "Fuzz targets, beside the sanitized and Wine tests"
-scripts/fuzz.sh --run-only >build/fuzz-run.log 2>&1 &
-fuzz_run=$!
-
-phase "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-scripts/unit-sanitized.sh --run-only || status=1
-
-phase "Windows tests under Wine"
-# A machine whose kernel runs no 32-bit programs cannot start Wine at all ("Exec format
-# error"): the Windows build is still compiled above, and the skip is said, not hidden.
-if wine --version >/dev/null 2>&1; then
-  # One wineserver and one set of the prefix's system processes for the whole phase, started
-  # here, outside ctest (see wine-env.sh); kept across the tests that use prefixes of their own.
-  export MIRELITH_WINE_LINGER=60
-  # shellcheck source=/dev/null
-  source scripts/wine-env.sh
-  (cd build-win && ctest --output-on-failure) || status=1
-  # Three at a time: each script spends most of its time waiting for a printer's settle phase
-  # or restart, and each has its own work directory, printer-sim and (where it ends its
-  # wineserver, or needs a display) its own prefix.
-  (cd build && ctest --output-on-failure -L wine -j3) || status=1
-  wineserver -k 2>/dev/null || true
-else
-  echo "SKIPPED: Wine cannot run on this machine ($(wine --version 2>&1 | tail -1));" \
-       "the Windows tests were built but not run"
-fi
-
-phase "Fuzz results"
-wait "$fuzz_run" || status=1
-cat build/fuzz-run.log
+phase "Waiting for the Windows lane"
+wait "$windows_lane" || status=1
+cat build/windows-lane.log
+phase "Waiting for the sanitized lane"
+wait "$sanitized_lane" || status=1
+cat build/sanitized-lane.log
 
 phase "Done"
 if [ $status -ne 0 ]; then echo "SOME TESTS FAILED"; else echo "ALL TESTS PASSED"; fi
