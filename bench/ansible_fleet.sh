@@ -3,7 +3,7 @@
 # with its own printer-sim on 127.0.0.1, --forks FORKS, a 64 KiB image. Two plays in a row: one
 # that updates every printer and one that finds nothing to send. Both are put beside figures
 # measured in the same run: one silent download alone (the floor a printer sets), and a play of
-# one no-op task over the same hosts (the floor Ansible itself sets per task).
+# one ping task over the same hosts (what one Python module per host costs Ansible).
 # Goals: the update play within 60 s, the play with nothing to send within 30 s (100 hosts).
 #
 # Usage: bench/ansible_fleet.sh [BUILD_DIR]   (default: build)
@@ -12,12 +12,14 @@
 #   MODE=both                   plain: no expected version (the last result decides);
 #                               version: mirelith_expected_version=2.00 (identify, then a
 #                               verified update); both: one after the other
-#   STRATEGY=                   e.g. mitogen_linear, with ANSIBLE_STRATEGY_PLUGINS set by you
+#   STRATEGY=                   e.g. mitogen_linear (Debian's ansible-mitogen puts it where
+#                               Ansible finds it)
 #   EXTRA=                      more [printers:vars] lines, e.g. "ansible_pipelining=false"
 #   PROFILE=1                   also print the ten slowest tasks of each play (profile_tasks)
 #   DEPLOY=deploy/ansible       the playbook's directory (e.g. an older copy of the role)
 #   KEEP=1                      keep the work directory
 # Prints one line per figure; exit status 1 when a play failed (not when a goal is missed).
+# Needs /usr/bin/time (package time) and bc.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 repo=$(cd "$(dirname "$0")/.." && pwd)
