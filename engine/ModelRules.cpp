@@ -1,6 +1,6 @@
 #include "engine/ModelRules.h"
 
-#include "platform/DevicePaths.h"
+#include "ports/PortDriver.h"
 
 PortKind portKindForName(const std::string& portName) {
     if (portName.starts_with("COM")) {
@@ -13,17 +13,7 @@ PortKind portKindForName(const std::string& portName) {
         return PortKind::Usb;
     }
     // A device path given as the port (Linux) is driven by PortDriver as what its form says.
-    switch (devicePathKind(portName)) {
-    case DevicePathKind::Serial:
-        return PortKind::Com;
-    case DevicePathKind::Parallel:
-        return PortKind::Lpt;
-    case DevicePathKind::Usb:
-        return PortKind::Usb;
-    case DevicePathKind::None:
-        break;
-    }
-    return PortKind::Ethernet;
+    return portKindOfDevicePath(portName).value_or(PortKind::Ethernet);
 }
 
 uint32_t packetSizeFor(PortKind kind, int32_t modelCode) {

@@ -23,6 +23,20 @@ template <typename Variant, typename Op, typename R> R dispatch(Variant& port, R
 }
 } // namespace
 
+std::optional<PortKind> portKindOfDevicePath(const std::string& path) {
+    switch (devicePathKind(path)) {
+    case DevicePathKind::Serial:
+        return PortKind::Com;
+    case DevicePathKind::Parallel:
+        return PortKind::Lpt;
+    case DevicePathKind::Usb:
+        return PortKind::Usb;
+    case DevicePathKind::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 PortKind portKindFor(const std::string& portName) {
     if (startsWith(portName, "COM") || startsWith(portName, "\\\\.\\COM")) {
         return PortKind::Com;
@@ -30,16 +44,7 @@ PortKind portKindFor(const std::string& portName) {
     if (startsWith(portName, "LPT")) {
         return PortKind::Lpt;
     }
-    switch (devicePathKind(portName)) {
-    case DevicePathKind::Serial:
-        return PortKind::Com;
-    case DevicePathKind::Parallel:
-        return PortKind::Lpt;
-    case DevicePathKind::Usb:
-    case DevicePathKind::None:
-        break;
-    }
-    return PortKind::Usb;
+    return portKindOfDevicePath(portName).value_or(PortKind::Usb);
 }
 
 PortDriver::PortDriver(DeviceFactory& devices, Clock& clock)

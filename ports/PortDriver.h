@@ -16,6 +16,10 @@
 #include <string>
 #include <variant>
 
+// The port kind a device path stands for by its form (Linux: "/dev/ttyUSB0" serial, "/dev/lp0"
+// parallel, "/dev/usb/lp0" USB), nothing for a text that is no device path.
+std::optional<PortKind> portKindOfDevicePath(const std::string& path);
+
 // The kind of port PortDriver drives for a name (never Ethernet).
 // "COM..." and "\\.\COM..." are serial, "LPT..." parallel, anything else (a lower-case "com1",
 // an empty name, a USB device interface path) USB. Case-sensitive. Where the system takes device

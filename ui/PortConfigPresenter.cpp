@@ -1,6 +1,7 @@
 #include "ui/PortConfigPresenter.h"
 
 #include "models/ModelTable.h"
+#include "ports/PortDriver.h"
 
 #include "platform/DevicePaths.h"
 #include "res/resource.h"
@@ -44,28 +45,13 @@ void fillList(PortConfigView& view, int32_t id, std::initializer_list<const char
     view.selectListEntry(id, selected);
 }
 
-// The port type of a device path typed as a port name (Linux), nothing for any other text.
-std::optional<PortKind> portTypeOfDevicePath(const std::string& text) {
-    switch (devicePathKind(text)) {
-    case DevicePathKind::Serial:
-        return PortKind::Com;
-    case DevicePathKind::Parallel:
-        return PortKind::Lpt;
-    case DevicePathKind::Usb:
-        return PortKind::Usb;
-    case DevicePathKind::None:
-        break;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 int32_t portTypeIndexFor(const std::string& portName) {
     if (portName.starts_with("COM") || portName.starts_with("\\\\.\\COM")) {
         return static_cast<int32_t>(PortKind::Com);
     }
-    if (const auto kind = portTypeOfDevicePath(portName)) {
+    if (const auto kind = portKindOfDevicePath(portName)) {
         return static_cast<int32_t>(*kind);
     }
     if (portName.starts_with("LPT")) {
@@ -259,7 +245,7 @@ void PortConfigPresenter::saveSelection(bool& cancelled) {
     // A device path typed into the list (Linux) is a port of its own type; anything else typed
     // names no port.
     const std::string typed = selected < 0 ? view_.listEditText(IDC_PORT_COMBO) : std::string();
-    const std::optional<PortKind> typedType = portTypeOfDevicePath(typed);
+    const std::optional<PortKind> typedType = portKindOfDevicePath(typed);
     const bool typedPath = typedType && static_cast<int32_t>(*typedType) == portTypeIndex;
     if (selected < 0 && !typedPath) {
         view_.showMessage("Invalid Port Name!");
