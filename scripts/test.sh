@@ -12,16 +12,22 @@ cd "$(dirname "$0")/.."
 phase() { echo "== $* (at ${SECONDS}s)"; }
 jobs=$(nproc 2>/dev/null || echo 2)
 
-phase "Set-up"
-scripts/setup.sh
+# What the Linux build needs is installed first; the rest (Wine, the cross compiler, the
+# sanitizers' clang, the tools the tests drive) installs while the Linux build compiles.
+phase "Set-up for the Linux build"
+scripts/setup.sh linux-build
+mkdir -p build
+phase "Set-up of the rest, beside the Linux build"
+scripts/setup.sh rest >build/setup-rest.log 2>&1 &
+setup_rest=$!
 # A fresh machine builds the layers three times (Linux, Windows, sanitized): as unity builds,
 # each about half the time. Developers' own builds keep one unit per file (see CMakeLists.txt).
 # The benchmarks are built and run by hand (bench/), not here.
 export MIRELITH_CMAKE_ARGS="${MIRELITH_CMAKE_ARGS:--DMIRELITH_UNITY=ON -DMIRELITH_BENCH=OFF}"
 phase "Linux build"
 scripts/build.sh linux
-
-mkdir -p build
+phase "Waiting for the set-up of the rest"
+wait "$setup_rest" || { tail -20 build/setup-rest.log; echo "SET-UP FAILED"; exit 2; }
 
 # The Windows tests under Wine, in the Windows lane once its build is there.
 wine_tests() {
