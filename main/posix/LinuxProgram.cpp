@@ -5,22 +5,14 @@
 #include "main/posix/LinuxProgram.h"
 
 #include "app/ExitStatus.h"
-#include "app/FirmwareApp.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
 #include "main/BuildInfo.h"
 #include "main/PrinterQuestions.h"
-#include "main/SystemQueues.h"
-#include "platform/EventLoop.h"
+#include "main/SystemRun.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
 #include "platform/posix/DeviceList.h"
-#include "ports/NetPort.h"
-#include "ports/PortDriver.h"
-#include "ports/UsbDiscovery.h"
-#include "printqueues/PrinterQueueRedirector.h"
-#include "silentrun/MainDialogSilentHost.h"
-#include "silentrun/SilentRunViews.h"
 
 #include <csignal>
 #include <cstdio>
@@ -75,19 +67,10 @@ int runLinuxProgram(int argc, char** argv, const LinuxProgram& program) {
         return identifyOnSystem(options, log);
     }
 
-    // Queues that an ended run left moved aside are given back before this run does anything.
-    restoreQueuesAtStart(log, [](const std::string& line) {
+    SystemRun run(log, options, [](const std::string& line) {
         std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
     });
-
-    const SocketLayer sockets;
-    if (!sockets.status().started) {
-        systemDesktop().showMessageBox(socketInitErrorText(sockets.status()), FirmwareApp::kTitle);
-    }
-    FirmwareApp app({systemEnvironment(), systemFileSystem(), log,
-                     [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
-                     options.arguments});
-    const StartupPlan plan = app.plan();
+    const StartupPlan& plan = run.plan();
     if (plan.run == PlannedRun::Interactive) {
         // An interactive window does not watch termination signals: they end it as they always
         // have (one that came during start-up ends it now).
@@ -107,28 +90,16 @@ int runLinuxProgram(int argc, char** argv, const LinuxProgram& program) {
                          log, systemFileSystem(), systemClock());
     views.planned(plan);
 
-    PortDriver port{systemDeviceFactory(), systemClock()};
-    NetPort socket{systemSocketFactory()};
-    PrinterQueueRedirector queues(systemQueueServices(), log.directory());
     if (plan.run == PlannedRun::Interactive) {
+        PrinterServices& services = run.services();
         const int status =
-            program.runWindow({plan.job, port, socket, queues, log, [](const std::string& line) {
+            program.runWindow({plan.job, services.port, services.socket, services.queues, log,
+                               [](const std::string& line) {
                                    std::fprintf(stderr, "%s\n", escapeForLine(line).c_str());
                                }});
         log.flush();
         return status;
     }
 
-    MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
-                                     [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector(plan.job.portSettings.portName)});
-    silentHost.setRunObserver(views.observer());
-    const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
-    std::string resultError;
-    if (!views.finish(end, resultError)) {
-        std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
-                     escapeForLine(resultError).c_str());
-    }
-    log.flush();
-    return exitStatusFor(end.outcome);
+    return runWithoutWindow(run, options, views, log, stderr);
 }

@@ -2,23 +2,14 @@
 
 #include "app/EventLog.h"
 #include "app/ExitStatus.h"
-#include "app/FirmwareApp.h"
 #include "app/ToolOptions.h"
 #include "app/UsageText.h"
 #include "main/BuildInfo.h"
 #include "main/PrinterQuestions.h"
-#include "main/SystemQueues.h"
-#include "platform/EventLoop.h"
-#include "platform/SocketLayer.h"
+#include "main/SystemRun.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextEscape.h"
 #include "platform/win32/UniqueHandle.h"
-#include "ports/NetPort.h"
-#include "ports/PortDriver.h"
-#include "ports/UsbDiscovery.h"
-#include "printqueues/PrinterQueueRedirector.h"
-#include "silentrun/MainDialogSilentHost.h"
-#include "silentrun/SilentRunViews.h"
 #include "ui/UsbPrinterList.h"
 #include "ui/win32/InteractiveRunner.h"
 
@@ -94,54 +85,33 @@ int runProgram(const std::vector<std::string>& arguments, ProgramFace face) {
         }
     }
 
-    // Queues that an ended run left moved aside are given back before this run does anything.
     ReplayReport echo;
     if (console) {
         echo = [](const std::string& line) {
             std::fprintf(stderr, "mirelith: %s\n", escapeForLine(line).c_str());
         };
     }
-    restoreQueuesAtStart(log, echo);
-
-    const SocketLayer sockets;
-    if (!sockets.status().started) {
-        systemDesktop().showMessageBox(socketInitErrorText(sockets.status()), FirmwareApp::kTitle);
-    }
-    FirmwareApp app({systemEnvironment(), systemFileSystem(), log,
-                     [](int32_t modelCode) { return findUsbPrinterPort(modelCode); },
-                     options.arguments});
-    const StartupPlan plan = app.plan();
+    SystemRun run(log, options, echo);
+    const StartupPlan& plan = run.plan();
     SilentRunViews views({kProgramVersion, options.resultPath, console ? stderr : nullptr,
                           console ? consoleStyle(options.quiet) : TerminalProgress::Style{},
                           options.arguments.size() > 1},
                          log, systemFileSystem(), systemClock());
     views.planned(plan);
 
-    PortDriver port{systemDeviceFactory(), systemClock()};
-    NetPort socket{systemSocketFactory()};
-    PrinterQueueRedirector queues(systemQueueServices(), log.directory());
     if (plan.run == PlannedRun::Interactive) {
         // An interactive window does not watch Ctrl+C: it ends the console program as it always
         // would.
         releaseTerminationSignals();
         SystemUsbPrinterSource usbPrinters;
-        InteractiveRunner window({port, socket, queues, log, systemClock(), usbPrinters});
+        PrinterServices& services = run.services();
+        InteractiveRunner window(
+            {services.port, services.socket, services.queues, log, systemClock(), usbPrinters});
         const int status = window.run(plan.job);
         log.flush();
         return status;
     }
 
-    MainDialogSilentHost silentHost({port, socket, queues, log, systemClock(), makeSilentEventLoop,
-                                     [&] { views.flushLog(); }, verifySettingsOf(options),
-                                     systemPrinterConnector(plan.job.portSettings.portName)});
-    silentHost.setRunObserver(views.observer());
-    const RunEnd end = runUnattended(plan, silentHost, [&] { views.flushLog(); });
-    std::string resultError;
-    if (!views.finish(end, resultError) && console) {
-        std::fprintf(stderr, "mirelith: the result file was not written: %s\n",
-                     escapeForLine(resultError).c_str());
-    }
     // The window program's unwritten result file has no one to tell: its absence says it.
-    log.flush();
-    return exitStatusFor(end.outcome);
+    return runWithoutWindow(run, options, views, log, console ? stderr : nullptr);
 }
