@@ -55,39 +55,30 @@ class SerialPtyTest : public ::testing::Test {
     PortSettings settings;
 };
 
-// A pseudo-terminal keeps the speed and the raw modes (it forces 8 bits without parity).
-TEST_F(SerialPtyTest, SettingsReachTheTerminalAsARawLine) {
-    PortDriver port{systemDeviceFactory(), systemClock()};
-    ASSERT_EQ(port.configure(settings), 1);
-    ASSERT_EQ(port.open(0), 1);
-    termios tio{};
-    ASSERT_EQ(::tcgetattr(slave_, &tio), 0);
-    EXPECT_EQ(cfgetospeed(&tio), B19200);
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
-    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
-}
-
-TEST_F(SerialPtyTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
+// The terminal gets the speed and the raw modes (a pseudo-terminal forces 8 bits without
+// parity); a second opener is refused until the first closes; a write far larger than the
+// terminal buffer waits for the line rather than coming back short.
+TEST_F(SerialPtyTest, ARawLineOpenedOnceThatTakesAWholeImage) {
     PortDriver first{systemDeviceFactory(), systemClock()};
     PortDriver second{systemDeviceFactory(), systemClock()};
     ASSERT_EQ(first.configure(settings), 1);
     ASSERT_EQ(second.configure(settings), 1);
     ASSERT_EQ(first.open(0), 1);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(slave_, &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B19200);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
     EXPECT_EQ(second.open(0), 0);
-    first.close();
-    EXPECT_EQ(second.open(0), 1);
-}
 
-TEST_F(SerialPtyTest, AWriteFarLargerThanTheTerminalBufferWaitsForTheLine) {
     const std::vector<uint8_t> image = enginefakes::patternBytes(200000);
-    PortDriver port{systemDeviceFactory(), systemClock()};
-    ASSERT_EQ(port.configure(settings), 1);
-    ASSERT_EQ(port.open(0), 1);
     std::vector<uint8_t> seen;
     std::thread printer([&] { seen = readLine(image.size()); });
-    EXPECT_EQ(port.write(image.data(), int32_t(image.size())), int32_t(image.size()));
+    EXPECT_EQ(first.write(image.data(), int32_t(image.size())), int32_t(image.size()));
     printer.join();
     EXPECT_EQ(seen, image);
+    first.close();
+    EXPECT_EQ(second.open(0), 1);
 }
 
 TEST_F(SerialPtyTest, VanishedPeerGivesAShortCountAndCloseStillJoins) {

@@ -4,10 +4,36 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+// Forks a child that tells its identity (as self() gives it inside the child) and then does
+// `then` with its end of the pipe. Returns once that end is closed: by the child's exit, by its
+// exec (the start time stays that of the fork), or by `then` itself.
+ProcessIdentity startChild(pid_t& pid, const std::function<void(int)>& then) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0 || (pid = ::fork()) < 0) {
+        return {};
+    }
+    if (pid == 0) {
+        const std::string started = systemProcessTable().self().startTime;
+        (void)!::write(fds[1], started.data(), started.size());
+        then(fds[1]);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    std::string started;
+    char buffer[128];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        started.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    return {static_cast<uint32_t>(pid), started};
+}
 
 TEST(ProcessTable, AnEndedProcessDoesNotRunEvenBeforeItIsWaitedFor) {
     ProcessTable& table = systemProcessTable();
@@ -18,25 +44,11 @@ TEST(ProcessTable, AnEndedProcessDoesNotRunEvenBeforeItIsWaitedFor) {
     // a wrap-around.
     EXPECT_FALSE(table.isRunning({self.pid, self.startTime + "0"}));
 
-    // The child tells its own identity, then ends; until it is reaped it is a zombie whose id
-    // and start time are still in /proc, and it must not count as running.
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        const std::string started = table.self().startTime;
-        (void)!write(pipeFds[1], started.data(), started.size());
-        _exit(0);
-    }
+    // Until it is reaped an ended child is a zombie whose id and start time are still in /proc,
+    // and it must not count as running.
+    pid_t child = -1;
+    const ProcessIdentity ended = startChild(child, [](int) {});
     ASSERT_GT(child, 0);
-    close(pipeFds[1]);
-    std::string started;
-    char buffer[128];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-        started.append(buffer, static_cast<size_t>(n));
-    }
-    close(pipeFds[0]);
-    const ProcessIdentity ended{static_cast<uint32_t>(child), started};
     bool running = true;
     for (int i = 0; i < 200 && running; ++i) {
         usleep(5000);
@@ -51,55 +63,24 @@ TEST(ProcessTable, AnEndedProcessDoesNotRunEvenBeforeItIsWaitedFor) {
 // right id and start time (a `sleep` named by a planted record) does not count as running.
 TEST(ProcessTable, ALiveProcessOfAnotherProgramDoesNotCountAsRunning) {
     ProcessTable& table = systemProcessTable();
-    const auto startTimeOfChild = [&](pid_t pid) {
-        // The start time as self() would give it inside the child: this boot, the child's ticks.
-        std::string stat;
-        FILE* in = fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
-        char line[1024] = {};
-        if (in != nullptr) {
-            (void)!fgets(line, sizeof line, in);
-            fclose(in);
-        }
-        stat = line;
-        const auto close = stat.rfind(')');
-        std::string field;
-        size_t at = close + 2;
-        for (int number = 3; number <= 22; ++number) {
-            const size_t end = stat.find(' ', at);
-            field = stat.substr(at, end - at);
-            at = end + 1;
-        }
-        const std::string self = table.self().startTime;
-        return self.substr(0, self.find('-') + 1) + field;
-    };
+    pid_t same = -1;
+    pid_t other = -1;
+    const ProcessIdentity sameProgram = startChild(same, [](int fd) {
+        ::close(fd);
+        ::pause();
+    });
+    const ProcessIdentity otherProgram = startChild(
+        other, [](int) { ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr)); });
+    ASSERT_GT(same, 0);
+    ASSERT_GT(other, 0);
+    EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0) << "sleep did not start";
 
-    int ready[2];
-    ASSERT_EQ(pipe2(ready, O_CLOEXEC), 0);
-    const pid_t sameProgram = fork();
-    if (sameProgram == 0) {
-        close(ready[0]);
-        close(ready[1]);
-        pause();
-        _exit(0);
-    }
-    const pid_t otherProgram = fork();
-    if (otherProgram == 0) {
-        close(ready[0]);
-        execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ready[1]);
-    // The pipe's write end closes at the exec: the child then runs sleep.
-    char byte;
-    (void)!read(ready[0], &byte, 1);
-    close(ready[0]);
-
-    EXPECT_TRUE(
-        table.isRunning({static_cast<uint32_t>(sameProgram), startTimeOfChild(sameProgram)}));
-    EXPECT_FALSE(
-        table.isRunning({static_cast<uint32_t>(otherProgram), startTimeOfChild(otherProgram)}));
-    kill(sameProgram, SIGKILL);
-    kill(otherProgram, SIGKILL);
-    waitpid(sameProgram, nullptr, 0);
-    waitpid(otherProgram, nullptr, 0);
+    EXPECT_TRUE(table.isRunning(sameProgram));
+    EXPECT_FALSE(table.isRunning(otherProgram));
+    kill(same, SIGKILL);
+    kill(other, SIGKILL);
+    waitpid(same, nullptr, 0);
+    waitpid(other, nullptr, 0);
 }
+
+} // namespace

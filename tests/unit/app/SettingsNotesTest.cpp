@@ -1,5 +1,6 @@
-// What the settings readers say besides the run mode: for each kind of refusal the argument or
-// INI key with its value and what would be accepted; for each guess or skipped word a warning.
+// The settings readers: what the INI keys give, and what the readers say besides the run mode:
+// for each kind of refusal the argument or INI key with its value and what would be accepted;
+// for each guess or skipped word a warning.
 #include "app/SettingsReaders.h"
 #include "app/TextRules.h"
 #include "platform/DevicePaths.h"
@@ -53,13 +54,18 @@ TEST(SettingsNotes, EveryRefusalNamesWhatWasRefusedAndWhatIsAccepted) {
         {"cmd", {"-f"}, "-f needs a firmware file name after it"},
         {"cmd", {"-p"}, "-p needs a port after it: " + cmdPorts},
         {"cmd", {"-p", "FOO"}, "-p FOO: not a port: " + cmdPorts},
+        {"cmd", {"-p", "CO"}, "-p CO: not a port: " + cmdPorts},
         {"cmd", {"-p", "NET"}, "-p NET needs the printer's address after it"},
         {"cmd", {"-p", "COM1", "-b"}, "-b needs a baud rate after it"},
         {"cmd", {"-p", "NET", "h", "-tcpport"}, "-tcpport needs a TCP port number after it"},
         {"cmd",
          {"-p", "NET", "10.0.0.2", "-b", "9600"},
          "-b 9600: -b follows a COM port (-p COM1 -b 9600)"},
+        {"cmd", {"-b", "9600", "-p", "COM1"}, "-b 9600: -b follows a COM port (-p COM1 -b 9600)"},
         {"cmd", {"-tcpport", "9101"}, "-tcpport 9101: -tcpport follows -p NET <address>"},
+        {"cmd",
+         {"-p", "COM1", "-tcpport", "9101"},
+         "-tcpport 9101: -tcpport follows -p NET <address>"},
         {"ini", {"MODELNAME=KAV"}, "qemnuv.ini has no PORTTYPE: " + iniPorts},
         {"ini", {"PORTTYPE=PRN"}, "PORTTYPE=PRN: not a port: " + iniPorts},
         {"ini", {"PORTTYPE=net"}, "PORTTYPE=net: qemnuv.ini needs the printer's address in IP"},
@@ -94,6 +100,47 @@ TEST(SettingsNotes, EveryRefusalNamesWhatWasRefusedAndWhatIsAccepted) {
         RunMode::Silent);
     EXPECT_EQ(settings.refusal, "");
     EXPECT_THAT(settings.warnings, IsEmpty());
+}
+
+struct IniCase {
+    std::string body;    // of section [NUV]
+    std::string outcome; // as portOutcome gives it
+    std::string model;
+    std::string file;
+};
+
+// loadIniSettings: required keys, defaults, prefixes and completion; never Interactive.
+TEST(SettingsNotes, IniKeysGiveThePortModelAndFile) {
+    const IniCase cases[] = {
+        {"PORTTYPE=com3\nMODELNAME=KAV-100\nFWNAME=KAV-100_1.fls", "COM3 115200 CG", "KAV-100",
+         "KAV-100_1.fls"},
+        {"PORTTYPE=COM10\nBAUDRATE=x9600\nMODELNAME=KAV\nFWNAME=a.fls", "\\\\.\\COM10 0 CG", "KAV",
+         "a.fls"},
+        {"PORTTYPE=lpt1\nBAUDRATE=5\nMODELNAME=KOY\nFWNAME=a.fls", "LPT1 0 LG", "KOY", "a.fls"},
+        {"PORTTYPE=USB001\nMODELNAME=KUZ\nFWNAME=a.fls", " 0 U", "KUZ", "a.fls"},
+        {"PORTTYPE=net\nIP=Printer.local\nMODELNAME=KAV\nFWNAME=a.fls", "Printer.local 9100 NG",
+         "KAV", "a.fls"},
+        {"PORTTYPE=NET\nIP=h\nTCPPORT=9200\nBAUDRATE=1\nMODELNAME=KAV\nFWNAME=a.fls", "h 9200 NG",
+         "KAV", "a.fls"},
+        // Without a file name the newest of the model, without a model the only firmware file.
+        {"PORTTYPE=COM1\nMODELNAME=KIX-2", "COM1 115200 CG", "KIX-2", "KIX-2_A_020111.fls"},
+        // Refused: an empty port, an address of blanks, a family prefix in lower case; a model
+        // read before the refusal stays. (The other refusals, with their words, are above.)
+        {"PORTTYPE=\nMODELNAME=KAV\nFWNAME=a.fls", "invalid", "", ""},
+        {"PORTTYPE=NET\nIP=  \nMODELNAME=KAV\nFWNAME=a.fls", "invalid", "", ""},
+        {"PORTTYPE=COM1\nMODELNAME=kav-100\nFWNAME=a.fls", "invalid", "", ""},
+        {"PORTTYPE=COM1\nMODELNAME=KAV\nFWNAME=a.FLS", "invalid", "KAV", ""},
+        {"PORTTYPE=COM1\nMODELNAME=KAV", "invalid", "KAV", ""}, // no firmware of the model
+    };
+    for (const IniCase& c : cases) {
+        SCOPED_TRACE(c.body);
+        StartupSettings settings;
+        const RunMode mode = read({"ini", {c.body}, ""}, settings);
+        EXPECT_EQ(portOutcome(mode, settings), c.outcome);
+        EXPECT_EQ(settings.modelName, c.model);
+        EXPECT_EQ(settings.firmwareFileName, c.file);
+        EXPECT_EQ(settings.modelGiven && settings.fileGiven, mode == RunMode::Silent);
+    }
 }
 
 // The run goes on as it always did, and says what it guessed or left out.

@@ -3,36 +3,30 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
-const std::string kLocal = "C:\\Users\\ann\\AppData\\Local";
-
-TEST(WindowsLogPlace, AProgramInAFolderItsUserMayWriteKeepsItsLogBesideItself) {
-    EXPECT_EQ(chooseWindowsLogDirectory("D:\\tools\\mirelith", true, kLocal),
-              "D:\\tools\\mirelith");
-    // Even without a per-user folder to fall back on.
-    EXPECT_EQ(chooseWindowsLogDirectory("\\\\server\\share\\fw", true, ""),
-              "\\\\server\\share\\fw");
-}
-
-TEST(WindowsLogPlace, AnInstalledProgramLogsToTheUsersLocalApplicationData) {
+// Beside the program when its user may write there; else in the user's local application data
+// (with no doubled separator), unless there is none: then the program directory is all there is.
+TEST(WindowsLogPlace, BesideAWritableProgramElseInTheUsersLocalApplicationData) {
+    const std::string local = "C:\\Users\\ann\\AppData\\Local";
     const std::string installed = "C:\\Program Files\\Mirelith";
-    EXPECT_EQ(chooseWindowsLogDirectory(installed, false, kLocal),
-              "C:\\Users\\ann\\AppData\\Local\\Mirelith");
-    // The system's spelling with a trailing separator gives no doubled one.
-    EXPECT_EQ(chooseWindowsLogDirectory(installed, false, kLocal + "\\"),
-              "C:\\Users\\ann\\AppData\\Local\\Mirelith");
-    EXPECT_EQ(chooseWindowsLogDirectory(installed, false, "C:\\"), "C:\\Mirelith");
-    // A program file whose directory could not be found has nowhere else to go either.
-    EXPECT_EQ(chooseWindowsLogDirectory("", true, kLocal),
-              "C:\\Users\\ann\\AppData\\Local\\Mirelith");
-}
-
-TEST(WindowsLogPlace, WithoutLocalApplicationDataTheProgramDirectoryIsTheOnlyChoice) {
-    EXPECT_EQ(chooseWindowsLogDirectory("C:\\Program Files\\Mirelith", false, ""),
-              "C:\\Program Files\\Mirelith");
-    EXPECT_EQ(chooseWindowsLogDirectory("C:\\Program Files\\Mirelith", false, "\\"),
-              "C:\\Program Files\\Mirelith");
+    // The program's directory, whether its user may write there, the local application data.
+    const std::tuple<std::string, bool, std::string, std::string> rows[] = {
+        {"D:\\tools\\mirelith", true, local, "D:\\tools\\mirelith"},
+        {"\\\\server\\share\\fw", true, "", "\\\\server\\share\\fw"},
+        {installed, false, local, local + "\\Mirelith"},
+        {installed, false, local + "\\", local + "\\Mirelith"},
+        {installed, false, "C:\\", "C:\\Mirelith"},
+        {"", true, local, local + "\\Mirelith"}, // the program's directory was not found
+        {installed, false, "", installed},
+        {installed, false, "\\", installed},
+    };
+    for (const auto& [program, writable, localAppData, expected] : rows) {
+        EXPECT_EQ(chooseWindowsLogDirectory(program, writable, localAppData), expected)
+            << program << " / " << writable << " / " << localAppData;
+    }
 }
 
 } // namespace
