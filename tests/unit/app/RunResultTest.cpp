@@ -99,6 +99,11 @@ TEST(RunResult, FileIsReplacedWholeOrNotAtAll) {
 
     EXPECT_FALSE(writeFileAtomically((dir / "missing" / "r.json").string(), "x", error));
     EXPECT_NE(error.find("missing"), std::string::npos);
+    // A directory in the result file's place is not replaced, and its temporary file goes.
+    fs::create_directory(dir / "taken");
+    EXPECT_FALSE(writeFileAtomically((dir / "taken").string(), "x", error));
+    EXPECT_EQ(error.rfind("cannot replace " + (dir / "taken").string(), 0), 0u) << error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
 
