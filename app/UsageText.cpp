@@ -93,9 +93,10 @@ std::string helpText(const std::string& logPath) {
     text += "\n";
     text += "Models that -m chooses by name, and their codes:\n";
     for (const ModelRow& entry : namedModelRows()) {
+        std::string quoted(1, '"');
+        quoted.append(entry.name).push_back('"');
         char line[80];
-        std::snprintf(line, sizeof line, "  %-16s %d\n",
-                      ("\"" + std::string(entry.name) + "\"").c_str(),
+        std::snprintf(line, sizeof line, "  %-16s %d\n", quoted.c_str(),
                       static_cast<int>(entry.code));
         text += line;
     }

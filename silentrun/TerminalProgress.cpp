@@ -35,9 +35,12 @@ std::string seconds(uint32_t ms) {
 std::string groupedNumber(int64_t value) {
     std::string digits = std::to_string(value < 0 ? -value : value);
     for (size_t i = digits.size(); i > 3; i -= 3) {
-        digits.insert(i - 3, ",");
+        digits.insert(i - 3, 1, ',');
     }
-    return value < 0 ? "-" + digits : digits;
+    if (value < 0) {
+        digits.insert(0, 1, '-');
+    }
+    return digits;
 }
 
 std::string clockDuration(uint32_t ms) {
