@@ -78,6 +78,31 @@ constexpr std::array<ModelRow, namedCount()> namedRows() {
 constexpr auto kNamedRows = namedRows();
 static_assert(!kNamedRows.empty(), "a name that is none of the table's gets the first named row");
 
+// A second row for a code or a name would never be read: the first one found wins.
+constexpr bool eachCodeAndNameOnce() {
+    for (size_t i = 0; i < kRows.size(); ++i) {
+        for (size_t j = i + 1; j < kRows.size(); ++j) {
+            if (kRows[i].code == kRows[j].code ||
+                (!kRows[i].name.empty() && kRows[i].name == kRows[j].name)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(eachCodeAndNameOnce(), "one row per model code and per name");
+
+// The file chooser offers HEX files exactly to the models whose input is converted from HEX.
+constexpr bool hexFilterFollowsHexInput() {
+    for (const ModelRow& row : kRows) {
+        if (((row.flags & kHexInput) != 0) != (row.fileFilter == kHexFiles)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(hexFilterFollowsHexInput(), "HEX input and the HEX file filter go together");
+
 } // namespace
 
 std::span<const ModelRow> modelRows() {
