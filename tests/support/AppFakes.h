@@ -55,6 +55,9 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
     bool createNew(const std::string& path, std::string_view bytes) override {
+        if (auto theirs = createdMeanwhile.extract(path)) { // another process got there first
+            files.insert(std::move(theirs));
+        }
         return files.emplace(path, std::string(bytes)).second;
     }
 
@@ -64,6 +67,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> createdMeanwhile; // appear just before a createNew
     std::map<std::string, std::vector<std::string>> listings;
     std::map<std::string, int32_t> probeErrors;
     std::set<std::string> readOnly;

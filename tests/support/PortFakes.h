@@ -19,6 +19,7 @@
 struct FakeWriteStep {
     bool ok = true;
     uint32_t accept = std::numeric_limits<uint32_t>::max();
+    uint32_t overclaim = 0; // counted on top of what was taken, as a faulty driver reports
 };
 
 // The script and record of one device, serial or not.
@@ -130,7 +131,7 @@ class FakeDevice final : public SerialDevice, public FileDevice {
         if (s_.clock != nullptr) {
             s_.clock->advance(s_.writeMs);
         }
-        return IoResult{step.ok, taken, step.ok ? 0 : 5};
+        return IoResult{step.ok, taken + step.overclaim, step.ok ? 0 : 5};
     }
     IoResult read(uint8_t* buffer, uint32_t length) override {
         return take(buffer, length, s_.answer("read"));

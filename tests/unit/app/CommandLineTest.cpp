@@ -1,6 +1,8 @@
 // parseCommandLine: option order, port values, completion by firmware discovery.
 #include "app/SettingsReaders.h"
 #include "app/UsageText.h"
+#include "models/ModelTable.h"
+#include "platform/UsageSections.h"
 #include "support/AppFakes.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +51,13 @@ TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
         EXPECT_EQ(portOutcome(parse(words), settings), expected);
         EXPECT_EQ(settings.modelName + "/" + settings.firmwareFileName, "T90 Prime/a.fls");
     }
+    // The log's trace names each choice in the order read.
+    reporter.reports.clear();
+    parse({"-s", "-m", "K", "-f", "a.fls", "-p", "COM1", "-b", "9600", "-p", "LPT1", "-p", "USB",
+           "-p", "NET", "h", "-tcpport", "1"});
+    EXPECT_EQ(reporter.texts(), (std::vector<std::string>{
+                                    "Select Model", "Select file", "Select COM", "Select baudrate",
+                                    "Select LPT", "Select USB", "Select NET", "Select tcpport"}));
 }
 
 // Without a model the directory's only firmware file gives model and file (even over "-f"), and
@@ -68,9 +77,20 @@ TEST_F(CommandLine, DiscoveryCompletesTheRunOrItGoesInteractive) {
     EXPECT_EQ(parse({"-s", "-m", "kav-100", "-p", "COM2"}), RunMode::Interactive);
 }
 
-// --help states the speeds a port gets when the command line names none.
-TEST_F(CommandLine, HelpStatesTheDefaultSpeedsTheParserUses) {
+// --help states the speeds a port gets when the command line names none, the model code any
+// other name gets, and, in order, every section this system adds.
+TEST_F(CommandLine, HelpStatesTheDefaultsTheParserUsesAndEverySystemSection) {
     const std::string help = helpText("log");
+    const UsageSections& system = usageSections();
+    const std::string fallback =
+        "downloads with the rules of code " + std::to_string(modelCodeFor("KAV-100")) + "\n";
+    size_t at = 0;
+    for (const char* piece : {system.otherForms, system.listOption, system.ports, fallback.c_str(),
+                              "qemnuv.ini, section [NUV]:", system.systemNotes,
+                              "Exit status:", system.interrupted, "\nLog: failures"}) {
+        at = help.find(piece, at);
+        ASSERT_NE(at, std::string::npos) << piece;
+    }
     for (const auto& [words, line] :
          {std::pair{std::vector<std::string>{"-s", "-p", "COM1"}, "after a serial -p (default "},
           std::pair{std::vector<std::string>{"-s", "-p", "NET", "a"}, "after -p NET (default "}}) {

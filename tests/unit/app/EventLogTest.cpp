@@ -35,6 +35,13 @@ TEST_F(EventLogTest, FirstFlushCreatesTheFileWithItsHeaderLaterOnesAppend) {
     next.report(1, LogLevel::Notice, "File Open Error. filename=x.fls\r\nsh evil #");
     EXPECT_EQ(next.pending(),
               "[2024/03/06-00:00:01]  File Open Error. filename=x.fls\\r\\nsh evil #\r\n");
+
+    // Another run creates the log between our append and our create: ours goes after theirs.
+    files.files.clear();
+    files.createdMeanwhile[path] = "theirs\r\n";
+    EXPECT_TRUE(next.flush());
+    EXPECT_EQ(files.files[path], "theirs\r\n[2024/03/06-00:00:01]  File Open Error. "
+                                 "filename=x.fls\\r\\nsh evil #\r\n\r\n");
 }
 
 // A log that cannot be written loses nothing: an existing file is never replaced, its lines go

@@ -127,6 +127,7 @@ TEST_F(Startup, SilentUsbRunUsesTheDiscoveredDeviceOrPlansNoPrinter) {
     files.addEntry(environment.current, "KAV-9_V1_010124.fls");
     const StartupPlan none = start({"-s"});
     EXPECT_EQ(none.run, PlannedRun::NoUsbPrinter);
+    EXPECT_FALSE(app->portGiven);
     EXPECT_EQ(none.job.modelName, "KAV-9");
     EXPECT_EQ(none.job.firmwarePath, inStart("KAV-9_V1_010124.fls"));
     EXPECT_EQ(desktop.shown, (std::vector<std::pair<std::string, std::string>>{
@@ -137,6 +138,7 @@ TEST_F(Startup, SilentUsbRunUsesTheDiscoveredDeviceOrPlansNoPrinter) {
     EXPECT_EQ(found.run, PlannedRun::Silent);
     EXPECT_EQ(usbLookups, (std::vector<int32_t>{1111, 1111}));
     EXPECT_EQ(found.job.portSettings.portName, usbPath);
+    EXPECT_TRUE(app->portGiven); // the device is known from here on, as if named
     EXPECT_EQ(found.job.portSettings.baudRate, 0);
     EXPECT_EQ(found.job.portSettings.dataBits, 0);
     EXPECT_EQ(found.job.firmwarePath, inStart("KAV-9_V1_010124.fls"));

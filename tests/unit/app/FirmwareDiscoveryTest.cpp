@@ -34,11 +34,13 @@ TEST(FirmwareName, DatesAreOrderedAndNormalised) {
         EXPECT_LT(before, firmwareDate(name)) << name;
         before = firmwareDate(name);
     }
-    // Month 13 is January of the next year; day 0 the last day of the month before.
+    // Month 13 is January of the next year; day 0 the last day of the month before. A name too
+    // short for a date is read from its start.
     for (const auto& [odd, same] : {std::pair{"K_130111.fls", "K_010112.fls"},
                                     {"K_030012.fls", "K_022912.fls"},
                                     {"K_1x0112.fls", "K_010112.fls"},
-                                    {"K_123299.fls", "K_130199.fls"}}) {
+                                    {"K_123299.fls", "K_130199.fls"},
+                                    {"0203.fls", "K_0203.f.fls"}}) {
         EXPECT_EQ(firmwareDate(odd), firmwareDate(same)) << odd;
     }
 }
@@ -81,7 +83,9 @@ TEST_F(Discovery, SoleFirmwareFailsWithoutChangingAnything) {
 // smaller name wins whatever the listing order.
 TEST_F(Discovery, NewestFirmwareOfTheModel) {
     settings.modelName = "KAV-100";
+    settings.firmwareFileName = "given.fls"; // a name alone, with no file of the model, is none
     EXPECT_FALSE(findNewestFirmware(settings, files));
+    settings.firmwareFileName.clear();
     list({"KAV-100A_031512.fls", "KAV-100.fls", "kav-100_C_051512.fls", "KAV-100_D_031512.txt",
           "KAV-100_nodate.fls"}); // the year 20: not after the earliest date
     EXPECT_FALSE(findNewestFirmware(settings, files));

@@ -197,6 +197,11 @@ TEST(SettingsNotes, GuessesAndSkippedWordsAreSaid) {
               RunMode::Silent);
     EXPECT_THAT(settings.warnings, ElementsAre("-f a.fls without -m: KIX-2_B_010111.fls, the only "
                                                "firmware file here, is sent instead"));
+    files.addFile("/fw/qemnuv.ini", "[NUV]\nPORTTYPE=COM1\n");
+    settings = inFw();
+    EXPECT_EQ(loadIniSettings(settings, "/fw/qemnuv.ini", files, reporter), RunMode::Silent);
+    EXPECT_TRUE(settings.modelGiven && settings.fileGiven && settings.warnings.empty());
+    EXPECT_EQ(settings.modelName, "KIX-2");
     settings = inFw();
     EXPECT_EQ(parseCommandLine(settings, {"mirelith", "-s", "-m", "KAV"}, files, reporter),
               RunMode::Interactive);

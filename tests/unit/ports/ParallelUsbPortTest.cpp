@@ -49,6 +49,7 @@ TEST(ParallelPortTest, OpensOnceWritesWhatTheDeviceTookAndReadsNothingOnFailure)
     PortSettings other = parallelSettings();
     other.portName = "COM1";
     EXPECT_EQ(port.configure(other), 0);
+    EXPECT_EQ(port.open(0), 0); // nothing configured: nothing to open
     ASSERT_EQ(port.configure(parallelSettings()), 1);
     ASSERT_EQ(port.open(0), 1);
     EXPECT_EQ(port.open(0), 1);
@@ -57,6 +58,8 @@ TEST(ParallelPortTest, OpensOnceWritesWhatTheDeviceTookAndReadsNothingOnFailure)
     devices.parallel.writeSteps = {{false, 7}};
     const std::vector<uint8_t> data(10, 0x55);
     EXPECT_EQ(port.write(data.data(), 10), 7); // short, whatever the outcome
+    devices.parallel.writeSteps = {{true, 10, 5}};
+    EXPECT_EQ(port.write(data.data(), 10), 10); // never more than it was given
     uint8_t buffer[4] = {};
     devices.parallel.feed({1, 2});
     EXPECT_EQ(port.read(buffer, 4, 5000), 2);
@@ -70,6 +73,24 @@ TEST(ParallelPortTest, OpensOnceWritesWhatTheDeviceTookAndReadsNothingOnFailure)
     devices.parallel.refuse = "open";
     EXPECT_EQ(port.open(0), 0);
     EXPECT_EQ(port.write(data.data(), 1), 0);
+}
+
+// A port destroyed while open cancels what the device is doing and lets it go.
+TEST(FileDevicePorts, DestroyedWhileOpenCancelsAndClosesTheDevice) {
+    FakeDeviceFactory devices;
+    PortSettings settings = parallelSettings();
+    {
+        ParallelPort parallel(devices, false);
+        ASSERT_EQ(parallel.configure(settings), 1);
+        ASSERT_EQ(parallel.open(0), 1);
+        settings.portName = "usb-path";
+        UsbPort usb(devices);
+        ASSERT_EQ(usb.configure(settings), 1);
+        ASSERT_EQ(usb.open(0), 1);
+    }
+    EXPECT_EQ(devices.parallel.conversation(),
+              (Calls{"open LPT1", "setTimeouts", "purge", "cancelIo", "close"}));
+    EXPECT_EQ(devices.usb.conversation(), (Calls{"open usb-path", "cancelIo", "close"}));
 }
 
 struct UsbPortTest : ::testing::Test {

@@ -1,7 +1,10 @@
+#include "ports/ReaderThread.h"
 #include "ports/ReceiveBuffer.h"
 #include "ports/SerialLineRules.h"
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 namespace {
 // The device's own flow-control flags are replaced, whatever they were, by those of the chosen
@@ -62,5 +65,24 @@ TEST(ReceiveBufferTest, NeverHoldsMoreThanItsCapacityAndKeepsArrivalOrder) {
     EXPECT_EQ(buffer.take(out, 8), 0u);
     buffer.allocate(0);
     EXPECT_EQ(buffer.append(in, 1), 0u); // a zero-sized buffer takes nothing
+}
+
+// stop() wakes a reader that waits out a long interval, so closing a port never waits for it
+// (a missed wake-up shows as a stop still running after a bounded 10 s), and polls no more.
+TEST(ReaderThreadTest, StopWakesTheWaitingReaderAtOnce) {
+    std::promise<void> polled;
+    std::atomic<int> polls{0};
+    ReaderThread reader;
+    reader.start([&] {
+        if (polls++ == 0) {
+            polled.set_value();
+        }
+        return uint32_t{30000};
+    });
+    ASSERT_EQ(polled.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    auto stopped = std::async(std::launch::async, [&] { reader.stop(); });
+    EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    stopped.get();
+    EXPECT_EQ(polls, 1);
 }
 } // namespace

@@ -92,6 +92,8 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
     // XON/XOFF printer needs only CTS.
     SerialRig r;
     SerialPort port(r.devices, r.clock);
+    EXPECT_EQ(port.configure(PortSettings{}), 0);
+    EXPECT_EQ(port.lastErrorText(), "no port name given");
     r.devices.serial.lines = {false, true};
     ASSERT_EQ(port.configure(serialSettings(kHandshakeXonXoff)), 1);
     r.devices.serial.refuse = "open";
@@ -114,6 +116,7 @@ TEST(SerialPortWrite, RetriesTheRestForTwentySecondsThenGivesUpWithTheShortCount
         std::string reason;
     } cases[] = {
         {{true, 10}, {}, 0, 100, 2, 1, ""},
+        {{true, 10}, {true, 90, 50}, 0, 100, 2, 1, ""}, // a claim past the data counts no more
         {{true, 10}, {true, 0}, 3000 + 5 * 100, 10, 4, 4, noData}, // at 0, 5000, 10000, 15000 ms
         {{false, 0}, {false, 0}, 0, 0, 14, 14, noData},            // at 0, 1500, ..., 19500 ms
     };

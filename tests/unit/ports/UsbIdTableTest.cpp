@@ -43,6 +43,8 @@ TEST(UsbIdTable, PlaceholdersAndFileValuesGiveTablesOfTheSameShape) {
     expectConsistentShape(placeholders);
     EXPECT_EQ(placeholders.lowerCase.match("\\\\?\\usb#vid_f0a0&pid_0025#1#{x}"), 1112);
     EXPECT_EQ(placeholders.upperCase.match("USB\\VID_F0A0&PID_0001\\1"), 200);
+    EXPECT_EQ(placeholders.lowerCase.match("usb#vid_f0b0&pid_0001#"), vendorBModelCode());
+    EXPECT_EQ(placeholders.lowerCase.match("usb#vid_9999&pid_0001#"), -1); // another maker's
 
     std::vector<int> rejected;
     UsbIdValues values = parseUsbIdText("# identifiers of this site\n"
