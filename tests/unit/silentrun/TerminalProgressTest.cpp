@@ -2,12 +2,13 @@
 // a pipe and a quiet run.
 #include "silentrun/TerminalProgress.h"
 #include "support/AppFakes.h"
+#include "support/EngineFiles.h"
 #include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -42,37 +43,39 @@ TEST(TerminalProgress, SendingLineArithmetic) {
 
 class Printed : public ::testing::Test {
   protected:
-    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+    // What a stream of that style is shown while `tell` tells the terminal about a run.
+    std::string shown(TerminalProgress::Style style,
+                      const std::function<void(TerminalProgress&)>& tell) {
         std::FILE* out = std::tmpfile();
         TerminalProgress terminal(out, style, context, files, clock);
-        DownloadJob job;
-        job.modelName = "T90 Prime";
-        job.modelCode = 1112;
-        job.firmwarePath = "/fw/fw.fls";
-        job.portSettings.portName = "127.0.0.1";
-        job.portSettings.baudRate = 9100;
-        terminal.runStarted(job);
-        for (int64_t sent = 0; sent <= 8192; sent += 2048) { // faster than the bar redraws
-            clock.advance(75);
-            terminal.bytesSent(sent, 8192);
-        }
-        terminal.settling(1, 200);
-        terminal.settling(0, 200);
-        terminal.runEnded({.outcome = outcome,
-                           .noUsbPrinter = false,
-                           .bytesSent = 8192,
-                           .imageLength = 8192,
-                           .durationMs = 1500,
-                           .reason = "127.0.0.1:9100: connection reset by peer",
-                           .interruptSignal = 2,
-                           .versionBefore = {},
-                           .versionAfter = {},
-                           .verified = {}});
-        std::string text(4096, '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text;
+        tell(terminal);
+        return enginefakes::textOfClosed(out);
+    }
+    // A run of 8,192 bytes to the network, sent faster than the bar redraws, then two settle
+    // ticks and the end.
+    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+        return shown(style, [&](TerminalProgress& terminal) {
+            DownloadJob job;
+            job.modelName = "T90 Prime";
+            job.modelCode = 1112;
+            job.firmwarePath = "/fw/fw.fls";
+            job.portSettings.portName = "127.0.0.1";
+            job.portSettings.baudRate = 9100;
+            terminal.runStarted(job);
+            for (int64_t sent = 0; sent <= 8192; sent += 2048) {
+                clock.advance(75);
+                terminal.bytesSent(sent, 8192);
+            }
+            terminal.settling(1, 200);
+            terminal.settling(0, 200);
+            RunEnd end;
+            end.outcome = outcome;
+            end.bytesSent = end.imageLength = 8192;
+            end.durationMs = 1500;
+            end.reason = "127.0.0.1:9100: connection reset by peer";
+            end.interruptSignal = 2;
+            terminal.runEnded(end);
+        });
     }
 
     RunContext context{
@@ -135,22 +138,17 @@ TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
 TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
     const auto capture = [&](TerminalProgress::Style style, RunOutcome outcome,
                              std::optional<std::string> after) {
-        std::FILE* out = std::tmpfile();
-        TerminalProgress terminal(out, style, context, files, clock);
-        terminal.waitingForPrinter(180000);
-        terminal.waitingForPrinter(178000);
-        RunEnd end;
-        end.outcome = outcome;
-        end.bytesSent = 8192;
-        end.versionBefore = "1.20";
-        end.versionAfter = std::move(after);
-        end.verified = outcome == RunOutcome::Sent;
-        terminal.runEnded(end);
-        std::string text(4096, '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text;
+        return shown(style, [&](TerminalProgress& terminal) {
+            terminal.waitingForPrinter(180000);
+            terminal.waitingForPrinter(178000);
+            RunEnd end;
+            end.outcome = outcome;
+            end.bytesSent = 8192;
+            end.versionBefore = "1.20";
+            end.versionAfter = after;
+            end.verified = outcome == RunOutcome::Sent;
+            terminal.runEnded(end);
+        });
     };
     const std::string onTerminal = capture({true, false}, RunOutcome::Sent, "2.00");
     EXPECT_NE(
