@@ -86,18 +86,14 @@ TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
         const char* reason;
         bool linesPrinted;
     } cases[] = {
+        // clang-format off
         {{"-p", "NET", "10.0.0.5"}, std::nullopt, 2, "mirelith: refused\n", false},
-        {{"-p", "NET", "10.0.0.5"},
-         std::map<uint8_t, std::string>{{0x42, "Voranex"}},
-         5,
-         "mirelith: the printer did not say its firmware version\n",
-         true},
-        {{"-p", "LPT1"},
-         std::map<uint8_t, std::string>{},
-         5,
-         "mirelith: a parallel port carries no replies from the printer\n",
-         true},
+        {{"-p", "NET", "10.0.0.5"}, std::map<uint8_t, std::string>{{0x42, "Voranex"}}, 5,
+         "mirelith: the printer did not say its firmware version\n", true},
+        {{"-p", "LPT1"}, std::map<uint8_t, std::string>{}, 5,
+         "mirelith: a parallel port carries no replies from the printer\n", true},
         {{"-p", "FOO"}, kAll, 1, "mirelith: no port to ask", false},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words[1]);

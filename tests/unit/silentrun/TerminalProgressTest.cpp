@@ -5,12 +5,15 @@
 #include "support/EngineFiles.h"
 #include "support/FakeClock.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
 namespace {
+
+using ::testing::HasSubstr;
 
 TEST(TerminalProgress, NumbersAndDurations) {
     EXPECT_EQ(groupedNumber(0), "0");
@@ -104,10 +107,10 @@ TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
     const std::string text = run({true, false}, RunOutcome::Sent);
     // Bars at 0, 4,096 and the final 8,192 bytes only, two countdowns, and the blanking.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 7);
-    EXPECT_NE(text.find("\r[==========>         ]  50%"), std::string::npos);
-    EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
+    EXPECT_THAT(text, HasSubstr("\r[==========>         ]  50%"));
+    EXPECT_THAT(text, HasSubstr("\rthe printer is writing its firmware: 0:01 left"));
     // The bar is blanked before the end line, which starts at the left margin.
-    EXPECT_NE(text.find(" \rmirelith: done: 8,192 bytes"), std::string::npos);
+    EXPECT_THAT(text, HasSubstr(" \rmirelith: done: 8,192 bytes"));
 }
 
 TEST_F(Printed, ARedrawnLineNeverWrapsOnANarrowTerminal) {
@@ -151,14 +154,14 @@ TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
         });
     };
     const std::string onTerminal = capture({true, false}, RunOutcome::Sent, "2.00");
-    EXPECT_NE(
-        onTerminal.find("\rwaiting for the printer to restart and say its version: 3:00 left"),
-        std::string::npos);
-    EXPECT_NE(
-        onTerminal.find("\rwaiting for the printer to restart and say its version: 2:58 left"),
-        std::string::npos);
-    EXPECT_NE(onTerminal.find(" \rmirelith: printer firmware 1.20 -> 2.00\nmirelith: done: "),
-              std::string::npos);
+    for (const char* left : {"3:00", "2:58"}) {
+        EXPECT_THAT(onTerminal,
+                    HasSubstr(std::string("\rwaiting for the printer to restart and say "
+                                          "its version: ") +
+                              left + " left"));
+    }
+    EXPECT_THAT(onTerminal,
+                HasSubstr(" \rmirelith: printer firmware 1.20 -> 2.00\nmirelith: done: "));
 
     logged = "Firmware not verified: printer reports 1.20, expected 2.00";
     EXPECT_EQ(capture({false, false}, RunOutcome::Unverified, "1.20"),
@@ -168,9 +171,8 @@ TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
               "2.00; 8,192 bytes sent; logged to /var/log/mirelith/_QEM_NUV.txt\n");
     // Quiet: no wait, no version line for an update that took; a failed check is still said.
     EXPECT_EQ(capture({true, true}, RunOutcome::Sent, "2.00"), "");
-    EXPECT_NE(capture({false, true}, RunOutcome::Unverified, std::nullopt)
-                  .find("mirelith: printer firmware 1.20 -> ?\n"),
-              std::string::npos);
+    EXPECT_THAT(capture({false, true}, RunOutcome::Unverified, std::nullopt),
+                HasSubstr("mirelith: printer firmware 1.20 -> ?\n"));
 }
 
 } // namespace
