@@ -4,6 +4,7 @@
 // the armed timer ticks one after another.
 #include "engine/MainDialog.h"
 #include "engine/MainDialogView.h"
+#include "engine/PrinterIdentity.h"
 #include "platform/EventLoop.h"
 #include "ports/PrinterPort.h"
 #include "printqueues/QueueRedirection.h"
@@ -145,8 +146,9 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
         return note(accepted, "write", length);
     }
     int32_t read(uint8_t* buffer, int32_t length, int32_t waitMs) override {
-        const std::string reply = replies.empty() ? "" : replies.front();
+        std::string reply;
         if (!replies.empty()) {
+            reply = replies.front();
             replies.pop_front();
         }
         const auto n = std::min<int32_t>(length, int32_t(reply.size()));
@@ -168,7 +170,6 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
     // One scripted answer a look, the last one repeated; with no script the printer has
     // acknowledged everything the connection took.
     NetDelivery delivery() override {
-        ++deliveryLooks;
         if (deliveries.empty()) {
             return {sentLength, true, false};
         }
@@ -190,12 +191,58 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
     int32_t acceptedBeforeFailure = 0;
     int32_t sentLength = 0;
     std::deque<NetDelivery> deliveries;
-    int deliveryLooks = 0;
     std::deque<int32_t> acceptScript; // bytes accepted per write; -1 or none left: all
     std::deque<std::string> replies;  // one a read, cut to its length
     std::string errorText;
     std::vector<uint8_t> received;
     std::vector<int32_t> writeLengths;
+};
+
+// A printer asked for its identity fields: each query (GS I field) is answered with the pieces
+// scripted for its field, each arriving `afterMs` after the query; a field without a script gets
+// nothing. Waits pass on the virtual clock; the longest one asked for is noted.
+class FieldReplies final : public PrinterReplies {
+  public:
+    struct Piece {
+        uint32_t afterMs;
+        std::string data;
+    };
+    using Script = std::map<uint8_t, std::deque<Piece>>;
+    FieldReplies(FakeClock& clock, Script script) : clock_(clock), script_(std::move(script)) {}
+    // Each field's whole reply ("_" text NUL) at once.
+    static Script says(const std::map<uint8_t, std::string>& texts) {
+        Script script;
+        for (const auto& [field, text] : texts) {
+            script[field] = {{0, "_" + text + std::string(1, '\0')}};
+        }
+        return script;
+    }
+
+    bool send(const uint8_t* data, int32_t length) override {
+        queries.emplace_back(data, data + length);
+        pending_ = length == 3 ? script_[data[2]] : std::deque<Piece>{};
+        askedAt_ = clock_.tickCount();
+        return true;
+    }
+    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
+        longestWaitMs = std::max(longestWaitMs, waitMs);
+        if (pending_.empty() || askedAt_ + pending_.front().afterMs > clock_.tickCount() + waitMs) {
+            clock_.advance(uint32_t(waitMs)); // nothing came within the wait
+            return 0;
+        }
+        const std::string data = pending_.front().data.substr(0, size_t(length));
+        pending_.pop_front();
+        std::copy(data.begin(), data.end(), buffer);
+        return int32_t(data.size());
+    }
+    std::vector<std::vector<uint8_t>> queries;
+    int32_t longestWaitMs = 0;
+
+  private:
+    FakeClock& clock_;
+    Script script_;
+    std::deque<Piece> pending_;
+    uint32_t askedAt_ = 0;
 };
 
 class RecordingQueues final : public QueueRedirection {

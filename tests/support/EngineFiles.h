@@ -1,6 +1,8 @@
 #pragma once
-// Firmware files for engine tests, in a private scratch directory removed at the end.
+// Firmware files for engine tests, in a private scratch directory removed at the end, and the
+// bytes and texts tests build them from or read back.
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -38,6 +40,17 @@ class ScratchDir {
   private:
     std::filesystem::path dir_;
 };
+
+// Everything written to a temporary file, which is closed.
+inline std::string textOfClosed(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text += char(c);
+    }
+    std::fclose(file);
+    return text;
+}
 
 inline std::vector<uint8_t> bytesOf(std::string_view text) {
     return {text.begin(), text.end()};

@@ -37,9 +37,9 @@ TEST(Start, PortKindAndPacketSizeComeFromTheNamesFirstCharacters) {
         uint32_t packet;
         const char* redirect;
     } cases[] = {
+        // Small packets are for USB only, and for the models whose row asks for them.
         {"COM3", 203, 4096, "redirect COM3|"},
         {"LPT1", 352, 4096, "redirect LPT1|"},
-        {"\\\\?\\usb#vid_1#x", 352, 64, "redirect \\\\?\\usb#vid_1#x|T90 Prime"},
         {"\\\\?\\usb#vid_1#x", 203, 64, "redirect \\\\?\\usb#vid_1#x|T90 Prime"},
         {"\\\\?\\usb#vid_1#x", 350, 4096, "redirect \\\\?\\usb#vid_1#x|T90 Prime"},
         {"\\\\.\\COM12", 352, 64, "redirect \\\\.\\COM12|T90 Prime"},
@@ -156,20 +156,17 @@ TEST(Start, ConnectionFailures) {
         const char* report;
         std::vector<std::string> calls;
     } cases[] = {
-        {"COM4",
-         &ScriptedPrinter::configureResult,
-         "Port Configuration Set Error!",
+        // clang-format off
+        {"COM4", &ScriptedPrinter::configureResult, "Port Configuration Set Error!",
          {"configure COM4", "close"}},
-        {"LPT2",
-         &ScriptedPrinter::openResult,
-         "Port Open Error. Port=LPT2",
+        {"LPT2", &ScriptedPrinter::openResult, "Port Open Error. Port=LPT2",
          {"configure LPT2", "open 0", "close"}},
         {"10.0.0.5", &ScriptedPrinter::createResult, "Failed Port Creation!", {"create"}},
         // A socket refused its connection is given up, not reused.
-        {"10.0.0.5",
-         &ScriptedPrinter::connectResult,
+        {"10.0.0.5", &ScriptedPrinter::connectResult,
          "Socket Connect Error! ip=10.0.0.5, tcpport=9100",
          {"create", "connect 10.0.0.5:9100", "detach"}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.report);
@@ -205,25 +202,25 @@ TEST(Start, FileFailuresCloseThePortAndRestoreQueues) {
     }
 }
 
-TEST(Start, DownloadCommandWithoutFileOnlyAsksForOne) {
-    EngineRig r("COM1", 0, {}, 0);
-    r.dialog.firmwarePath.clear();
-    r.dialog.onDownloadClicked();
-    EXPECT_THAT(r.reporter.texts(), ElementsAre("No select File!! Select File!"));
-    EXPECT_TRUE(r.view.allEnabled());
-    EXPECT_THAT(r.printer.calls, IsEmpty());
+// The download command refuses before any port is opened without a file, or with a file of a HEX
+// model that is neither Intel HEX nor S-records: the selection is kept, the buttons come back.
+TEST(Start, DownloadCommandRefusesWithoutAFileOrOneThatDoesNotConvert) {
+    for (const int32_t model : {0, 100}) {
+        EngineRig r("COM1", model, bytesOf("this is no hex file\n"), 0);
+        if (model == 0) {
+            r.dialog.firmwarePath.clear();
+        }
+        const std::string selection = r.dialog.firmwarePath;
+        r.dialog.onDownloadClicked();
+        EXPECT_THAT(r.reporter.texts(), ElementsAre(model == 0 ? "No select File!! Select File!"
+                                                               : "Failed File Loading!!"));
+        EXPECT_EQ(r.dialog.firmwarePath, selection);
+        EXPECT_TRUE(r.view.allEnabled());
+        EXPECT_THAT(r.printer.calls, IsEmpty());
+    }
 }
 
 TEST(Start, HexModelsConvertFirstAndKeepTheSelection) {
-    // Not HEX nor S-record: refused, selection kept, buttons back.
-    EngineRig bad("COM1", 100, bytesOf("this is no hex file\n"), 0);
-    const std::string selection = bad.dialog.firmwarePath;
-    bad.dialog.onDownloadClicked();
-    EXPECT_THAT(bad.reporter.texts(), ElementsAre("Failed File Loading!!"));
-    EXPECT_EQ(bad.dialog.firmwarePath, selection);
-    EXPECT_TRUE(bad.view.allEnabled());
-    EXPECT_THAT(bad.printer.calls, IsEmpty());
-
     // A real Intel HEX file: the converted image goes out, the selection comes back.
     EngineRig r("COM1", 101, bytesOf(":0400000001020304F2\n:00000001FF\n"));
     const std::string hexPath = r.dialog.firmwarePath;

@@ -1,79 +1,36 @@
 // Asking a printer who it is and, after an update, whether it came back with the new firmware:
 // the reply format, the bounded waits on a virtual clock, and the verdicts.
 #include "engine/PrinterVerification.h"
-#include "support/FakeClock.h"
+#include "support/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace {
 
-std::vector<uint8_t> bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
-// A printer that answers each query with scripted pieces, each arriving after a delay; it
-// checks that the queries come as the conversation expects.
-class ScriptedPrinter final : public PrinterReplies {
-  public:
-    struct Piece {
-        uint32_t afterMs;
-        std::string data;
-    };
-    ScriptedPrinter(FakeClock& clock, std::deque<std::vector<Piece>> answers)
-        : clock_(clock), answers_(std::move(answers)) {}
-
-    bool send(const uint8_t* data, int32_t length) override {
-        queries.emplace_back(data, data + length);
-        pending_ = answers_.empty() ? std::vector<Piece>{} : answers_.front();
-        if (!answers_.empty())
-            answers_.pop_front();
-        askedAt_ = clock_.tickCount();
-        return true;
-    }
-    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
-        EXPECT_LE(waitMs, 100); // short slices, so a whole reply ends the wait early
-        if (pending_.empty() || askedAt_ + pending_.front().afterMs > clock_.tickCount() + waitMs) {
-            clock_.advance(static_cast<uint32_t>(waitMs));
-            return 0;
-        }
-        const std::string data = pending_.front().data;
-        pending_.erase(pending_.begin());
-        std::copy(data.begin(), data.end(), buffer);
-        EXPECT_LE(static_cast<int32_t>(data.size()), length);
-        return static_cast<int32_t>(data.size());
-    }
-    std::vector<std::vector<uint8_t>> queries;
-
-  private:
-    FakeClock& clock_;
-    std::deque<std::vector<Piece>> answers_;
-    std::vector<Piece> pending_;
-    uint32_t askedAt_ = 0;
-};
+using enginefakes::bytesOf;
+using enginefakes::FieldReplies;
 
 TEST(IdentityReply, WholeOnlyWithUnderscoreTextAndZero) {
     std::string text;
-    EXPECT_EQ(parseIdentityReply(bytes(std::string("_1.20\0", 6)), text), ReplyState::Whole);
+    EXPECT_EQ(parseIdentityReply(bytesOf(std::string("_1.20\0", 6)), text), ReplyState::Whole);
     EXPECT_EQ(text, "1.20");
-    EXPECT_EQ(parseIdentityReply(bytes(std::string("_\0junk", 6)), text), ReplyState::Whole);
+    EXPECT_EQ(parseIdentityReply(bytesOf(std::string("_\0junk", 6)), text), ReplyState::Whole);
     EXPECT_EQ(text, "");
-    EXPECT_EQ(parseIdentityReply(bytes("_1.2"), text), ReplyState::Incomplete); // cut short
+    EXPECT_EQ(parseIdentityReply(bytesOf("_1.2"), text), ReplyState::Incomplete); // cut short
     EXPECT_EQ(parseIdentityReply({}, text), ReplyState::Incomplete);
-    EXPECT_EQ(parseIdentityReply(bytes(std::string("1.20\0", 5)), text), ReplyState::Invalid);
-    EXPECT_EQ(parseIdentityReply(bytes("\x7f\x11\x0c"), text), ReplyState::Invalid); // garbage
+    EXPECT_EQ(parseIdentityReply(bytesOf(std::string("1.20\0", 5)), text), ReplyState::Invalid);
+    EXPECT_EQ(parseIdentityReply(bytesOf("\x7f\x11\x0c"), text), ReplyState::Invalid); // garbage
 }
 
 TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
     FakeClock clock;
-    ScriptedPrinter printer(clock, {{{250, "_Vora"}, {400, std::string("nex\0", 4)}},
-                                    {},
-                                    {{100, "_no zero byte"}},
-                                    {{0, "garbage"}}});
+    FieldReplies printer(clock, {{0x42, {{250, "_Vora"}, {400, std::string("nex\0", 4)}}},
+                                 {0x43, {{100, "_no zero byte"}}},
+                                 {0x41, {{0, "garbage"}}}});
     EXPECT_EQ(askIdentity(printer, clock, IdentityField::Maker), "Voranex");
     EXPECT_EQ(printer.queries.back(), (std::vector<uint8_t>{0x1D, 0x49, 0x42}));
     EXPECT_LE(clock.tickCount(), 500u);
+    EXPECT_LE(printer.longestWaitMs, 100); // short slices, so a whole reply ends the wait early
 
     const uint32_t start = clock.tickCount();
     EXPECT_EQ(askIdentity(printer, clock, IdentityField::Serial), std::nullopt); // silent
@@ -84,9 +41,7 @@ TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
 
 TEST(AskIdentity, TheFourFieldsAreAskedInTurnAndUnansweredOnesStayUnknown) {
     FakeClock clock;
-    ScriptedPrinter printer(
-        clock,
-        {{{10, std::string("_2.00\0", 6)}}, {}, {{10, std::string("_T90 Prime\0", 11)}}, {}});
+    FieldReplies printer(clock, FieldReplies::says({{0x41, "2.00"}, {0x43, "T90 Prime"}}));
     const PrinterIdentity identity = identifyPrinter(printer, clock);
     EXPECT_EQ(identity.firmware, "2.00");
     EXPECT_EQ(identity.maker, std::nullopt);
@@ -139,9 +94,8 @@ struct Restarting {
         triedAt.push_back(clock.tickCount());
         if (!backAfterMs || clock.tickCount() < *backAfterMs)
             return nullptr;
-        return std::make_unique<ScriptedPrinter>(clock,
-                                                 std::deque<std::vector<ScriptedPrinter::Piece>>{
-                                                     {{5, "_" + version + std::string(1, '\0')}}});
+        return std::make_unique<FieldReplies>(
+            clock, FieldReplies::Script{{0x41, {{5, "_" + version + std::string(1, '\0')}}}});
     }
 };
 

@@ -2,59 +2,20 @@
 // answers or does not, the exit status, and the JSON result.
 #include "silentrun/IdentifyRun.h"
 #include "support/AppFakes.h"
+#include "support/EngineFakes.h"
 #include "support/EngineFiles.h"
-#include "support/FakeClock.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace {
 
+using namespace enginefakes;
 using ::testing::HasSubstr;
-
-// Answers each GS I n query with its scripted text ("_" text NUL); fields left out get nothing.
-class ScriptedFields final : public PrinterReplies {
-  public:
-    ScriptedFields(std::map<uint8_t, std::string> fields, FakeClock& clock)
-        : fields_(std::move(fields)), clock_(clock) {}
-    bool send(const uint8_t* data, int32_t length) override {
-        pending_.clear();
-        if (length == 3 && data[0] == 0x1D && data[1] == 0x49 && fields_.count(data[2]) != 0) {
-            pending_ = "_" + fields_[data[2]] + std::string(1, '\0');
-        }
-        return true;
-    }
-    int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
-        if (pending_.empty()) {
-            clock_.advance(uint32_t(waitMs)); // nothing came within the wait
-            return 0;
-        }
-        const auto n = std::min<int32_t>(length, int32_t(pending_.size()));
-        std::copy(pending_.begin(), pending_.begin() + n, buffer);
-        pending_.erase(0, size_t(n));
-        return n;
-    }
-
-  private:
-    std::map<uint8_t, std::string> fields_;
-    FakeClock& clock_;
-    std::string pending_;
-};
-
-std::string readAll(std::FILE* file) {
-    std::rewind(file);
-    std::string text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += char(c);
-    }
-    return text;
-}
 
 struct Identify : ::testing::Test {
     // Runs --identify with the words after the program name; the printer answers with fields
@@ -62,8 +23,8 @@ struct Identify : ::testing::Test {
     int run(std::vector<std::string> words, std::optional<std::map<uint8_t, std::string>> fields,
             bool quiet = false) {
         words.insert(words.begin(), "mirelith");
-        out = std::tmpfile();
-        err = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
         IdentifyServices services{
             files,
             reporter,
@@ -74,7 +35,7 @@ struct Identify : ::testing::Test {
                     why = "refused";
                     return nullptr;
                 }
-                return std::make_unique<ScriptedFields>(*fields, clock);
+                return std::make_unique<FieldReplies>(clock, FieldReplies::says(*fields));
             },
             [&](int32_t code) {
                 usbModels.push_back(code);
@@ -88,10 +49,8 @@ struct Identify : ::testing::Test {
             out,
             err};
         const int status = runIdentify({words, resultPath, quiet, "1.0.0"}, services);
-        output = readAll(out);
-        errors = readAll(err);
-        std::fclose(out);
-        std::fclose(err);
+        output = textOfClosed(out);
+        errors = textOfClosed(err);
         return status;
     }
 
@@ -102,8 +61,6 @@ struct Identify : ::testing::Test {
     std::vector<int32_t> usbModels;
     std::vector<std::string> connectedTo;
     std::optional<std::string> resultPath;
-    std::FILE* out = nullptr;
-    std::FILE* err = nullptr;
     std::string output;
     std::string errors;
 };
@@ -129,18 +86,14 @@ TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
         const char* reason;
         bool linesPrinted;
     } cases[] = {
+        // clang-format off
         {{"-p", "NET", "10.0.0.5"}, std::nullopt, 2, "mirelith: refused\n", false},
-        {{"-p", "NET", "10.0.0.5"},
-         std::map<uint8_t, std::string>{{0x42, "Voranex"}},
-         5,
-         "mirelith: the printer did not say its firmware version\n",
-         true},
-        {{"-p", "LPT1"},
-         std::map<uint8_t, std::string>{},
-         5,
-         "mirelith: a parallel port carries no replies from the printer\n",
-         true},
+        {{"-p", "NET", "10.0.0.5"}, std::map<uint8_t, std::string>{{0x42, "Voranex"}}, 5,
+         "mirelith: the printer did not say its firmware version\n", true},
+        {{"-p", "LPT1"}, std::map<uint8_t, std::string>{}, 5,
+         "mirelith: a parallel port carries no replies from the printer\n", true},
         {{"-p", "FOO"}, kAll, 1, "mirelith: no port to ask", false},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words[1]);
@@ -168,31 +121,24 @@ TEST_F(Identify, UsbAsksTheFirstPrinterOfTheModel) {
 }
 
 TEST_F(Identify, TheResultFileHoldsTheFieldsThePortAndHowItEnded) {
-    enginefakes::ScratchDir dir;
+    ScratchDir dir;
     resultPath = dir.path("identity.json");
-    const auto result = [&] {
-        return nlohmann::json::parse(
-            (std::stringstream() << std::ifstream(*resultPath).rdbuf()).str());
+    // Each key given has its value (null: known to be unknown).
+    const auto expectResult = [&](const char* expected) {
+        const nlohmann::json json = nlohmann::json::parse(std::ifstream(*resultPath));
+        const nlohmann::json keys = nlohmann::json::parse(expected);
+        for (const auto& [key, value] : keys.items()) {
+            EXPECT_EQ(json.at(key), value) << key;
+        }
     };
     EXPECT_EQ(run({"-p", "NET", "10.0.0.5"}, std::map<uint8_t, std::string>{{0x41, "2.00"}}, true),
               0);
-    nlohmann::json json = result();
-    EXPECT_EQ(json["exit_status"], 0);
-    EXPECT_EQ(json["firmware"], "2.00");
-    EXPECT_TRUE(json["maker"].is_null());
-    EXPECT_EQ(json["port"], "10.0.0.5/9100");
-    EXPECT_EQ(json["device"], "dev:10.0.0.5");
-    EXPECT_EQ(json["started"], "2026-12-07T10:00:00Z");
-    EXPECT_EQ(json["version"], "1.0.0");
-    EXPECT_TRUE(json["reason"].is_null());
     // Three unanswered fields, each waited for at most 2 s.
-    EXPECT_EQ(json["duration_ms"], 3 * 2000);
-
+    expectResult(R"({"exit_status": 0, "firmware": "2.00", "maker": null, "port": "10.0.0.5/9100",
+        "device": "dev:10.0.0.5", "started": "2026-12-07T10:00:00Z", "version": "1.0.0",
+        "reason": null, "duration_ms": 6000})");
     EXPECT_EQ(run({"-p", "NET", "10.0.0.5"}, std::nullopt), 2);
-    json = result();
-    EXPECT_EQ(json["exit_status"], 2);
-    EXPECT_EQ(json["reason"], "refused");
-    EXPECT_TRUE(json["firmware"].is_null());
+    expectResult(R"({"exit_status": 2, "reason": "refused", "firmware": null})");
 }
 
 } // namespace

@@ -2,14 +2,18 @@
 // a pipe and a quiet run.
 #include "silentrun/TerminalProgress.h"
 #include "support/AppFakes.h"
+#include "support/EngineFiles.h"
 #include "support/FakeClock.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <functional>
 
 namespace {
+
+using ::testing::HasSubstr;
 
 TEST(TerminalProgress, NumbersAndDurations) {
     EXPECT_EQ(groupedNumber(0), "0");
@@ -42,37 +46,39 @@ TEST(TerminalProgress, SendingLineArithmetic) {
 
 class Printed : public ::testing::Test {
   protected:
-    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+    // What a stream of that style is shown while `tell` tells the terminal about a run.
+    std::string shown(TerminalProgress::Style style,
+                      const std::function<void(TerminalProgress&)>& tell) {
         std::FILE* out = std::tmpfile();
         TerminalProgress terminal(out, style, context, files, clock);
-        DownloadJob job;
-        job.modelName = "T90 Prime";
-        job.modelCode = 1112;
-        job.firmwarePath = "/fw/fw.fls";
-        job.portSettings.portName = "127.0.0.1";
-        job.portSettings.baudRate = 9100;
-        terminal.runStarted(job);
-        for (int64_t sent = 0; sent <= 8192; sent += 2048) { // faster than the bar redraws
-            clock.advance(75);
-            terminal.bytesSent(sent, 8192);
-        }
-        terminal.settling(1, 200);
-        terminal.settling(0, 200);
-        terminal.runEnded({.outcome = outcome,
-                           .noUsbPrinter = false,
-                           .bytesSent = 8192,
-                           .imageLength = 8192,
-                           .durationMs = 1500,
-                           .reason = "127.0.0.1:9100: connection reset by peer",
-                           .interruptSignal = 2,
-                           .versionBefore = {},
-                           .versionAfter = {},
-                           .verified = {}});
-        std::string text(4096, '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text;
+        tell(terminal);
+        return enginefakes::textOfClosed(out);
+    }
+    // A run of 8,192 bytes to the network, sent faster than the bar redraws, then two settle
+    // ticks and the end.
+    std::string run(TerminalProgress::Style style, RunOutcome outcome) {
+        return shown(style, [&](TerminalProgress& terminal) {
+            DownloadJob job;
+            job.modelName = "T90 Prime";
+            job.modelCode = 1112;
+            job.firmwarePath = "/fw/fw.fls";
+            job.portSettings.portName = "127.0.0.1";
+            job.portSettings.baudRate = 9100;
+            terminal.runStarted(job);
+            for (int64_t sent = 0; sent <= 8192; sent += 2048) {
+                clock.advance(75);
+                terminal.bytesSent(sent, 8192);
+            }
+            terminal.settling(1, 200);
+            terminal.settling(0, 200);
+            RunEnd end;
+            end.outcome = outcome;
+            end.bytesSent = end.imageLength = 8192;
+            end.durationMs = 1500;
+            end.reason = "127.0.0.1:9100: connection reset by peer";
+            end.interruptSignal = 2;
+            terminal.runEnded(end);
+        });
     }
 
     RunContext context{
@@ -101,10 +107,10 @@ TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
     const std::string text = run({true, false}, RunOutcome::Sent);
     // Bars at 0, 4,096 and the final 8,192 bytes only, two countdowns, and the blanking.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 7);
-    EXPECT_NE(text.find("\r[==========>         ]  50%"), std::string::npos);
-    EXPECT_NE(text.find("\rthe printer is writing its firmware: 0:01 left"), std::string::npos);
+    EXPECT_THAT(text, HasSubstr("\r[==========>         ]  50%"));
+    EXPECT_THAT(text, HasSubstr("\rthe printer is writing its firmware: 0:01 left"));
     // The bar is blanked before the end line, which starts at the left margin.
-    EXPECT_NE(text.find(" \rmirelith: done: 8,192 bytes"), std::string::npos);
+    EXPECT_THAT(text, HasSubstr(" \rmirelith: done: 8,192 bytes"));
 }
 
 TEST_F(Printed, ARedrawnLineNeverWrapsOnANarrowTerminal) {
@@ -135,32 +141,27 @@ TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
 TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
     const auto capture = [&](TerminalProgress::Style style, RunOutcome outcome,
                              std::optional<std::string> after) {
-        std::FILE* out = std::tmpfile();
-        TerminalProgress terminal(out, style, context, files, clock);
-        terminal.waitingForPrinter(180000);
-        terminal.waitingForPrinter(178000);
-        RunEnd end;
-        end.outcome = outcome;
-        end.bytesSent = 8192;
-        end.versionBefore = "1.20";
-        end.versionAfter = std::move(after);
-        end.verified = outcome == RunOutcome::Sent;
-        terminal.runEnded(end);
-        std::string text(4096, '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text;
+        return shown(style, [&](TerminalProgress& terminal) {
+            terminal.waitingForPrinter(180000);
+            terminal.waitingForPrinter(178000);
+            RunEnd end;
+            end.outcome = outcome;
+            end.bytesSent = 8192;
+            end.versionBefore = "1.20";
+            end.versionAfter = after;
+            end.verified = outcome == RunOutcome::Sent;
+            terminal.runEnded(end);
+        });
     };
     const std::string onTerminal = capture({true, false}, RunOutcome::Sent, "2.00");
-    EXPECT_NE(
-        onTerminal.find("\rwaiting for the printer to restart and say its version: 3:00 left"),
-        std::string::npos);
-    EXPECT_NE(
-        onTerminal.find("\rwaiting for the printer to restart and say its version: 2:58 left"),
-        std::string::npos);
-    EXPECT_NE(onTerminal.find(" \rmirelith: printer firmware 1.20 -> 2.00\nmirelith: done: "),
-              std::string::npos);
+    for (const char* left : {"3:00", "2:58"}) {
+        EXPECT_THAT(onTerminal,
+                    HasSubstr(std::string("\rwaiting for the printer to restart and say "
+                                          "its version: ") +
+                              left + " left"));
+    }
+    EXPECT_THAT(onTerminal,
+                HasSubstr(" \rmirelith: printer firmware 1.20 -> 2.00\nmirelith: done: "));
 
     logged = "Firmware not verified: printer reports 1.20, expected 2.00";
     EXPECT_EQ(capture({false, false}, RunOutcome::Unverified, "1.20"),
@@ -170,9 +171,8 @@ TEST_F(Printed, TheWaitForTheRestartAndTheVersionChange) {
               "2.00; 8,192 bytes sent; logged to /var/log/mirelith/_QEM_NUV.txt\n");
     // Quiet: no wait, no version line for an update that took; a failed check is still said.
     EXPECT_EQ(capture({true, true}, RunOutcome::Sent, "2.00"), "");
-    EXPECT_NE(capture({false, true}, RunOutcome::Unverified, std::nullopt)
-                  .find("mirelith: printer firmware 1.20 -> ?\n"),
-              std::string::npos);
+    EXPECT_THAT(capture({false, true}, RunOutcome::Unverified, std::nullopt),
+                HasSubstr("mirelith: printer firmware 1.20 -> ?\n"));
 }
 
 } // namespace

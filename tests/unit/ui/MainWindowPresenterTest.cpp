@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 namespace {
 
 class MainWindowTest : public ::testing::Test {
@@ -52,14 +50,10 @@ TEST_F(MainWindowTest, ConfigurationOpensOnThePortAndAcceptingResetsWhatItDoesNo
 }
 
 // The window opens on the model choice: cancelled, nothing changes and the window ends; chosen,
-// the model is the job's and the banner moves one space right.
+// the model is the job's and the banner moves one space right. A model with a picture shows it
+// and gets COM1 as its port; one without leaves picture and port alone.
 TEST_F(MainWindowTest, TheModelChoiceOpensTheWindowOrEndsIt) {
-    std::vector<std::string> offered;
-    EXPECT_FALSE(presenter.chooseModel([&](SelectPrinterPresenter& choice) {
-        offered = choice.entries();
-        return false;
-    }));
-    EXPECT_EQ(offered, (std::vector<std::string>{"T90 Standard", "T90 Prime"}));
+    EXPECT_FALSE(presenter.chooseModel([&](SelectPrinterPresenter&) { return false; }));
     EXPECT_EQ(modelName, "");
     EXPECT_EQ(window.banner, "Firmware Downloader");
 
@@ -70,7 +64,14 @@ TEST_F(MainWindowTest, TheModelChoiceOpensTheWindowOrEndsIt) {
     EXPECT_EQ(modelName, "T90 Prime");
     EXPECT_EQ(modelCode, 1112);
     EXPECT_EQ(window.picture, 174);
+    EXPECT_EQ(portSettings.portName, "COM1");
     EXPECT_EQ(window.banner, " Firmware Downloader");
+
+    portSettings.portName = "LPT2";
+    presenter.applyModelChoice("Any", 351);
+    EXPECT_EQ(modelCode, 351);
+    EXPECT_EQ(window.picture, 174);
+    EXPECT_EQ(portSettings.portName, "LPT2");
 }
 
 // The configuration dialog opens with the job's port for its model; only an accepted one
@@ -94,22 +95,6 @@ TEST_F(MainWindowTest, ConfigurationRoundTripChangesTheJobOnlyWhenAccepted) {
     });
     EXPECT_EQ(portSettings.portName, "COM7");
     EXPECT_EQ(window.helpText, "HELP : Select Firmware File.");
-}
-
-// A model with a picture also gets COM1 as its port; any other leaves picture and port alone.
-TEST_F(MainWindowTest, ModelChoiceShowsThePictureOfTheCode) {
-    // Model code, bitmap id.
-    const std::pair<int32_t, int32_t> pictures[] = {
-        {101, 143},  {2752, 142}, {300, 157},  {350, 156},      {3132, 168}, {691, 172},
-        {1032, 165}, {1112, 174}, {1502, 166}, {35011000, 160}, {351, 0},    {0, 0}};
-    for (const auto& [code, picture] : pictures) {
-        window.picture = 0;
-        portSettings.portName.clear();
-        presenter.applyModelChoice("Any", code);
-        EXPECT_EQ(modelCode, code);
-        EXPECT_EQ(window.picture, picture) << code;
-        EXPECT_EQ(portSettings.portName, picture != 0 ? "COM1" : "") << code;
-    }
 }
 
 TEST(FirmwareFilter, DependsOnModelCode) {

@@ -26,9 +26,8 @@ TEST(PortConfigOpening, TypeFromTheNameButtonsFromTheModel) {
         const char* clickable;
     } rows[] = {
         {"COM3", 1112, kCom, "1111"},    {"\\\\.\\COM12", 1033, kCom, "1110"},
-        {"LPT2", 1032, kLpt, "1110"},    {"192.168.0.10", 1502, kEthernet, "1110"},
-        {"", 691, kEthernet, "1010"},    {"LPT1", 350, kLpt, "1000"},
-        {"LPT1", 350205, kLpt, "1000"},  {"com1", 1112, kEthernet, "1111"},
+        {"LPT2", 350, kLpt, "1000"},     {"192.168.0.10", 1502, kEthernet, "1110"},
+        {"", 691, kEthernet, "1010"},    {"com1", 1112, kEthernet, "1111"},
         {"CO", 1112, kEthernet, "1111"},
     };
     for (const auto& row : rows) {
