@@ -199,8 +199,9 @@ class ScriptedPrinter final : public PrinterPort, public NetConnection, public C
 };
 
 // A printer asked for its identity fields: each query (GS I field) is answered with the pieces
-// scripted for its field, each arriving `afterMs` after the query; a field without a script gets
-// nothing. Waits pass on the virtual clock; the longest one asked for is noted.
+// scripted for its field, each arriving `afterMs` after the query (the clock then stands there);
+// a field without a script gets nothing. Waits pass on the virtual clock; the longest one asked
+// for is noted. A printer that takes no queries answers none.
 class FieldReplies final : public PrinterReplies {
   public:
     struct Piece {
@@ -222,7 +223,10 @@ class FieldReplies final : public PrinterReplies {
         queries.emplace_back(data, data + length);
         pending_ = length == 3 ? script_[data[2]] : std::deque<Piece>{};
         askedAt_ = clock_.tickCount();
-        return true;
+        if (!takesQueries) {
+            pending_.clear();
+        }
+        return takesQueries;
     }
     int32_t receive(uint8_t* buffer, int32_t length, int32_t waitMs) override {
         longestWaitMs = std::max(longestWaitMs, waitMs);
@@ -230,6 +234,8 @@ class FieldReplies final : public PrinterReplies {
             clock_.advance(uint32_t(waitMs)); // nothing came within the wait
             return 0;
         }
+        clock_.advance(std::max(askedAt_ + pending_.front().afterMs, clock_.tickCount()) -
+                       clock_.tickCount());
         const std::string data = pending_.front().data.substr(0, size_t(length));
         pending_.pop_front();
         std::copy(data.begin(), data.end(), buffer);
@@ -237,6 +243,7 @@ class FieldReplies final : public PrinterReplies {
     }
     std::vector<std::vector<uint8_t>> queries;
     int32_t longestWaitMs = 0;
+    bool takesQueries = true;
 
   private:
     FakeClock& clock_;

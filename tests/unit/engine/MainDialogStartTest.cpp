@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace enginefakes;
 using ::testing::ElementsAre;
@@ -97,8 +100,12 @@ TEST(Start, FpgaDialogueAcceptsAMatchingPrinter) {
 // Which printers refuse an FPGA image, and where the printer cannot be asked at all (a silent
 // printer would refuse a type-1 image, so proceeding there shows the check was skipped).
 TEST(Start, FpgaDialogueRefusalsAndSkips) {
-    auto plain = fpgaImage(1);
-    plain[9] = 'E';
+    // An image of the given type with one byte of its FPGA header changed.
+    const auto edited = [](int type, size_t at, uint8_t value) {
+        auto image = fpgaImage(type);
+        image[at] = value;
+        return image;
+    };
     const char* tooOld = "Please check version of FW.";
     const char* noType = "You need to check version of FW!!!";
     const struct Case {
@@ -108,7 +115,9 @@ TEST(Start, FpgaDialogueRefusalsAndSkips) {
         int32_t queryAccepted = -1;
     } cases[] = {
         {fpgaImage(1), {"_1.35\0"s, "_8000\0"s}, "Please Check the device type of FPGA."},
-        {fpgaImage(1), {"_1.35\0"s, "_c000\0"s}, "Please Check the device type of FPGA."},
+        // Hex letters of either case: 'c' and 'C' are 12 (type 3), 'B' is 11 (type 2).
+        {fpgaImage(2), {"_1.35\0"s, "_c000\0"s}, "Please Check the device type of FPGA."},
+        {fpgaImage(2), {"_1.35\0"s, "_C000\0"s}, "Please Check the device type of FPGA."},
         {fpgaImage(2), {"_1.35\0"s, "_8000\0"s}, nullptr},
         {fpgaImage(2), {"_1.35\0"s, "_B000\0"s}, nullptr},
         {fpgaImage(0), {"_1.35\0"s, "_3000\0"s}, nullptr},
@@ -123,7 +132,11 @@ TEST(Start, FpgaDialogueRefusalsAndSkips) {
         {fpgaImage(0), {"_1.20\0"s}, nullptr}, // an old printer suits a type-0 image
         {fpgaImage(1), {}, tooOld},            // a silent printer reads as version 0
         {fpgaImage(0), {}, nullptr},
-        {plain, {}, nullptr}, // no FPGA header (byte 9 not 'D')
+        // No FPGA header: byte 9 not 'D', marks 0xCF and 0x03 missing, an unknown type letter.
+        {edited(1, 9, 'E'), {}, nullptr},
+        {edited(1, 40, 0), {}, nullptr},
+        {edited(1, 43, 0), {}, nullptr},
+        {edited(1, 41, 'B'), {}, nullptr},
         // Too short to hold the header: no FPGA image, and not read past its end.
         {{0, 0, 0, 0, 0, 0, 0, 0, 0, 'D'}, {}, nullptr},
         {fpgaImage(1), {}, nullptr, 2}, // the query not taken whole
@@ -179,7 +192,8 @@ TEST(Start, ConnectionFailures) {
 }
 
 // A file that is missing, a directory, empty (the printer would receive nothing yet the run
-// succeed) or read-only is refused after the port was opened.
+// succeed), too large, read-only or unseekable is refused after the port was opened, and the
+// reason names the cause.
 TEST(Start, FileFailuresCloseThePortAndRestoreQueues) {
     namespace fs = std::filesystem;
     ScratchDir dir;
@@ -187,16 +201,38 @@ TEST(Start, FileFailuresCloseThePortAndRestoreQueues) {
     fs::create_directories(directory);
     const std::string readOnly = dir.file("ro.fls", patternBytes(10));
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+    const std::string big = dir.file("big.fls", {}); // sparse: costs no disk
+    fs::resize_file(big, uint64_t(FirmwareImage::maxLength) + 1);
 
-    for (const std::string& path :
-         {dir.path("missing.fls"), directory, dir.file("empty.fls", {}), readOnly}) {
-        if (path == readOnly && std::ofstream(readOnly, std::ios::app)) {
+    const struct Case {
+        std::string path;
+        const char* reason; // nullptr: the system's own words
+    } cases[] = {
+        {dir.path("missing.fls"), "no such file"},
+        {dir.file("empty.fls", {}), "the file is empty"},
+        {big, "the file is larger than 2147483641 bytes"},
+#ifdef _WIN32
+        {directory, nullptr},
+        {readOnly, nullptr},
+#else
+        {directory, "a directory, not a file"},
+        {readOnly, "permission denied (the file is opened for reading and writing, so it must be "
+                   "writable too)"},
+        {(mkfifo(dir.path("fifo").c_str(), 0600), dir.path("fifo")),
+         "the file could not be read to its end"}, // opens, but cannot seek
+#endif
+    };
+    for (const Case& c : cases) {
+        if (c.path == readOnly && std::ofstream(readOnly, std::ios::app)) {
             continue; // privileged user: read-only files are writable for it
         }
         EngineRig r("COM1", 0, {});
-        r.dialog.firmwarePath = path;
+        r.dialog.firmwarePath = c.path;
         r.dialog.startDownload();
-        expectRefused(r, "File Open Error. filename=" + path);
+        expectRefused(r, "File Open Error. filename=" + c.path);
+        if (c.reason != nullptr) {
+            EXPECT_EQ(r.dialog.failureReason(), c.path + ": " + c.reason);
+        }
         EXPECT_EQ(r.printer.calls.back(), "close");
         EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM1|", "restore"));
     }

@@ -1,7 +1,9 @@
 // Asking a printer who it is and, after an update, whether it came back with the new firmware:
 // the reply format, the bounded waits on a virtual clock, and the verdicts.
 #include "engine/PrinterVerification.h"
+#include "engine/PrinterConnection.h"
 #include "support/EngineFakes.h"
+#include "support/PortFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +27,7 @@ TEST(IdentityReply, WholeOnlyWithUnderscoreTextAndZero) {
 TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
     FakeClock clock;
     FieldReplies printer(clock, {{0x42, {{250, "_Vora"}, {400, std::string("nex\0", 4)}}},
-                                 {0x43, {{100, "_no zero byte"}}},
+                                 {0x43, {{150, "_no zero byte"}}},
                                  {0x41, {{0, "garbage"}}}});
     EXPECT_EQ(askIdentity(printer, clock, IdentityField::Maker), "Voranex");
     EXPECT_EQ(printer.queries.back(), (std::vector<uint8_t>{0x1D, 0x49, 0x42}));
@@ -35,8 +37,16 @@ TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
     const uint32_t start = clock.tickCount();
     EXPECT_EQ(askIdentity(printer, clock, IdentityField::Serial), std::nullopt); // silent
     EXPECT_EQ(clock.tickCount() - start, kIdentityReplyWaitMs);
-    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Model), std::nullopt); // cut short
+    // Cut short: the slices after the piece at 150 ms shrink so the wait still ends at the limit.
+    const uint32_t cutAt = clock.tickCount();
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Model), std::nullopt);
+    EXPECT_EQ(clock.tickCount() - cutAt, kIdentityReplyWaitMs);
     EXPECT_EQ(askIdentity(printer, clock, IdentityField::Firmware), std::nullopt);
+    // A query the printer did not take is not waited on.
+    printer.takesQueries = false;
+    const uint32_t refusedAt = clock.tickCount();
+    EXPECT_EQ(askIdentity(printer, clock, IdentityField::Maker), std::nullopt);
+    EXPECT_EQ(clock.tickCount(), refusedAt);
 }
 
 TEST(AskIdentity, TheFourFieldsAreAskedInTurnAndUnansweredOnesStayUnknown) {
@@ -80,6 +90,32 @@ TEST(VerifyVerdict, EachCaseOfWhatThePrinterSaysAfterItsRestart) {
     EXPECT_EQ(notVerifiedText("1.20", "2.00", 180),
               "Firmware not verified: printer reports 1.20, expected 2.00");
     EXPECT_EQ(notVerifiedText(none, "2.00", 180), "Firmware not verified: no answer within 180 s");
+}
+
+// A network printer gets a socket of its own; a socket that cannot be made, or a printer that
+// does not connect, gives nothing and says why.
+TEST(ConnectToPrinter, OverTheNetworkAQuestionGoesThroughItsOwnSocket) {
+    FakeClock clock;
+    FakeDeviceFactory devices;
+    FakeSocketFactory sockets;
+    PortSettings settings;
+    settings.portName = "10.0.0.5";
+    settings.baudRate = 9100;
+    std::string why;
+    sockets.createOk = false;
+    EXPECT_EQ(connectToPrinter(settings, {sockets, devices, clock}, why), nullptr);
+    EXPECT_EQ(why, "no socket could be made");
+    sockets.createOk = true;
+    sockets.connectOk = false;
+    EXPECT_EQ(connectToPrinter(settings, {sockets, devices, clock}, why), nullptr);
+    EXPECT_EQ(sockets.destroyed, 1); // the refused socket is not kept
+    sockets.connectOk = true;
+    const auto printer = connectToPrinter(settings, {sockets, devices, clock}, why);
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(why, "");
+    EXPECT_TRUE(printer->send(reinterpret_cast<const uint8_t*>("abc"), 3));
+    EXPECT_EQ(sockets.connects.back(), (std::pair<std::string, uint16_t>{"10.0.0.5", 9100}));
+    EXPECT_EQ(sockets.sends, std::vector<int32_t>{3});
 }
 
 // The printer comes back after `backAfterMs` (or never) and then answers `version`.

@@ -195,3 +195,32 @@ TEST(HexLimits, TheImageTakesExactlyItsSizeInDataBytesAndNothingOutside) {
     // A sign inside the address field reads like strtol: a negative offset.
     EXPECT_TRUE(refuses(":01-00100AA\n", HexError::OutsideImage));
 }
+
+// --- What a refusal tells -------------------------------------------------------------------
+
+TEST(HexDescription, EachRefusalNamesItsCauseAndTheLineAndOffsetWhereKnown) {
+    const struct Case {
+        std::string text;
+        const char* description;
+    } cases[] = {
+        {"", "the input file is empty"},
+        {"\n\n", "no Intel HEX, S2 or S3 record found"},
+        {"\n x\n", "not an Intel HEX or S-record file: a line begins with something other than "
+                   "':' or 'S' (line 2)"},
+        {":0400000001020304F2\nS1050000AABB94\n",
+         "a line does not belong to the file's record format (line 2)"},
+        {"\n" + intel(0, 0x1A, {1}) + intel(0, 0x1A, {2}),
+         "two records give one address different values (line 3, offset 0x1A)"},
+        {srec(3, 0x3FFFF, {1, 2}),
+         "a data byte lies outside the 262144-byte image (line 1, offset 0x40000)"},
+        {":0100000011EE\n:1007D", "a record is cut short: it ends inside its header, or has fewer "
+                                  "data digits than its count (line 2)"},
+        {":00\r:00\n", "a line end is a lone CR; only LF and CR LF end lines (line 1)"},
+        {":0100000011EE\n", "converted"},
+    };
+    std::vector<uint8_t> image;
+    for (const Case& c : cases)
+        EXPECT_EQ(describeHexResult(convertHexText(c.text, image)), c.description);
+    EXPECT_EQ(describeHexResult(convertHexPath("no/such/dir/x.hex", image)),
+              "cannot open the input file");
+}

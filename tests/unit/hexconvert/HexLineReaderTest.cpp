@@ -72,6 +72,15 @@ TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
     EXPECT_EQ(linesOf("\r\nab\rc\r\r\n:\r\n").loneCr, (B{false, true, false}));
     EXPECT_EQ(linesOf(std::string(70000, 'x') + "\r\n" + std::string(70000, 'y') + "\ry\n").loneCr,
               (B{false, true}));
+
+    // The end of the input is final until a rewind, even if the input has more after it.
+    ScriptedInput input("x\n", 2);
+    HexLineReader reader(input);
+    std::string_view line;
+    EXPECT_TRUE(reader.next(line) && !reader.next(line));
+    input.position = 0; // the input would hand out "x\n" again
+    EXPECT_FALSE(reader.next(line));
+    EXPECT_TRUE(reader.rewind() && reader.next(line) && line == "x");
 }
 
 TEST(HexLineReader, KeepsOnlyTheStartOfAVeryLongLine) {
