@@ -165,8 +165,15 @@ TEST_F(QueueJournalTest, TwoCopiesOnOneDeviceLeaveTheQueueAsideUntilTheLastEnds)
         // but neither moves it nor takes "FILE:" for its own port.
         Copy second(spooler, files, processes, 2);
         second.redirector.redirectPrinterQueues("COM1", "T90");
-        EXPECT_THAT(journalAndWrites(), ElementsAre("journal 4"));
+        // It does not even open them, and its journal marks all four as shared.
+        EXPECT_THAT(spooler.calls, ElementsAre("enumerate", "journal 4"));
         EXPECT_THAT(second.redirector.printerQueueRedirects(), IsEmpty());
+        std::string why;
+        const auto journal =
+            parseJournal(files.files.at(second.store.pathFor(second.table.self())), why);
+        ASSERT_TRUE(journal) << why;
+        for (const JournalEntry& entry : journal->entries)
+            EXPECT_TRUE(entry.shared) << entry.queueName;
 
         Copy& early = firstEndsFirst ? first : second;
         Copy& late = firstEndsFirst ? second : first;
@@ -197,6 +204,9 @@ TEST_F(QueueJournalTest, ASharedQueueIsGivenBackOnlyWhileItIsStillAside) {
     honest.redirector.restorePrinterQueues();
     EXPECT_EQ(spooler.queue("Office").portName, "COM1:");
     EXPECT_EQ(files.files.count(honest.store.pathFor(honest.table.self())), 0u);
+    // The journal of a copy that has ended holds nothing: its queues are this copy's to move.
+    honest.redirector.redirectPrinterQueues("COM1", "");
+    EXPECT_EQ(spooler.queue("Office").portName, "FILE:");
 }
 
 } // namespace

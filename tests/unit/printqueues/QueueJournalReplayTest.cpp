@@ -37,6 +37,15 @@ TEST(RedirectionJournal, ReadsBackWhatItWroteAndRefusesAnyCutOrGarbage) {
     flipped[text.find("\nqueue ") + 2] = 'X';
     EXPECT_FALSE(parseJournal(flipped, why));
     EXPECT_EQ(why, "line 3 is not a queue record");
+    // Nor a record with a field too many or too few, a flag not 0 or 1, or a number that is
+    // not one or does not fit.
+    for (const char* bad : {"Q COM1: 0 0 1 % x", "Q COM1: 0 0 1", "Q COM1: 0 2 1 %",
+                            "Q COM1: 0x1 0 1 %", "Q COM1: 4294967296 0 1 %"}) {
+        std::string changed = text;
+        changed.replace(text.find("Q COM1: 0 0 1 %"), 15, bad);
+        EXPECT_FALSE(parseJournal(changed, why)) << bad;
+    }
+    EXPECT_FALSE(parseJournal("mirelith-queue-journal 1\nowner 4294967296 b\nend 0\n", why));
 }
 
 namespace {

@@ -27,6 +27,7 @@ class Recorder final : public RunObserver, public CallLog {
     void settling(uint32_t ticksLeft, uint32_t intervalMs) override {
         note(0, "settling", ticksLeft, intervalMs);
     }
+    void waitingForPrinter(uint32_t msLeft) override { note(0, "waiting", msLeft); }
     void runEnded(const RunEnd& e) override { ends.push_back(e); }
     std::vector<RunEnd> ends;
 };
@@ -204,6 +205,15 @@ TEST_F(SilentRunObservation, AVerifiedRunAsksTheVersionBeforeOnceAndAfterTheRest
         EXPECT_EQ(end.verified, model == 310);
         EXPECT_EQ(end.versionBefore, "1.35");
     }
+    // A printer that never comes back is waited for the whole limit, counted down from it.
+    seen.calls.clear();
+    start(patternBytes(300), SIZE_MAX, {true, "2.00", 10},
+          [](const PortSettings&) -> std::unique_ptr<PrinterReplies> { return nullptr; });
+    EXPECT_EQ(end.outcome, RunOutcome::Unverified);
+    EXPECT_THAT(std::vector(std::find(seen.calls.begin(), seen.calls.end(), "waiting 10000"),
+                            seen.calls.end()),
+                ElementsAre("waiting 10000", "waiting 8000", "waiting 6000", "waiting 4000",
+                            "waiting 2000"));
 }
 
 // Plans that start no transfer end at once: the log is written, nothing is opened.
@@ -247,28 +257,55 @@ TEST_F(SilentRunObservation, TheResultSaysHowTheRunEndedOrWhyNoneBegan) {
         }
         return json;
     };
+    settings.version = "3.1";
     StartupPlan plan{PlannedRun::Silent, {}, true};
     plan.job.modelName = "T90 Prime";
     plan.job.modelCode = 1112;
     plan.job.warnings = {"a guess"};
+    plan.job.firmwarePath = "/fw/fw.fls";
+    plan.job.portSettings.portName = "127.0.0.1";
+    plan.job.portSettings.baudRate = 9100;
+    files.addFile("/fw/fw.fls", "abc");
     SilentRunViews sent(settings, log, files, clock);
     sent.planned(plan);
+    sent.observer().runStarted(plan.job);
     end.outcome = RunOutcome::Sent;
+    end.bytesSent = 3;
+    end.durationMs = 40;
+    end.versionBefore = "1.35";
+    end.versionAfter = "2.00";
+    end.verified = true;
     log.append(LogLevel::Notice, "Download Complete");
     sent.flushLog();
     EXPECT_THAT(files.files[log.filePath()], HasSubstr("Download Complete"));
-    const nlohmann::json sentResult = finish(sent, end, R"({"outcome": "sent", "exit_status": 0,
-        "log_line": "Download Complete", "warnings": ["a guess"]})");
+    const char* abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const nlohmann::json sentResult = finish(sent, end,
+                                             (R"({"outcome": "sent", "exit_status": 0,
+        "log_line": "Download Complete", "warnings": ["a guess"], "reason": null,
+        "model": "T90 Prime", "model_code": 1112, "port": "NET", "device": "127.0.0.1:9100",
+        "file": "fw.fls", "file_size": 3, "bytes_sent": 3, "duration_ms": 40, "version": "3.1",
+        "printer_version_before": "1.35", "printer_version_after": "2.00", "verified": true,
+        "sha256": ")"s + abc + "\"}")
+                                                 .c_str());
     EXPECT_EQ(sentResult["log_file"], log.filePath()); // where the log is
 
+    // Said once on the terminal, with the model's name; the result names what would have gone.
     plan.run = PlannedRun::NoUsbPrinter;
+    settings.terminal = std::tmpfile();
     SilentRunViews noPrinter(settings, log, files, clock);
     noPrinter.planned(plan);
     RunEnd none;
     none.noUsbPrinter = true;
     none.reason = "no attached USB printer belongs to model 1112";
-    finish(noPrinter, none, R"({"outcome": "failed", "exit_status": 2, "model": "T90 Prime",
-        "port": "USB", "reason": "no attached USB printer belongs to model 1112"})");
+    finish(noPrinter, none,
+           (R"({"outcome": "failed", "exit_status": 2, "model": "T90 Prime",
+        "port": "USB", "device": null, "file": "fw.fls", "bytes_sent": 0,
+        "reason": "no attached USB printer belongs to model 1112", "sha256": ")"s +
+            abc + "\"}")
+               .c_str());
+    EXPECT_EQ(textOfClosed(settings.terminal),
+              "mirelith: warning: a guess\nmirelith: failed: no attached USB printer belongs to "
+              "T90 Prime (model 1112); nothing was downloaded (see mirelith --list)\n");
 }
 
 } // namespace

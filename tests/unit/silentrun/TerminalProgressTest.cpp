@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -33,6 +34,7 @@ TEST(TerminalProgress, SendingLineArithmetic) {
     EXPECT_EQ(sendingLine(131072, 262144, 1000),
               "[==========>         ]  50%  131,072/262,144 B  128.0 KiB/s  0:01 left");
     EXPECT_EQ(sendingLine(0, 0, 0), "[====================] 100%  0/0 B");
+    EXPECT_EQ(sendingLine(0, 1, 0), "[>                   ]   0%  0/1 B");
     // A count past the end never shows more than the whole image.
     EXPECT_EQ(sendingLine(7, 0, 0), "[====================] 100%  0/0 B");
     // The widest line of a 99 MB image still fits 79 columns, in MiB/s when fast.
@@ -81,12 +83,15 @@ class Printed : public ::testing::Test {
         });
     }
 
-    RunContext context{
-        [](const std::string&, int32_t) { return std::string("NET"); },
-        [](const std::string& name, int32_t port) { return name + ":" + std::to_string(port); },
-        [] { return std::string("the command line"); }, [this] { return logged; },
-        "/var/log/mirelith/_QEM_NUV.txt"};
+    RunContext context{[this](const std::string&, int32_t) { return label; },
+                       [this](const std::string& name, int32_t port) {
+                           return device.value_or(name + ":" + std::to_string(port));
+                       },
+                       [] { return std::string("the command line"); }, [this] { return logged; },
+                       "/var/log/mirelith/_QEM_NUV.txt"};
     std::optional<std::string> logged;
+    std::string label = "NET";
+    std::optional<std::string> device; // else the address
     FakeFileSystem files;
     FakeClock clock;
 };
@@ -101,6 +106,15 @@ TEST_F(Printed, APipeGetsTheStartSettleAndEndLinesOnly) {
                     "mirelith: the printer is writing its firmware: 0:01 left\n"
                     "mirelith: done: 8,192 bytes sent in 1.5 s; the printer prints a self-test "
                     "page when it has taken the firmware\n");
+    // A port shows the device it leads to, unless that is its own name.
+    for (const auto& [port, leadsTo, where] :
+         {std::tuple{"COM1", "/dev/ttyS0", " on COM1 (/dev/ttyS0);"},
+          {"/dev/ttyUSB0", "/dev/ttyUSB0", " on /dev/ttyUSB0;"},
+          {"COM9", "", " on COM9 (no such device);"}}) {
+        label = port;
+        device = leadsTo;
+        EXPECT_THAT(run({false, false}, RunOutcome::Sent), HasSubstr(where));
+    }
 }
 
 TEST_F(Printed, ATerminalSeesTheBarRedrawnAndTheCountdown) {
@@ -134,6 +148,19 @@ TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
     EXPECT_EQ(run({false, true}, RunOutcome::Interrupted),
               "mirelith: interrupted by SIGINT after 8,192 of 8,192 bytes; the printer may need a "
               "power cycle before it takes firmware again; nothing was logged\n");
+    // A run that ended before its image was loaded has no count to give.
+    const auto unloaded = [&](RunOutcome outcome) {
+        return shown({false, true}, [&](TerminalProgress& terminal) {
+            RunEnd end;
+            end.outcome = outcome;
+            end.interruptSignal = 2;
+            terminal.runEnded(end);
+        });
+    };
+    EXPECT_EQ(unloaded(RunOutcome::Failed),
+              "mirelith: failed: the download did not complete; nothing was logged\n");
+    EXPECT_EQ(unloaded(RunOutcome::Interrupted),
+              "mirelith: interrupted by SIGINT before anything was sent; nothing was logged\n");
 }
 
 // --verify: the wait for the restart counts down in place on a terminal and is one line on a
