@@ -93,7 +93,6 @@ TerminalProgress::TerminalProgress(std::FILE* out, Style style, const RunContext
     : out_(out), style_(style), context_(context), files_(files), clock_(clock) {}
 
 void TerminalProgress::runStarted(const DownloadJob& job) {
-    job_ = job;
     startTick_ = clock_.tickCount();
     if (style_.quiet) {
         return;

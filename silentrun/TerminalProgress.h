@@ -43,7 +43,6 @@ class TerminalProgress final : public RunObserver {
     const RunContext& context_;
     FileSystem& files_;
     Clock& clock_;
-    DownloadJob job_;
     uint32_t startTick_ = 0;
     uint32_t lastDrawTick_ = 0;
     bool drawnOnce_ = false;
