@@ -1,27 +1,11 @@
 #include "platform/FileSystem.h"
 #include "platform/win32/FileHandles.h"
+#include "platform/win32/UniqueHandle.h"
 
 #include <fstream>
 #include <windows.h>
 
 namespace {
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (valid()) {
-            CloseHandle(handle_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
-  private:
-    HANDLE handle_;
-};
 
 class Win32FileSystem final : public FileSystem {
   public:
@@ -42,9 +26,10 @@ class Win32FileSystem final : public FileSystem {
     }
 
     FileProbe probeReadable(const std::string& path) override {
-        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) {
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_NOT_FOUND) {
                 return {ProbeStatus::Missing, static_cast<int32_t>(error)};
@@ -63,10 +48,10 @@ class Win32FileSystem final : public FileSystem {
     }
 
     bool appendToExisting(const std::string& path, std::string_view bytes) override {
-        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) {
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
             return false;
         }
         LARGE_INTEGER zero{};
@@ -82,9 +67,9 @@ class Win32FileSystem final : public FileSystem {
         if (slash != std::string::npos && slash > 0) {
             CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
         }
-        FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file.valid() && writeAll(file.get(), bytes);
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file && writeAll(file.get(), bytes);
     }
 };
 
