@@ -52,7 +52,14 @@ if [ -z "$(find "$lists_stamp" -mmin -1440 2>/dev/null)" ]; then
 fi
 # man-db's index is rebuilt after every install that carries a manual page; nothing here reads
 # that index (man reads the page itself), and the rebuild is one of the slowest steps of a set-up.
+# It is off for this install only: the machine's own choice is put back afterwards, and its
+# daily job brings the index up to date.
+man_auto_update=$(debconf-show man-db 2>/dev/null | sed -n 's/^[* ]*man-db\/auto-update: //p')
 echo 'man-db man-db/auto-update boolean false' | debconf-set-selections 2>/dev/null || true
 # No fsync after every unpacked file: an install cut short is mended by running this again.
+status=0
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o Dpkg::Options::=--force-unsafe-io \
-  "${missing[@]}"
+  "${missing[@]}" || status=$?
+echo "man-db man-db/auto-update boolean ${man_auto_update:-true}" |
+  debconf-set-selections 2>/dev/null || true
+exit $status
