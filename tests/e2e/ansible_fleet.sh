@@ -5,38 +5,9 @@
 # run time limit, so the stall costs seconds, not the program's 30 s network limit), one has
 # settings the program rejects, one cannot be deployed to. The summary table must agree with what the simulators received, and a second play must
 # not send again to the printers that have the image.
-if ! command -v ansible-playbook >/dev/null; then
-  echo "skip: ansible-playbook is not installed" >&2
-  exit 77
-fi
 source "$(dirname "$0")/lib.sh"
-e2e_init "$1"
+fleet_init "$1"
 PLAYBOOK="$(cd "$(dirname "$0")/../.." && pwd)/deploy/ansible/update-printers.yml"
-
-SIM_PIDS=()
-fleet_cleanup() {
-  local pid
-  for pid in "${SIM_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-  e2e_cleanup
-}
-trap fleet_cleanup EXIT
-
-# host_sim NAME ARGS... : a printer-sim of its own for host NAME; sets PORT_<NAME>.
-host_sim() {
-  local name=$1 i
-  shift
-  "$SIM" --info-file "$WORK/sims/$name.info" --output "$WORK/sims/$name.bin" "$@" \
-      >/dev/null 2>"$WORK/sims/$name.err" &
-  SIM_PIDS+=($!)
-  for i in $(seq 1 100); do
-    [ -s "$WORK/sims/$name.info" ] && break
-    sleep 0.05
-  done
-  printf -v "PORT_$name" '%s' "$(sed -n 's/^tcp=//p' "$WORK/sims/$name.info")"
-  [ -n "$(eval echo "\$PORT_$name")" ] || fail "printer-sim for $name did not start"
-}
-received() { stat -c %s "$WORK/sims/$1.bin"; }
-connections() { grep -c 'connection accepted' "$WORK/sims/$1.err" || true; }
 
 # row HOST : the host's line of the summary table, as words.
 row() { grep "^$1 " "$WORK/reports/summary.txt" || fail "no summary row for $1"; }
@@ -45,7 +16,7 @@ expect_row() {
   row "$host" | grep -Eq "$pattern" || fail "summary row of $host: [$(row "$host")], expected /$pattern/"
 }
 
-mkdir -p "$WORK/sims" "$WORK/hosts"
+mkdir -p "$WORK/hosts"
 : >"$WORK/not-a-directory"
 # Large enough that a printer that stops reading really blocks the sender.
 IMAGE="$WORK/KAV_T90_010226.fls"

@@ -5,38 +5,9 @@
 # unverified and fails the play; a staged roll-out stops after the batch with such a printer and
 # lists the later hosts as not tried (also after a host that cannot be reached); the audit
 # playbook's table agrees with what each simulator was told to answer, and sends nothing.
-if ! command -v ansible-playbook >/dev/null; then
-  echo "skip: ansible-playbook is not installed" >&2
-  exit 77
-fi
 source "$(dirname "$0")/lib.sh"
-e2e_init "$1"
+fleet_init "$1"
 DEPLOY="$(cd "$(dirname "$0")/../.." && pwd)/deploy/ansible"
-
-SIM_PIDS=()
-fleet_cleanup() {
-  local pid
-  for pid in "${SIM_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-  e2e_cleanup
-}
-trap fleet_cleanup EXIT
-
-# host_sim NAME ARGS... : a printer-sim of its own for host NAME; sets PORT_<NAME>.
-host_sim() {
-  local name=$1 _
-  shift
-  "$SIM" --tcp --info-file "$WORK/sims/$name.info" --output "$WORK/sims/$name.bin" "$@" \
-      >/dev/null 2>"$WORK/sims/$name.err" &
-  SIM_PIDS+=($!)
-  for _ in $(seq 1 100); do
-    [ -s "$WORK/sims/$name.info" ] && break
-    sleep 0.05
-  done
-  printf -v "PORT_$name" '%s' "$(sed -n 's/^tcp=//p' "$WORK/sims/$name.info")"
-  [ -n "$(eval echo "\$PORT_$name")" ] || fail "printer-sim for $name did not start"
-}
-received() { stat -c %s "$WORK/sims/$1.bin" 2>/dev/null || echo 0; }
-connections() { grep -c 'connection accepted' "$WORK/sims/$1.err" || true; }
 
 # row FILE HOST : the host's line of a table, as words.
 row() { grep "^$2 " "$WORK/reports/$1" || fail "no row for $2 in $1: $(cat "$WORK/reports/$1")"; }
@@ -45,23 +16,22 @@ expect_row() {
   row "$file" "$host" | grep -Eq "$pattern" || fail "$file row of $host: [$(row "$file" "$host")], expected /$pattern/"
 }
 
-mkdir -p "$WORK/sims"
 IMAGE="$WORK/KAV_T90_020000.fls"
 make_image "$IMAGE" 4096
 
 # What each printer says. "mute" says nothing of itself (each question then waits its 2 s, so it
 # is only audited); the serial number of "takes" is text a template engine would act on.
-host_sim current --version 2.00 --maker Voranex --model "T90 Prime" --serial C-1
-host_sim takes --version 1.20 --maker Voranex --model "T90 Standard" --serial "{{ 7 * 7 }}" \
+host_sim current --tcp --version 2.00 --maker Voranex --model "T90 Prime" --serial C-1
+host_sim takes --tcp --version 1.20 --maker Voranex --model "T90 Standard" --serial "{{ 7 * 7 }}" \
   --restart-seconds 1 --version-after 2.00
-host_sim forced --version 2.00 --restart-seconds 1
-host_sim old --version 1.20 --restart-seconds 1
-host_sim gone --version 1.20 --never-back
-host_sim mute
+host_sim forced --tcp --version 2.00 --restart-seconds 1
+host_sim old --tcp --version 1.20 --restart-seconds 1
+host_sim gone --tcp --version 1.20 --never-back
+host_sim mute --tcp
 for name in first later1 later2; do
-  host_sim "$name" --version 1.20 --restart-seconds 1 --version-after 2.00
+  host_sim "$name" --tcp --version 1.20 --restart-seconds 1 --version-after 2.00
 done
-host_sim bad --version 1.20 --restart-seconds 1
+host_sim bad --tcp --version 1.20 --restart-seconds 1
 
 cat >"$WORK/inventory.ini" <<EOF
 [printers]

@@ -194,3 +194,40 @@ run_exe() {
   STATUS=$?
   set -e
 }
+
+# The Ansible fleets. fleet_init BUILD_DIR : e2e_init for a script that drives Ansible (skipped
+# where it is not installed), whose printers, each started by host_sim, end with it.
+fleet_init() {
+  if ! command -v ansible-playbook >/dev/null; then
+    echo "skip: ansible-playbook is not installed" >&2
+    exit 77
+  fi
+  e2e_init "$1"
+  mkdir -p "$WORK/sims"
+  SIM_PIDS=()
+  trap fleet_cleanup EXIT
+}
+
+fleet_cleanup() {
+  local pid
+  for pid in "${SIM_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  e2e_cleanup
+}
+
+# host_sim NAME ARGS... : a printer-sim of its own for host NAME; sets PORT_<NAME>.
+host_sim() {
+  local name=$1 _
+  shift
+  "$SIM" --info-file "$WORK/sims/$name.info" --output "$WORK/sims/$name.bin" "$@" \
+      >/dev/null 2>"$WORK/sims/$name.err" &
+  SIM_PIDS+=($!)
+  for _ in $(seq 1 100); do
+    [ -s "$WORK/sims/$name.info" ] && break
+    sleep 0.05
+  done
+  printf -v "PORT_$name" '%s' "$(sed -n 's/^tcp=//p' "$WORK/sims/$name.info")"
+  [ -n "$(eval echo "\$PORT_$name")" ] || fail "printer-sim for $name did not start"
+}
+# The bytes host NAME's printer received (0 before any), and the connections it accepted.
+received() { stat -c %s "$WORK/sims/$1.bin" 2>/dev/null || echo 0; }
+connections() { grep -c 'connection accepted' "$WORK/sims/$1.err" || true; }
