@@ -26,7 +26,6 @@ struct FakeWriteStep {
 struct FakeDeviceState {
     std::mutex mutex;
     std::condition_variable changed;
-
     bool isOpen = false;
     int opens = 0;
     ModemLines lines{true, true}; // what the printer asserts
@@ -35,18 +34,15 @@ struct FakeDeviceState {
     std::optional<SerialLineSettings> applied;
     std::optional<CommTimeouts> timeouts;
     std::deque<FakeWriteStep> writeSteps; // the last step repeats; none: every write succeeds
-    FakeClock* clock = nullptr; // when set, each write attempt takes writeMs of virtual time
+    FakeClock* clock = nullptr;           // when set, each write attempt takes writeMs
     uint32_t writeMs = 0;
-    std::vector<uint32_t> writeSizes;
+    std::vector<uint32_t> writeSizes, readSizes;
     std::vector<uint8_t> written;
     std::deque<uint8_t> input;
-    std::vector<uint32_t> readSizes;
     int polls = 0;
     // A held poll stays inside the device until the device goes or 200 ms pass, so a close
     // that does not wait for its reader destroys the device under a running poll.
-    bool holdPolls = false;
-    bool pollHeld = false;
-    bool destroyedDuringPoll = false;
+    bool holdPolls = false, pollHeld = false, destroyedDuringPoll = false;
 
     // Records the call; false when the script refuses it.
     bool answer(const std::string& what) {
@@ -164,9 +160,7 @@ class FakeDevice final : public SerialDevice, public FileDevice {
 // Hands out the fakes above; like the real devices, an open device is refused a second time.
 class FakeDeviceFactory final : public DeviceFactory {
   public:
-    FakeDeviceState serial;
-    FakeDeviceState parallel;
-    FakeDeviceState usb;
+    FakeDeviceState serial, parallel, usb;
     std::string openReason; // what the system says about a refused open
 
     std::unique_ptr<SerialDevice> openSerial(const std::string& name) override {
@@ -196,11 +190,8 @@ class FakeDeviceFactory final : public DeviceFactory {
 // Hands out sockets that follow its script and record what was asked of them.
 class FakeSocketFactory final : public SocketFactory {
   public:
-    bool createOk = true;
-    bool connectOk = true;
-    bool sendOk = true;
-    int created = 0;
-    int destroyed = 0;
+    bool createOk = true, connectOk = true, sendOk = true;
+    int created = 0, destroyed = 0;
     std::vector<std::pair<std::string, uint16_t>> connects;
     std::vector<int32_t> sends;
     NetDelivery delivery{0, true, false}; // what every look at the connection answers
@@ -227,9 +218,7 @@ class FakeSocketFactory final : public SocketFactory {
             return f_.sendOk ? length : -1;
         }
         NetDelivery delivery() override {
-            if (f_.delivery.broken) {
-                error_ = 10054;
-            }
+            error_ = f_.delivery.broken ? 10054 : error_;
             return f_.delivery;
         }
         std::string lastErrorText() const override {

@@ -37,10 +37,7 @@ TEST_F(PortDriverTest, ConfigureInstallsTheVariantEvenWhenItRejects) {
 }
 
 TEST_F(PortDriverTest, ReconfigureClosesTheOpenPortAndReopenFindsTheDeviceFree) {
-    ASSERT_EQ(driver.configure(named("COM1")), 1);
-    ASSERT_EQ(driver.open(0), 1);
-    EXPECT_TRUE(devices.serial.isOpen);
-
+    ASSERT_TRUE(driver.configure(named("COM1")) && driver.open(0));
     ASSERT_EQ(driver.configure(named("COM1")), 1);
     EXPECT_FALSE(devices.serial.isOpen);
     EXPECT_EQ(driver.open(0), 1);
@@ -73,8 +70,7 @@ TEST_F(PortDriverTest, EveryVariantRefusesBadArguments) {
     for (const char* name : {"", "COM1", "LPT1", "\\\\?\\usb#1"}) {
         SCOPED_TRACE(name);
         if (*name != '\0') {
-            ASSERT_EQ(driver.configure(named(name)), 1);
-            ASSERT_EQ(driver.open(0), 1);
+            ASSERT_TRUE(driver.configure(named(name)) && driver.open(0));
         }
         EXPECT_EQ(driver.write(nullptr, 1), 0);
         EXPECT_EQ(driver.write(&byte, 0), 0);

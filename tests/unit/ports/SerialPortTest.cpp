@@ -8,7 +8,6 @@
 #include <numeric>
 
 namespace {
-using Calls = std::vector<std::string>;
 using Sleeps = std::vector<uint32_t>;
 
 PortSettings serialSettings(int32_t handshake = kHandshakeDtrDsr) {
@@ -22,30 +21,25 @@ PortSettings serialSettings(int32_t handshake = kHandshakeDtrDsr) {
     return s;
 }
 
-std::vector<uint8_t> sequence(size_t n) {
-    std::vector<uint8_t> v(n);
-    std::iota(v.begin(), v.end(), uint8_t{0});
-    return v;
-}
-
 struct SerialRig {
     FakeDeviceFactory devices;
     FakeClock clock;
     PortDriver driver{devices, clock};
+    FakeDeviceState& device = devices.serial;
+    explicit SerialRig(bool open = true, int32_t handshake = kHandshakeDtrDsr) {
+        EXPECT_EQ(driver.configure(serialSettings(handshake)), 1);
+        if (open) {
+            EXPECT_EQ(driver.open(0), 1);
+        }
+    }
 };
 
-struct SerialPortTest : ::testing::Test, SerialRig {
-    void SetUp() override {
-        ASSERT_EQ(driver.configure(serialSettings()), 1);
-        ASSERT_EQ(driver.open(0), 1);
-    }
-    FakeDeviceState& device = devices.serial;
-};
+struct SerialPortTest : ::testing::Test, SerialRig {};
 
 TEST_F(SerialPortTest, OpenAppliesLineSettingsAndFixedTimeoutsInOrder) {
     EXPECT_EQ(device.conversation(),
-              (Calls{"open \\\\.\\COM12", "getLineSettings", "setLineSettings", "modemStatus",
-                     "setTimeouts", "purge"}));
+              (std::vector<std::string>{"open \\\\.\\COM12", "getLineSettings", "setLineSettings",
+                                        "modemStatus", "setTimeouts", "purge"}));
     EXPECT_EQ(clock.sleeps(), Sleeps{200});
     ASSERT_TRUE(device.applied.has_value());
     EXPECT_EQ(device.applied->baudRate, 38400u);
@@ -68,21 +62,17 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
         {"modemStatus", {true, true}, dtr, "the modem lines cannot be read"},
         {"setTimeouts", {true, true}, dtr, "the timeouts were refused"},
         {"", {true, true}, 2, "handshake 2 is not supported"},
-        {"",
-         {false, true},
-         dtr,
-         "the printer does not assert DSR: is it switched on and connected?"},
+        {"", {false, true}, dtr, "the printer does not assert DSR: is it switched on and"},
         {"", {true, false}, kHandshakeXonXoff, "the printer does not assert CTS"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
-        SerialRig r;
-        r.devices.serial.refuse = c.refuse;
-        r.devices.serial.lines = c.lines;
-        ASSERT_EQ(r.driver.configure(serialSettings(c.handshake)), 1);
+        SerialRig r(false, c.handshake);
+        r.device.refuse = c.refuse;
+        r.device.lines = c.lines;
         EXPECT_EQ(r.driver.open(0), 0);
         EXPECT_EQ(r.clock.sleeps(), Sleeps{200});
-        EXPECT_FALSE(r.devices.serial.isOpen);
+        EXPECT_FALSE(r.device.isOpen);
         EXPECT_THAT(r.driver.lastErrorText(),
                     ::testing::StartsWith("\\\\.\\COM12: " + std::string(c.reason)));
         const uint8_t byte = 0;
@@ -90,15 +80,15 @@ TEST(SerialPortOpen, FailuresReleaseTheDeviceAndSayWhy) {
     }
     // The port itself forgets the reason once an open succeeds (the driver keeps its own). An
     // XON/XOFF printer needs only CTS.
-    SerialRig r;
+    SerialRig r(false);
     SerialPort port(r.devices, r.clock);
     EXPECT_EQ(port.configure(PortSettings{}), 0);
     EXPECT_EQ(port.lastErrorText(), "no port name given");
-    r.devices.serial.lines = {false, true};
+    r.device.lines = {false, true};
     ASSERT_EQ(port.configure(serialSettings(kHandshakeXonXoff)), 1);
-    r.devices.serial.refuse = "open";
+    r.device.refuse = "open";
     EXPECT_EQ(port.open(0), 0);
-    r.devices.serial.refuse.clear();
+    r.device.refuse.clear();
     ASSERT_EQ(port.open(0), 1);
     EXPECT_EQ(port.lastErrorText(), "");
 }
@@ -123,16 +113,14 @@ TEST(SerialPortWrite, RetriesTheRestForTwentySecondsThenGivesUpWithTheShortCount
     for (const auto& c : cases) {
         SCOPED_TRACE(c.attempts);
         SerialRig r;
-        ASSERT_EQ(r.driver.configure(serialSettings()), 1);
-        ASSERT_EQ(r.driver.open(0), 1);
-        r.devices.serial.writeSteps = {c.first, c.rest};
-        r.devices.serial.clock = &r.clock;
-        r.devices.serial.writeMs = c.attemptMs;
-        const auto data = sequence(100);
+        r.device.writeSteps = {c.first, c.rest};
+        r.device.clock = &r.clock;
+        r.device.writeMs = c.attemptMs;
+        std::vector<uint8_t> data(100);
+        std::iota(data.begin(), data.end(), uint8_t{0});
         EXPECT_EQ(r.driver.write(data.data(), 100), c.sent);
-        EXPECT_EQ(r.devices.serial.writeSizes.size(), c.attempts);
-        EXPECT_EQ(r.devices.serial.written,
-                  std::vector<uint8_t>(data.begin(), data.begin() + c.sent));
+        EXPECT_EQ(r.device.writeSizes.size(), c.attempts);
+        EXPECT_EQ(r.device.written, std::vector<uint8_t>(data.begin(), data.begin() + c.sent));
         Sleeps sleeps(c.retries + 1, 1500);
         sleeps[0] = 200;
         EXPECT_EQ(r.clock.sleeps(), sleeps);
@@ -147,13 +135,11 @@ TEST_F(SerialPortTest, ReadSleepsOnceWhenShortAndReturnsWhatIsBuffered) {
     EXPECT_EQ(driver.read(buffer, 20, 2000), 5);
     EXPECT_EQ(clock.sleeps(), (Sleeps{200, 2000}));
     EXPECT_EQ(buffer[4], 5);
-
-    // Enough buffered: no sleep.
+    // Enough buffered: no sleep. A negative wait is no wait, not "forever".
     device.feed({6, 7, 8});
     ASSERT_TRUE(device.waitForPolls(2));
     EXPECT_EQ(driver.read(buffer, 2, 2000), 2);
     EXPECT_EQ(clock.sleeps().size(), 2u);
-    // A negative wait is no wait, not "forever".
     EXPECT_EQ(driver.read(buffer, 20, -1), 1);
     EXPECT_EQ(clock.sleeps().back(), 0u);
     EXPECT_EQ(buffer[0], 8);
@@ -162,7 +148,8 @@ TEST_F(SerialPortTest, ReadSleepsOnceWhenShortAndReturnsWhatIsBuffered) {
 // A failed device read cancels the transfer and loses nothing: the bytes come on a later poll.
 TEST_F(SerialPortTest, ReaderStopsAtAFullBufferUntilReadMakesRoom) {
     device.refuse = "read"; // set before any byte arrives: until then the reader reads nothing
-    const auto bytes = sequence(250); // the buffer holds 120
+    std::vector<uint8_t> bytes(250); // the buffer holds 120
+    std::iota(bytes.begin(), bytes.end(), uint8_t{0});
     device.feed(bytes);
     ASSERT_TRUE(device.waitForPolls(4));
     EXPECT_EQ(device.queued(), 130u); // left in the device, not dropped
@@ -171,7 +158,6 @@ TEST_F(SerialPortTest, ReaderStopsAtAFullBufferUntilReadMakesRoom) {
     ASSERT_EQ(driver.read(got.data(), 50, 0), 50);
     ASSERT_TRUE(device.waitForPolls(3));
     EXPECT_EQ(device.queued(), 80u);
-
     std::vector<uint8_t> rest(200);
     ASSERT_EQ(driver.read(rest.data(), 200, 0), 120);
     got.insert(got.end(), rest.begin(), rest.begin() + 120);
@@ -194,7 +180,6 @@ TEST_F(SerialPortTest, CloseWaitsForTheReaderBeforeTheDeviceGoesAndLaterCallsDoN
     uint8_t buffer[3] = {};
     EXPECT_EQ(driver.read(buffer, 3, 0), 0);
     EXPECT_EQ(driver.write(buffer, 3), 0);
-
     // Open again: a fresh reader picks up where the device is.
     ASSERT_EQ(driver.open(0), 1);
     ASSERT_TRUE(device.waitForPolls(2));

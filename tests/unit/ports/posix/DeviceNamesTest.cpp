@@ -6,6 +6,7 @@
 
 #include <limits>
 #include <map>
+#include <tuple>
 
 namespace {
 // A port name's device: the environment may point a port elsewhere (empty: as if unset).
@@ -36,10 +37,7 @@ TEST(DeviceNamesTest, WindowsNamesMapToLinuxDevicesUnlessTheEnvironmentSaysOther
     }
     EXPECT_EQ(parallelDevicePath("COM1", env), "");
     EXPECT_EQ(parallelDevicePath("LPT0", env), "");
-}
-
-// A device node named as the port gets the port variant of its kind.
-TEST(DeviceNamesTest, DevicePathsChooseThePortOfTheirKind) {
+    // A device node named as the port gets the port variant of its kind.
     EXPECT_EQ(portKindFor("/dev/ttyUSB0"), PortKind::Com);
     EXPECT_EQ(portKindFor("/dev/lp0"), PortKind::Lpt);
     EXPECT_EQ(portKindFor("/dev/usb/lp0"), PortKind::Usb);
@@ -50,9 +48,8 @@ TEST(CommDeadlinesTest, TimeoutsBecomePollLimits) {
     const CommTimeouts serial{10, 10, 100, 5, 3000};
     EXPECT_EQ(writeLimitMs(serial, 4096, true), 3000 + 5 * 4096);
     const ReadPlan r = readPlanFor(serial, 20, true);
-    EXPECT_EQ(r.totalMs, 10 * 20 + 100);
-    EXPECT_EQ(r.intervalMs, 10);
-    EXPECT_FALSE(r.returnAtOnce);
+    EXPECT_EQ(std::tuple(r.totalMs, r.intervalMs, r.returnAtOnce),
+              std::tuple(10 * 20 + 100, 10, false));
 
     // Parallel defaults: no write limit at all.
     EXPECT_EQ(writeLimitMs(CommTimeouts{10, 10, 10, 0, 0}, 4096, true), kNoLimit);
