@@ -27,14 +27,10 @@ const fs::path kFixtures =
 std::string run(const std::string& command, int* status = nullptr) {
     std::string output;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    for (char buffer[512]; pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr;) {
         output += buffer;
     }
-    int result = pclose(pipe);
+    const int result = pipe != nullptr ? pclose(pipe) : -1;
     if (status != nullptr) {
         *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
     }
@@ -62,9 +58,7 @@ class CupsRedirectTest : public ::testing::Test {
         fs::permissions(dir_,
                         fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
         int status = 0;
-        std::string out =
-            run("bash " + (kFixtures / "private_cupsd.sh").string() + " start " + dir_.string(),
-                &status);
+        const std::string out = run("bash " + helper + " start " + dir_.string(), &status);
         if (status == 77) {
             GTEST_SKIP() << "cupsd is not available: " << out;
         }
@@ -85,7 +79,7 @@ class CupsRedirectTest : public ::testing::Test {
 
     void TearDown() override {
         unsetenv("CUPS_SERVER");
-        run("bash " + (kFixtures / "private_cupsd.sh").string() + " stop " + dir_.string());
+        run("bash " + helper + " stop " + dir_.string());
         fs::remove_all(dir_);
     }
 
@@ -111,6 +105,7 @@ class CupsRedirectTest : public ::testing::Test {
         return all;
     }
 
+    const std::string helper = (kFixtures / "private_cupsd.sh").string();
     fs::path dir_;
     std::string socket_;
 };

@@ -1,7 +1,6 @@
-// The real engine, port driver and event loop against the real printer-sim over a
-// pseudo-terminal, for the one model rule a silent command line cannot select that talks with
-// the printer: the FPGA dialogue of models 310 and 312, with real replies in real time. It is
-// also the serial port's real traffic both ways: queries out, replies in through the reader thread.
+// The real engine, port driver and event loop against printer-sim over a pseudo-terminal: the
+// FPGA dialogue of models 310 and 312 (which a silent command line cannot select) with real
+// replies in real time, and so the serial port's traffic both ways through the reader thread.
 #include "engine/MainDialog.h"
 #include "platform/EventLoop.h"
 #include "ports/NetPort.h"
@@ -23,7 +22,7 @@ namespace {
 
 struct Outcome {
     std::vector<std::string> reports;
-    int32_t lastStep = 0;
+    int32_t lastStep;
     std::vector<uint8_t> received;
 };
 
@@ -40,11 +39,12 @@ Outcome runJob(const std::vector<std::string>& simArgs, const std::vector<uint8_
     MainDialog dialog(view, port, socket, queues, reporter, systemClock());
     dialog.silentRun = 1;
     dialog.modelCode = 312;
-    dialog.portSettings.portName = "COM1";
-    dialog.portSettings.baudRate = 115200;
-    dialog.portSettings.dataBits = 8;
-    dialog.portSettings.readBufferSize = 8192;
-    dialog.portSettings.spareBufferSize = 4096;
+    dialog.portSettings = {.portName = "COM1",
+                           .baudRate = 115200,
+                           .dataBits = 8,
+                           .timeouts = {},
+                           .readBufferSize = 8192,
+                           .spareBufferSize = 4096};
     dialog.firmwarePath = dir.file("fw.fls", image);
     dialog.startDownload();
     loop->run([&](int32_t id) { dialog.onTimer(id); });
@@ -55,7 +55,6 @@ Outcome runJob(const std::vector<std::string>& simArgs, const std::vector<uint8_
     return {reporter.texts(), view.lastStep, sim.received()};
 }
 
-// The refusal rules are unit-tested; this is the whole dialogue over a real line, in real time.
 TEST(EnginePrinterSim, FpgaDialogueWithThePrinter) {
     const auto image = fpgaImage(1, 150000);
     const Outcome accepted = runJob({"--version", "1.35", "--fpga", "4"}, image);

@@ -23,10 +23,6 @@ class SerialPtyTest : public ::testing::Test {
         char name[256] = {};
         ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
         ::setenv("MIRELITH_COM7", name, 1);
-        settings.portName = "COM7";
-        settings.baudRate = 19200;
-        settings.dataBits = 8;
-        settings.readBufferSize = 8192;
     }
     void TearDown() override {
         ::unsetenv("MIRELITH_COM7");
@@ -52,7 +48,11 @@ class SerialPtyTest : public ::testing::Test {
 
     int master_ = -1;
     int slave_ = -1;
-    PortSettings settings;
+    PortSettings settings{.portName = "COM7",
+                          .baudRate = 19200,
+                          .dataBits = 8,
+                          .timeouts = {},
+                          .readBufferSize = 8192};
 };
 
 // The terminal gets the speed and the raw modes (a pseudo-terminal forces 8 bits without

@@ -71,16 +71,15 @@ TEST(ProcessTable, ALiveProcessOfAnotherProgramDoesNotCountAsRunning) {
     });
     const ProcessIdentity otherProgram = startChild(
         other, [](int) { ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr)); });
-    ASSERT_GT(same, 0);
-    ASSERT_GT(other, 0);
+    ASSERT_TRUE(same > 0 && other > 0);
     EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0) << "sleep did not start";
 
     EXPECT_TRUE(table.isRunning(sameProgram));
     EXPECT_FALSE(table.isRunning(otherProgram));
-    kill(same, SIGKILL);
-    kill(other, SIGKILL);
-    waitpid(same, nullptr, 0);
-    waitpid(other, nullptr, 0);
+    for (const pid_t child : {same, other}) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
 }
 
 } // namespace

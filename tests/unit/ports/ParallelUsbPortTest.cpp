@@ -11,11 +11,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 PortSettings parallelSettings() {
-    PortSettings s;
-    s.portName = "LPT1";
-    s.timeouts = {10, 10, 10, 0, 0};
-    s.readBufferSize = 8192;
-    return s;
+    return {.portName = "LPT1", .timeouts = {10, 10, 10, 0, 0}, .readBufferSize = 8192};
 }
 
 // GetVersion values: the NT family has bit 31 clear and a build number in the high word; the
@@ -89,14 +85,12 @@ TEST(FileDevicePorts, DestroyedWhileOpenCancelsAndClosesTheDevice) {
 }
 
 struct UsbPortTest : ::testing::Test {
-    UsbPortTest() {
-        settings.portName = "\\\\?\\usb#vid_04b8&pid_0e28#5&1#{28d78fad-5a12-11d1-ae5b}";
-        settings.readBufferSize = 150;
-        EXPECT_EQ(port.configure(settings), 1);
-    }
+    UsbPortTest() { EXPECT_EQ(port.configure(settings), 1); }
     FakeDeviceFactory devices;
     UsbPort port{devices};
-    PortSettings settings;
+    PortSettings settings{.portName = "\\\\?\\usb#vid_04b8&pid_0e28#5&1#{28d78fad-5a12-11d1-ae5b}",
+                          .timeouts = {},
+                          .readBufferSize = 150};
 };
 
 TEST_F(UsbPortTest, OpenAppliesNothingStartsNoReaderAndReadsOnceIgnoringTheWait) {

@@ -5,12 +5,8 @@
 
 namespace {
 PortSettings named(const std::string& name) {
-    PortSettings s;
-    s.portName = name;
-    s.baudRate = 9600;
-    s.dataBits = 8;
-    s.readBufferSize = 64;
-    return s;
+    return {
+        .portName = name, .baudRate = 9600, .dataBits = 8, .timeouts = {}, .readBufferSize = 64};
 }
 
 struct PortDriverTest : ::testing::Test {

@@ -11,19 +11,17 @@ namespace {
 using Sleeps = std::vector<uint32_t>;
 
 PortSettings serialSettings(int32_t handshake = kHandshakeDtrDsr) {
-    PortSettings s;
-    s.portName = "\\\\.\\COM12";
-    s.baudRate = 38400;
-    s.dataBits = 8;
-    s.handshake = handshake;
-    s.timeouts = {1, 2, 3, 4, 5}; // must not reach the device
-    s.readBufferSize = 120;
-    return s;
+    return {.portName = "\\\\.\\COM12",
+            .baudRate = 38400,
+            .dataBits = 8,
+            .handshake = handshake,
+            .timeouts = {1, 2, 3, 4, 5}, // must not reach the device
+            .readBufferSize = 120};
 }
 
 struct SerialRig {
     FakeDeviceFactory devices;
-    FakeClock clock;
+    FakeClock clock{0xFFFFF000u}; // the tick count wraps during a write's retries
     PortDriver driver{devices, clock};
     FakeDeviceState& device = devices.serial;
     explicit SerialRig(bool open = true, int32_t handshake = kHandshakeDtrDsr) {
@@ -45,6 +43,7 @@ TEST_F(SerialPortTest, OpenAppliesLineSettingsAndFixedTimeoutsInOrder) {
     EXPECT_EQ(device.applied->baudRate, 38400u);
     EXPECT_TRUE(device.applied->outxDsrFlow);
     EXPECT_EQ(device.timeouts, (CommTimeouts{10, 10, 100, 5, 3000}));
+    EXPECT_EQ(driver.open(0), 1); // reopening lets the device go first, or it would be busy
 }
 
 // Every failed open waits the settle time, releases the device and says why.

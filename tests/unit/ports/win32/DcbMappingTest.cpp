@@ -73,12 +73,10 @@ TEST(DcbMappingTest, ChosenFieldsAreSetAndTheRestKept) {
                   xonXoff);
 }
 
+// Interval, read multiplier and constant, write multiplier and constant: COMMTIMEOUTS's order.
 TEST(DcbMappingTest, TimeoutsKeepTheirOrder) {
     const COMMTIMEOUTS c = toCommTimeouts(CommTimeouts{10, 20, 100, 5, 3000});
-    EXPECT_EQ(c.ReadIntervalTimeout, 10u);
-    EXPECT_EQ(c.ReadTotalTimeoutMultiplier, 20u);
-    EXPECT_EQ(c.ReadTotalTimeoutConstant, 100u);
-    EXPECT_EQ(c.WriteTotalTimeoutMultiplier, 5u);
-    EXPECT_EQ(c.WriteTotalTimeoutConstant, 3000u);
+    const COMMTIMEOUTS expected{10, 20, 100, 5, 3000};
+    EXPECT_EQ(std::memcmp(&c, &expected, sizeof c), 0);
 }
 } // namespace
