@@ -22,18 +22,11 @@ class FakeUsbSource final : public UsbDeviceSource {
     std::vector<std::string> trialOpens;
 
     std::unique_ptr<UsbInterfaceSet> openInterfaceSet() override {
-        if (listingFails) {
-            return nullptr;
-        }
-        return std::make_unique<Set>(*this);
+        return listingFails ? nullptr : std::make_unique<Set>(*this);
     }
-
     std::optional<std::string> readDeviceInstance(const std::string& keyName) override {
-        auto found = registry.find(keyName);
-        if (found == registry.end()) {
-            return std::nullopt;
-        }
-        return found->second;
+        const auto found = registry.find(keyName);
+        return found == registry.end() ? std::nullopt : std::optional(found->second);
     }
 
   private:
