@@ -191,14 +191,13 @@ class FakeDeviceFactory final : public DeviceFactory {
 class FakeSocketFactory final : public SocketFactory {
   public:
     bool createOk = true, connectOk = true, sendOk = true;
-    int created = 0, destroyed = 0;
+    int destroyed = 0;
     std::vector<std::pair<std::string, uint16_t>> connects;
     std::vector<int32_t> sends;
     NetDelivery delivery{0, true, false}; // what every look at the connection answers
     std::string deliveryErrorText;        // the socket's words once it is broken
 
     std::unique_ptr<NetSocket> createStream() override {
-        created += createOk ? 1 : 0;
         return createOk ? std::make_unique<Socket>(*this) : nullptr;
     }
 
