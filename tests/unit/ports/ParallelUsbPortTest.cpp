@@ -51,6 +51,7 @@ TEST(ParallelPortTest, OpensOnceWritesWhatTheDeviceTookAndReadsNothingOnFailure)
     devices.parallel.writeSteps = {{false, 7}};
     const std::vector<uint8_t> data(10, 0x55);
     EXPECT_EQ(port.write(data.data(), 10), 7); // short, whatever the outcome
+    EXPECT_EQ(port.lastErrorText(), "LPT1: the printer took no data in time"); // device silent
     devices.parallel.writeSteps = {{true, 10, 5}};
     EXPECT_EQ(port.write(data.data(), 10), 10); // never more than it was given
     uint8_t buffer[4] = {};

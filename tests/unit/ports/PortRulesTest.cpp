@@ -65,6 +65,12 @@ TEST(ReceiveBufferTest, NeverHoldsMoreThanItsCapacityAndKeepsArrivalOrder) {
     EXPECT_EQ(buffer.take(out, 8), 0u);
     buffer.allocate(0);
     EXPECT_EQ(buffer.append(in, 1), 0u); // a zero-sized buffer takes nothing
+    // Released (a closed port), it holds and takes nothing until allocated again.
+    buffer.allocate(5);
+    EXPECT_EQ(buffer.append(in, 2), 2u);
+    buffer.release();
+    EXPECT_EQ(buffer.count(), 0u);
+    EXPECT_EQ(buffer.append(in, 1), 0u);
 }
 
 // stop() wakes a reader that waits out a long interval, so closing a port never waits for it
