@@ -8,16 +8,12 @@
 #include <vector>
 
 struct FakePrinterQueue {
-    FakePrinterQueue(std::string name, std::string port, std::string driver,
-                     uint32_t attributes = 0, std::string state = {})
-        : name(std::move(name)), portName(std::move(port)), driverName(std::move(driver)),
-          attributes(attributes), state(std::move(state)) {}
     std::string name;
     std::string portName;
     std::string driverName;
     uint32_t attributes = 0;
     // The spooler's own state: "aside" while on "FILE:", else what the last restore wrote.
-    std::string state;
+    std::string state = {};
     bool openable = true;
     bool readable = true;
     bool writable = true;

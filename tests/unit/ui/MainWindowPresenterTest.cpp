@@ -53,25 +53,21 @@ TEST_F(MainWindowTest, ConfigurationOpensOnThePortAndAcceptingResetsWhatItDoesNo
 // the model is the job's and the banner moves one space right. A model with a picture shows it
 // and gets COM1 as its port; one without leaves picture and port alone.
 TEST_F(MainWindowTest, TheModelChoiceOpensTheWindowOrEndsIt) {
+    // model name, code, picture, port, banner
+    const auto seen = [&] {
+        return modelName + "|" + std::to_string(modelCode) + "|" + std::to_string(window.picture) +
+               "|" + portSettings.portName + "|" + window.banner;
+    };
     EXPECT_FALSE(presenter.chooseModel([&](SelectPrinterPresenter&) { return false; }));
-    EXPECT_EQ(modelName, "");
-    EXPECT_EQ(window.banner, "Firmware Downloader");
-
+    EXPECT_EQ(seen(), "|0|0||Firmware Downloader");
     EXPECT_TRUE(presenter.chooseModel([](SelectPrinterPresenter& choice) {
         choice.onSelectionChanged("T90 Prime");
         return true;
     }));
-    EXPECT_EQ(modelName, "T90 Prime");
-    EXPECT_EQ(modelCode, 1112);
-    EXPECT_EQ(window.picture, 174);
-    EXPECT_EQ(portSettings.portName, "COM1");
-    EXPECT_EQ(window.banner, " Firmware Downloader");
-
+    EXPECT_EQ(seen(), "T90 Prime|1112|174|COM1| Firmware Downloader");
     portSettings.portName = "LPT2";
     presenter.applyModelChoice("Any", 351);
-    EXPECT_EQ(modelCode, 351);
-    EXPECT_EQ(window.picture, 174);
-    EXPECT_EQ(portSettings.portName, "LPT2");
+    EXPECT_EQ(seen(), "Any|351|174|LPT2| Firmware Downloader");
 }
 
 // The configuration dialog opens with the job's port for its model; only an accepted one
