@@ -183,7 +183,6 @@ void fullDownload(Options& options) {
     }
     checkEqual(text(main), "Mirelith", "window text");
     checkEqual(itemText(main, IDC_MAIN_BANNER), "   Mirelith V1.0.0", "banner");
-    checkEqual(mainButtons(main), "1001", "only Configuration and Exit enabled at start");
     check(SendMessageA(GetDlgItem(main, IDC_MAIN_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
           "model picture shown");
     check(topmost(main), "main window is topmost");
