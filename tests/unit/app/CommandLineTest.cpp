@@ -42,6 +42,18 @@ TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
         {{"-x", "stray", "-p", "COM1", "-p", "LPT1"}, "LPT1 115200 CLG"},
         // USB after COM leaves the device to discovery, with the serial defaults.
         {{"-p", "COM1", "-p", "usb"}, "COM1 115200 CU"},
+#ifndef _WIN32
+        // Device paths are taken as they are, never upper-cased, with the defaults of their
+        // type; a device that COMn or LPTn leads to is that port (no MIRELITH_COMn or
+        // MIRELITH_LPTn is set here). Which paths are devices is DeviceRulesTest's.
+        {{"-p", "/dev/ttyUSB0"}, "/dev/ttyUSB0 115200 CG"},
+        {{"-p", "/dev/ttyACM1", "-b", "9600"}, "/dev/ttyACM1 9600 CG"},
+        {{"-p", "/dev/ttyS11"}, "\\\\.\\COM12 115200 CG"},
+        {{"-p", "/dev/lp0"}, "LPT1 0 LG"},
+        {{"-p", "/dev/usb/lp1"}, "/dev/usb/lp1 0 UG"},
+        {{"-p", "/dev/usb/lp1", "-p", "USB"}, "/dev/usb/lp1 0 U"}, // discovery still asked
+        {{"-p", "/dev/sda"}, "invalid"},
+#endif
     };
     for (const auto& [tail, expected] : cases) {
         SCOPED_TRACE(::testing::PrintToString(tail));
