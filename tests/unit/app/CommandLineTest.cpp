@@ -16,7 +16,6 @@ class CommandLine : public ::testing::Test {
         words.insert(words.begin(), "mirelith");
         return parseCommandLine(settings, words, files, reporter);
     }
-    void addFirmware(const std::string& name) { files.addEntry("/fw", name); }
 
     StartupSettings settings;
     FakeFileSystem files;
@@ -70,23 +69,6 @@ TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
     EXPECT_EQ(reporter.texts(), (std::vector<std::string>{
                                     "Select Model", "Select file", "Select COM", "Select baudrate",
                                     "Select LPT", "Select USB", "Select NET", "Select tcpport"}));
-}
-
-// Without a model the directory's only firmware file gives model and file (even over "-f"), and
-// the port is USB unless one was named; with a model but no file its newest firmware is taken.
-// When that finds nothing the window opens.
-TEST_F(CommandLine, DiscoveryCompletesTheRunOrItGoesInteractive) {
-    addFirmware("KAV-100_A_031512.fls");
-    addFirmware("notes.txt");
-    EXPECT_EQ(portOutcome(parse({"-s", "-f", "mine.fls"}), settings), " 0 U");
-    EXPECT_EQ(settings.modelName + "/" + settings.firmwareFileName, "KAV-100/KAV-100_A_031512.fls");
-    EXPECT_TRUE(settings.modelGiven && settings.fileGiven);
-
-    addFirmware("KAV-100_B_120111.fls");
-    EXPECT_EQ(parse({"-s"}), RunMode::Interactive);
-    ASSERT_EQ(parse({"-s", "-m", "KAV-100", "-p", "COM2"}), RunMode::Silent);
-    EXPECT_EQ(settings.firmwareFileName, "KAV-100_A_031512.fls");
-    EXPECT_EQ(parse({"-s", "-m", "kav-100", "-p", "COM2"}), RunMode::Interactive);
 }
 
 // --help states the speeds a port gets when the command line names none, the model code any

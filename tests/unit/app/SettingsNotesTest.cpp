@@ -155,8 +155,8 @@ TEST(SettingsNotes, IniKeysGiveThePortModelAndFile) {
     });
 }
 
-// The run goes on as it always did, and says what it guessed or left out.
-TEST(SettingsNotes, GuessesAndSkippedWordsAreSaid) {
+// The run goes on as it always did, and says what it guessed, found or left out.
+TEST(SettingsNotes, GuessesDiscoveryAndSkippedWordsAreSaid) {
     const std::string skipped =
         ": not an option of a silent run; skipped (the options are -m, -p, -b, -tcpport and -f)";
     check({
@@ -177,7 +177,14 @@ TEST(SettingsNotes, GuessesAndSkippedWordsAreSaid) {
          "interactive;;;-s must come first: without it in first place the command line asks "
          "for the window, and its options are not read"},
         {"raw", {"-m", "KAV"}, "interactive;;;"},
-        // What firmware discovery puts in place of the command line, or why it cannot.
+        // What firmware discovery puts in place of the command line (the only firmware file
+        // over "-f", and USB unless a port was named; with a model but no file, the model's
+        // newest, matched case by case), or why it cannot.
+        {"cmd", {"-m", "KIX-2", "-p", "COM2"}, "COM2 115200 CG;KIX-2;KIX-2_A_020111.fls;"},
+        {"cmd",
+         {"-m", "kix-2", "-p", "COM2"},
+         "interactive;kix-2;;-m kix-2 without -f: no firmware file of that model in /fw: the "
+         "window is asked for instead of a silent run"},
         {"cmd1",
          {"-f", "a.fls"},
          " 0 U;KIX-2;KIX-2_B_010111.fls;-f a.fls without -m: KIX-2_B_010111.fls, the only "
