@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // The port forms a refusal lists: device paths only on a system that takes them (Linux).
@@ -202,11 +204,8 @@ TEST(SettingsNotes, GuessesDiscoveryAndSkippedWordsAreSaid) {
 
 // -f and FWNAME: an absolute path in the system's own syntax is used as it is.
 TEST(SettingsNotes, AbsolutePathsAreKeptAndRelativeOnesJoinTheStartDirectory) {
-    const struct {
-        char separator;
-        std::string name;
-        std::string path;
-    } cases[] = {
+    // The system's separator, the name given, the path used.
+    const std::tuple<char, std::string, std::string> cases[] = {
         {'/', "/srv/firmware/KAV_T90_060125.fls", "/srv/firmware/KAV_T90_060125.fls"},
         {'/', "fw/KAV.fls", "/start/fw/KAV.fls"},
         {'/', "C:\\fw\\KAV.fls", "/start/C:\\fw\\KAV.fls"}, // a Windows path is a name here
@@ -216,9 +215,8 @@ TEST(SettingsNotes, AbsolutePathsAreKeptAndRelativeOnesJoinTheStartDirectory) {
         {'\\', "C:KAV.fls", "/start\\C:KAV.fls"}, // relative to C:'s own directory: not absolute
         {'\\', "KAV.fls", "/start\\KAV.fls"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(pathInDirectory("/start", c.separator, c.name), c.path);
+    for (const auto& [separator, name, path] : cases) {
+        EXPECT_EQ(pathInDirectory("/start", separator, name), path) << name;
     }
 }
 

@@ -33,7 +33,7 @@ class SystemFiles : public ::testing::Test {
     FileSystem& files = systemFileSystem();
 };
 
-TEST_F(SystemFiles, CreateNewNeverReplacesAndAppendNeverCreates) {
+TEST_F(SystemFiles, CreateNewNeverReplacesAppendNeverCreatesAndProbingTellsWhy) {
     const std::string log = path("_QEM_NUV.txt");
     EXPECT_FALSE(files.appendToExisting(log, "x"));
     EXPECT_FALSE(fs::exists(log));
@@ -46,9 +46,7 @@ TEST_F(SystemFiles, CreateNewNeverReplacesAndAppendNeverCreates) {
     ASSERT_TRUE(files.createNew(path("state/mirelith/_QEM_NUV.txt"), "VORANEX NUV\r\n"));
     EXPECT_EQ(contentOf(path("state/mirelith/_QEM_NUV.txt")), "VORANEX NUV\r\n");
 #endif
-}
-
-TEST_F(SystemFiles, ProbeTellsReadableMissingAndFailing) {
+    // Probing tells readable, missing and failing apart.
     std::ofstream(path("qemnuv.ini"), std::ios::binary) << "[NUV]\n";
     EXPECT_EQ(files.probeReadable(path("qemnuv.ini")).status, ProbeStatus::Readable);
     EXPECT_EQ(files.probeReadable(path("none.ini")).status, ProbeStatus::Missing);
