@@ -16,7 +16,6 @@ class CommandLine : public ::testing::Test {
         words.insert(words.begin(), "mirelith");
         return parseCommandLine(settings, words, files, reporter);
     }
-    void addFirmware(const std::string& name) { files.addEntry("/fw", name); }
 
     StartupSettings settings;
     FakeFileSystem files;
@@ -42,6 +41,18 @@ TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
         {{"-x", "stray", "-p", "COM1", "-p", "LPT1"}, "LPT1 115200 CLG"},
         // USB after COM leaves the device to discovery, with the serial defaults.
         {{"-p", "COM1", "-p", "usb"}, "COM1 115200 CU"},
+#ifndef _WIN32
+        // Device paths are taken as they are, never upper-cased, with the defaults of their
+        // type; a device that COMn or LPTn leads to is that port (no MIRELITH_COMn or
+        // MIRELITH_LPTn is set here). Which paths are devices is DeviceRulesTest's.
+        {{"-p", "/dev/ttyUSB0"}, "/dev/ttyUSB0 115200 CG"},
+        {{"-p", "/dev/ttyACM1", "-b", "9600"}, "/dev/ttyACM1 9600 CG"},
+        {{"-p", "/dev/ttyS11"}, "\\\\.\\COM12 115200 CG"},
+        {{"-p", "/dev/lp0"}, "LPT1 0 LG"},
+        {{"-p", "/dev/usb/lp1"}, "/dev/usb/lp1 0 UG"},
+        {{"-p", "/dev/usb/lp1", "-p", "USB"}, "/dev/usb/lp1 0 U"}, // discovery still asked
+        {{"-p", "/dev/sda"}, "invalid"},
+#endif
     };
     for (const auto& [tail, expected] : cases) {
         SCOPED_TRACE(::testing::PrintToString(tail));
@@ -58,23 +69,6 @@ TEST_F(CommandLine, PortOptionsSetNameSpeedAndTypeFlags) {
     EXPECT_EQ(reporter.texts(), (std::vector<std::string>{
                                     "Select Model", "Select file", "Select COM", "Select baudrate",
                                     "Select LPT", "Select USB", "Select NET", "Select tcpport"}));
-}
-
-// Without a model the directory's only firmware file gives model and file (even over "-f"), and
-// the port is USB unless one was named; with a model but no file its newest firmware is taken.
-// When that finds nothing the window opens.
-TEST_F(CommandLine, DiscoveryCompletesTheRunOrItGoesInteractive) {
-    addFirmware("KAV-100_A_031512.fls");
-    addFirmware("notes.txt");
-    EXPECT_EQ(portOutcome(parse({"-s", "-f", "mine.fls"}), settings), " 0 U");
-    EXPECT_EQ(settings.modelName + "/" + settings.firmwareFileName, "KAV-100/KAV-100_A_031512.fls");
-    EXPECT_TRUE(settings.modelGiven && settings.fileGiven);
-
-    addFirmware("KAV-100_B_120111.fls");
-    EXPECT_EQ(parse({"-s"}), RunMode::Interactive);
-    ASSERT_EQ(parse({"-s", "-m", "KAV-100", "-p", "COM2"}), RunMode::Silent);
-    EXPECT_EQ(settings.firmwareFileName, "KAV-100_A_031512.fls");
-    EXPECT_EQ(parse({"-s", "-m", "kav-100", "-p", "COM2"}), RunMode::Interactive);
 }
 
 // --help states the speeds a port gets when the command line names none, the model code any
@@ -99,5 +93,24 @@ TEST_F(CommandLine, HelpStatesTheDefaultsTheParserUsesAndEverySystemSection) {
         EXPECT_NE(help.find(stated), std::string::npos) << stated;
     }
 }
+
+#ifdef _WIN32
+// The Windows console program's --help: the same text as on Linux where the systems agree, and
+// nothing that only Linux has (device paths, --list, signals, XDG directories).
+TEST(WindowsHelp, NamesWindowsPortsAndLogPlaceAndNothingOnlyLinuxHas) {
+    const std::string help = helpText("C:\\Users\\ann\\AppData\\Local\\Mirelith\\_QEM_NUV.txt");
+    for (const char* text :
+         {"Usage: mirelith -s", "mirelith --help | --version\n\nWrites new firmware",
+          "  --result FILE", "-h, --help", "COMn, \\\\.\\COMn", "NET ADDRESS",
+          "FWNAME=", "%LOCALAPPDATA%\\Mirelith\\", "2  the download failed",
+          "3  interrupted by Ctrl+C or Ctrl+Break",
+          "appended to\n  C:\\Users\\ann\\AppData\\Local\\Mirelith\\_QEM_NUV.txt\n"}) {
+        EXPECT_NE(help.find(text), std::string::npos) << text;
+    }
+    for (const char* text : {"/dev/", "--list", "SIGHUP", "XDG_STATE_HOME", "MIRELITH_COMn"}) {
+        EXPECT_EQ(help.find(text), std::string::npos) << text;
+    }
+}
+#endif
 
 } // namespace

@@ -57,25 +57,23 @@ class Discovery : public ::testing::Test {
     FakeFileSystem files;
 };
 
-TEST_F(Discovery, SoleFirmwareGivesModelAndFile) {
-    list({".", "..", "readme.txt", ".fls", "..fls", "KAV-100_V1.00_031512.fls"});
-    ASSERT_TRUE(findSoleFirmware(settings, files));
-    EXPECT_EQ(settings.modelName, "KAV-100");
-    EXPECT_EQ(settings.firmwareFileName, "KAV-100_V1.00_031512.fls");
-}
-
-TEST_F(Discovery, SoleFirmwareFailsWithoutChangingAnything) {
-    for (const auto& names :
-         std::vector<std::vector<std::string>>{{},
-                                               {"KAV-1_a_010112.fls", "notes_010112.FLS"},
-                                               {"readme_KAV.fls"},
-                                               {"KAV-100.fls"},
-                                               {"kav-1_a_010112.fls"}}) {
+// The only firmware file gives model and file; without exactly one nothing changes.
+TEST_F(Discovery, SoleFirmwareGivesModelAndFileOrChangesNothing) {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{".", "..", "readme.txt", ".fls", "..fls", "KAV-100_V1.00_031512.fls"},
+         "KAV-100/KAV-100_V1.00_031512.fls"},
+        {{}, "/given.fls"},
+        {{"KAV-1_a_010112.fls", "notes_010112.FLS"}, "/given.fls"},
+        {{"readme_KAV.fls"}, "/given.fls"},
+        {{"KAV-100.fls"}, "/given.fls"},
+        {{"kav-1_a_010112.fls"}, "/given.fls"},
+    };
+    for (const auto& [names, expected] : rows) {
         list(names);
+        settings.modelName.clear();
         settings.firmwareFileName = "given.fls";
-        EXPECT_FALSE(findSoleFirmware(settings, files));
-        EXPECT_EQ(settings.modelName, "");
-        EXPECT_EQ(settings.firmwareFileName, "given.fls");
+        EXPECT_EQ(findSoleFirmware(settings, files), expected != "/given.fls");
+        EXPECT_EQ(settings.modelName + "/" + settings.firmwareFileName, expected);
     }
 }
 

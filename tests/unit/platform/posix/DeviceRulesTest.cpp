@@ -28,6 +28,10 @@ TEST(DevicePaths, KindFollowsTheFormOfThePath) {
         {"/dev/usb/lp0/../../sda", DevicePathKind::None},
         {"/dev/ttyS0/..", DevicePathKind::None},
         {"/dev/lp..0", DevicePathKind::Parallel}, // a strange name, but no climb
+        // A bare stem and paths outside /dev are no devices.
+        {"/dev/usb/lp", DevicePathKind::None},
+        {"/tmp/ttyS0", DevicePathKind::None},
+        {"dev/ttyS0", DevicePathKind::None},
     };
     for (const auto& [path, kind] : cases) {
         EXPECT_EQ(devicePathKind(path), kind) << path;
