@@ -41,7 +41,9 @@ std::string toJson(const RunResult& r) {
     json["outcome"] = outcomeName(r.outcome);
     json["exit_status"] = r.exitStatus;
     json["log_line"] = orNull(r.logLine);
-    json["log_file"] = r.logFile;
+    // No log place (none could be made) is unknown, like every other missing value.
+    json["log_file"] =
+        r.logFile.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.logFile);
     json["reason"] = orNull(r.reason);
     json["warnings"] = r.warnings;
     json["model"] = orNull(r.model);

@@ -59,7 +59,7 @@ TEST(RunResult, JsonHasEveryKeyInOrderWithNullsForTheUnknown) {
     // Warnings are a list, empty when nothing was guessed.
     const std::string dumped = json.dump();
     EXPECT_EQ(dumped.substr(0, dumped.find("\"model\"")),
-              "{\"outcome\":\"invalid\",\"exit_status\":1,\"log_line\":null,\"log_file\":\"\","
+              "{\"outcome\":\"invalid\",\"exit_status\":1,\"log_line\":null,\"log_file\":null,"
               "\"reason\":null,\"warnings\":[],");
     EXPECT_TRUE(json["verified"].is_null() && json["model"].is_null() && json["sha256"].is_null());
     EXPECT_EQ(json["file"], "fw\xef\xbf\xbd.fls");
