@@ -97,9 +97,6 @@ TEST(HexIntel, UpperDataWrappingOntoLowerDataFailsUnlessTheBytesAgree) {
     EXPECT_TRUE(
         converts(intel(0, 0x10, {1, 2, 3}) + intel(0, 0x11, {2, 3, 9}) + intel(0, 0x0F, {7, 1}),
                  {{0x0F, {7, 1, 2, 3, 9}}}));
-    // Overlapping data that differs in its very first byte.
-    EXPECT_TRUE(refuses(intel(0, 0x10, {1, 2}) + intel(0, 0x10, {5, 2}), HexError::ConflictingByte,
-                        2, 0x10));
 }
 
 TEST(HexIntel, RecordDetailsTheConverterDoesNotCheck) {
@@ -126,7 +123,6 @@ TEST(HexIntel, LineEndsAndDosEndOfFileMark) {
 // A truncated file leaves a hole of 0xFF in the image, or moves the records after a cut
 // segment address: refused wherever the cut falls, in the header, the segment or the data.
 TEST(HexIntel, ARecordCutShortAnywhereFails) {
-    EXPECT_TRUE(refuses(":0100000011EE\n:1007D", HexError::ShortRecord, 2)); // inside the header
     EXPECT_TRUE(refuses(":0100000011EE\n:\n:0100010022DC\n", HexError::ShortRecord, 2));
     EXPECT_TRUE(refuses(":02000002100\n:01000100AAAA\n", HexError::ShortRecord, 1));
     // Four bytes announced, three present.
@@ -162,7 +158,6 @@ TEST(HexSRecord, ByteCountsTooSmallOrTooLargeForTheLine) {
 // --- Choosing the format ---------------------------------------------------------------------
 
 TEST(HexFormatChoice, RejectsWhatIsNotARecordFileOrMixesFormats) {
-    EXPECT_TRUE(refuses("", HexError::Empty));
     EXPECT_TRUE(refuses("\n\r\n\n", HexError::NoFormat));
     // Only S2 or S3 records decide for S-records.
     EXPECT_TRUE(
@@ -172,8 +167,6 @@ TEST(HexFormatChoice, RejectsWhatIsNotARecordFileOrMixesFormats) {
     // Binary data.
     EXPECT_TRUE(refuses(std::string("\0:00000001FF\n", 13), HexError::BadLeadChar));
 
-    // Checked while the image is filled: a bad line after the data still fails the file.
-    EXPECT_TRUE(refuses(":0400000001020304F2\nS1050000AABB94\n", HexError::LeadMismatch, 2));
     // The undecided S0 header keeps the file open for Intel HEX; the S2 line then mismatches.
     EXPECT_TRUE(refuses("S00600004844521B\n:00000001FF\nS2050000300AC0\n", HexError::LeadMismatch));
     EXPECT_TRUE(refuses(srec(2, 0, {1}) + ":00000001FF\n", HexError::LeadMismatch));
@@ -189,7 +182,6 @@ TEST(HexLimits, TheImageTakesExactlyItsSizeInDataBytesAndNothingOutside) {
     // One more byte, equal to what is already there, so only the count can refuse it.
     EXPECT_TRUE(refuses(full + srec(3, 0, {0}), HexError::TooManyBytes));
 
-    EXPECT_TRUE(refuses(srec(3, 0x3FFFF, {1, 2}), HexError::OutsideImage, 1, 0x40000));
     EXPECT_TRUE(refuses(intel(2, 0, {0x40, 0x00}) + intel(0, 0, {1}), HexError::OutsideImage));
     EXPECT_TRUE(refuses(srec(3, 0xFFFFFFFF, {1}), HexError::OutsideImage));
     // A sign inside the address field reads like strtol: a negative offset.
@@ -207,8 +199,10 @@ TEST(HexDescription, EachRefusalNamesItsCauseAndTheLineAndOffsetWhereKnown) {
         {"\n\n", "no Intel HEX, S2 or S3 record found"},
         {"\n x\n", "not an Intel HEX or S-record file: a line begins with something other than "
                    "':' or 'S' (line 2)"},
+        // Checked while the image is filled: a bad line after the data still fails the file.
         {":0400000001020304F2\nS1050000AABB94\n",
          "a line does not belong to the file's record format (line 2)"},
+        // Overlapping data that differs in its very first byte.
         {"\n" + intel(0, 0x1A, {1}) + intel(0, 0x1A, {2}),
          "two records give one address different values (line 3, offset 0x1A)"},
         {srec(3, 0x3FFFF, {1, 2}),
