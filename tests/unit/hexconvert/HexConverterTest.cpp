@@ -73,8 +73,6 @@ using Parts = std::vector<std::pair<size_t, std::vector<uint8_t>>>;
 
 } // namespace
 
-// --- Intel HEX -------------------------------------------------------------------------------
-
 TEST(HexIntel, DataRecordsLandAtTheSegmentBasePlusTheirAddressAndType04IsIgnored) {
     EXPECT_TRUE(converts(":0400000001020304F2\n", {{0, {1, 2, 3, 4}}}));
     // Type 02 sets the base to 16 times its value; base + address reaches the image's top byte.
@@ -131,8 +129,6 @@ TEST(HexIntel, ARecordCutShortAnywhereFails) {
     EXPECT_TRUE(converts(":0100000011EE\n:00000001FF\n", {{0, {0x11}}}));
 }
 
-// --- S-records -------------------------------------------------------------------------------
-
 TEST(HexSRecord, EachRecordTypeKeepsItsOwnAddressWidth) {
     // As srec_cat writes a file above 64 KiB: a header, S1 below, S2 above, then a trailer;
     // one line in lower case.
@@ -155,8 +151,6 @@ TEST(HexSRecord, ByteCountsTooSmallOrTooLargeForTheLine) {
     EXPECT_TRUE(refuses("S2050000300AC0\nS20", HexError::ShortRecord, 2));
 }
 
-// --- Choosing the format ---------------------------------------------------------------------
-
 TEST(HexFormatChoice, RejectsWhatIsNotARecordFileOrMixesFormats) {
     EXPECT_TRUE(refuses("\n\r\n\n", HexError::NoFormat));
     // Only S2 or S3 records decide for S-records.
@@ -172,8 +166,6 @@ TEST(HexFormatChoice, RejectsWhatIsNotARecordFileOrMixesFormats) {
     EXPECT_TRUE(refuses(srec(2, 0, {1}) + ":00000001FF\n", HexError::LeadMismatch));
 }
 
-// --- Limits ----------------------------------------------------------------------------------
-
 TEST(HexLimits, TheImageTakesExactlyItsSizeInDataBytesAndNothingOutside) {
     std::string full;
     for (uint32_t a = 0; a < hexImageSize; a += 32)
@@ -187,8 +179,6 @@ TEST(HexLimits, TheImageTakesExactlyItsSizeInDataBytesAndNothingOutside) {
     // A sign inside the address field reads like strtol: a negative offset.
     EXPECT_TRUE(refuses(":01-00100AA\n", HexError::OutsideImage));
 }
-
-// --- What a refusal tells -------------------------------------------------------------------
 
 TEST(HexDescription, EachRefusalNamesItsCauseAndTheLineAndOffsetWhereKnown) {
     const struct Case {
