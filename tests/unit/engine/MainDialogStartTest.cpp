@@ -239,38 +239,33 @@ TEST(Start, FileFailuresCloseThePortAndRestoreQueues) {
 }
 
 // The download command refuses before any port is opened without a file, or with a file of a HEX
-// model that is neither Intel HEX nor S-records; a real one is converted and sent. The selection
-// is kept and the buttons come back either way.
-TEST(Start, DownloadCommandConvertsHexModelsFirstAndKeepsTheSelection) {
-    const struct Case {
-        int32_t model;
-        const char* text; // empty: no file selected
-        std::vector<std::string> reports;
-        size_t sent;
-    } cases[] = {
-        {0, "", {"No select File!! Select File!"}, 0},
-        {100, "this is no hex file\n", {"Failed File Loading!!"}, 0},
-        {101, ":0400000001020304F2\n:00000001FF\n", {}, 4 + 262144},
-    };
-    for (const Case& c : cases) {
-        EngineRig r("COM1", c.model, bytesOf(c.text), 0);
-        if (*c.text == 0) {
+// model that is neither Intel HEX nor S-records: the selection is kept, the buttons come back.
+TEST(Start, DownloadCommandRefusesWithoutAFileOrOneThatDoesNotConvert) {
+    for (const int32_t model : {0, 100}) {
+        EngineRig r("COM1", model, bytesOf("this is no hex file\n"), 0);
+        if (model == 0) {
             r.dialog.firmwarePath.clear();
         }
         const std::string selection = r.dialog.firmwarePath;
         r.dialog.onDownloadClicked();
-        r.run();
-        EXPECT_EQ(r.reporter.texts(), c.reports);
+        EXPECT_THAT(r.reporter.texts(), ElementsAre(model == 0 ? "No select File!! Select File!"
+                                                               : "Failed File Loading!!"));
         EXPECT_EQ(r.dialog.firmwarePath, selection);
         EXPECT_TRUE(r.view.allEnabled());
-        ASSERT_EQ(r.printer.received.size(), c.sent) << c.model;
-        if (c.sent == 0) {
-            EXPECT_THAT(r.printer.calls, IsEmpty());
-        } else { // four header bytes, then the converted image
-            EXPECT_EQ(std::vector(r.printer.received.begin(), r.printer.received.begin() + 9),
-                      (std::vector<uint8_t>{0x1B, 0x23, 0x6D, 0x6B, 1, 2, 3, 4, 0xFF}));
-        }
+        EXPECT_THAT(r.printer.calls, IsEmpty());
     }
+}
+
+TEST(Start, HexModelsConvertFirstAndKeepTheSelection) {
+    // A real Intel HEX file: the converted image goes out, the selection comes back.
+    EngineRig r("COM1", 101, bytesOf(":0400000001020304F2\n:00000001FF\n"));
+    const std::string hexPath = r.dialog.firmwarePath;
+    r.dialog.onDownloadClicked();
+    EXPECT_EQ(r.dialog.firmwarePath, hexPath);
+    r.run();
+    ASSERT_EQ(r.printer.received.size(), 4u + 262144u);
+    EXPECT_EQ(std::vector<uint8_t>(r.printer.received.begin(), r.printer.received.begin() + 9),
+              (std::vector<uint8_t>{0x1B, 0x23, 0x6D, 0x6B, 1, 2, 3, 4, 0xFF}));
 }
 
 } // namespace
