@@ -5,44 +5,23 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using namespace enginefakes;
 using ::testing::ElementsAre;
 
 namespace {
 
-TEST(Transfer, SerialRunSendsPacketsSettlesFinishesAndCleansUp) {
-    EngineRig r("COM3", 0, patternBytes(10000));
-    r.dialog.startDownload();
-    r.run();
-    EXPECT_EQ(r.view.calls.front(), "repaint"); // no bar of an earlier run is left standing
-    // Fine timer resolution only for the packet phase, switched on and off once.
-    EXPECT_EQ(r.view.count("fine on"), 1);
-    EXPECT_EQ(r.view.count("fine off"), 1);
-    EXPECT_LT(r.view.at("fine on"), r.view.at("set 1 10"));
-    EXPECT_LT(r.view.at("fine off"), r.view.at("set 4 10"));
-
-    EXPECT_THAT(r.queues.calls, ElementsAre("redirect COM3|", "restore"));
-    EXPECT_EQ(r.printer.calls.back(), "close");
-    EXPECT_TRUE(r.dialog.image.empty());
-    EXPECT_EQ(r.dialog.sentOffset, 0);
-    EXPECT_TRUE(r.reporter.reports.empty());
-    EXPECT_EQ(r.view.calls.end()[-2], "HELP : Finished firmware download.");
-    EXPECT_EQ(r.view.calls.back(), "close");
-    EXPECT_TRUE(r.view.allEnabled());
-    EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
-    EXPECT_FALSE(r.dialog.transferActive());
-}
-
 // Where the bar stands when the image is out, and how the settle phase takes it on to 268: the
-// first settle tick after 10 ms, then one every `interval`.
-TEST(Transfer, SettleFollowsPortModelAndImageSize) {
+// first settle tick after 10 ms, then one every `interval`; a finished run gives everything back.
+TEST(Transfer, SettleFollowsPortModelAndImageSizeAndTheEndCleansUp) {
     const struct Case {
         const char* port;
         int32_t model;
         size_t size;
         uint32_t barAtLastSend; // progress after the tick that sent the last byte
         uint32_t interval;
-        std::vector<int32_t> writes; // serial only
+        std::vector<int32_t> writes; // serial and USB only
     } cases[] = {
         // Serial: the last packet does not move the bar.
         {"COM1", 0, 10000, 196, 800, {4096, 4096, 1808}},
@@ -55,6 +34,8 @@ TEST(Transfer, SettleFollowsPortModelAndImageSize) {
         {"192.168.0.9", 0, 1000, 100, 800, {}},
         {"10.1.1.1", 310, 64, 205, 600, {}},
         {"127.0.0.1", 330, 10, 235, 270, {}},
+        // USB for models 203 and 352: 64-byte packets, each re-armed at once (0 ms).
+        {"\\\\?\\usb#vid_1234&pid_0001#5&1", 352, 64 * 5 + 1, 239, 800, {64, 64, 64, 64, 64, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.port) + " model " + std::to_string(c.model) + " size " +
@@ -63,17 +44,42 @@ TEST(Transfer, SettleFollowsPortModelAndImageSize) {
         EngineRig r(c.port, c.model, bytes);
         r.dialog.startDownload();
         r.run();
-        const bool serial = c.port[0] == 'C';
+        const bool net = std::isdigit(c.port[0]), usb = c.port[0] == '\\';
         EXPECT_EQ(r.printer.received, bytes);
-        EXPECT_THAT(r.view.steps(), ElementsAre(serial ? 1 : 2, 4, 5, 6));
+        EXPECT_THAT(r.view.steps(), ElementsAre(net ? 2 : 1, 4, 5, 6));
         if (!c.writes.empty()) {
             EXPECT_EQ(r.printer.writeLengths, c.writes);
         }
-        const size_t sendTicks = serial ? std::max<size_t>(1, (c.size + 4095) / 4096) : 1;
+        const size_t packet = usb ? 64 : 4096;
+        const size_t sendTicks = net ? 1 : std::max<size_t>(1, (c.size + packet - 1) / packet);
         EXPECT_EQ(r.progressAfter[sendTicks - 1], c.barAtLastSend);
+        // Packets follow each other every 10 ms, or at once (0 ms) after USB's first.
+        EXPECT_EQ(r.view.ticksOf(net ? 2 : 1, 10), usb ? 1u : sendTicks);
+        EXPECT_EQ(r.view.ticksOf(1, 0), usb ? sendTicks - 1 : 0u);
         EXPECT_EQ(r.view.ticksOf(4, 10), 1u);
         EXPECT_EQ(r.view.ticksOf(4, c.interval), 268u - c.barAtLastSend - 1);
+        EXPECT_EQ(r.view.calls.front(), "repaint"); // no bar of an earlier run is left standing
+        // Fine timer resolution only for the packet phase, switched on and off once.
+        EXPECT_EQ(r.view.count("fine on"), net ? 0 : 1);
+        EXPECT_EQ(r.view.count("fine off"), net ? 0 : 1);
+        if (!net) {
+            EXPECT_LT(r.view.at("fine on"), r.view.at("set 1 10"));
+            EXPECT_LT(r.view.at("fine off"), r.view.at("set 4 10"));
+        }
+        const std::string redirect =
+            "redirect " + std::string(c.port) + "|" + (usb ? "T90 Prime" : "");
+        const std::vector<std::string> queueCalls =
+            net ? std::vector<std::string>{} : std::vector<std::string>{redirect, "restore"};
+        EXPECT_EQ(r.queues.calls, queueCalls);
+        EXPECT_EQ(r.printer.calls.back(), "close");
+        EXPECT_TRUE(r.dialog.image.empty());
+        EXPECT_EQ(r.dialog.sentOffset, 0);
+        EXPECT_TRUE(r.reporter.reports.empty());
+        EXPECT_EQ(r.view.calls.end()[-2], "HELP : Finished firmware download.");
+        EXPECT_EQ(r.view.calls.back(), "close");
+        EXPECT_TRUE(r.view.allEnabled());
         EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Completed);
+        EXPECT_FALSE(r.dialog.transferActive());
         r.dialog.onDestroy(); // the clean-up closed the port or socket: not closed again
         EXPECT_EQ(r.printer.count("close"), 1);
     }
@@ -113,17 +119,6 @@ TEST(Transfer, WriteFailuresEndTheRunAtOnceAndCleanUp) {
         EXPECT_EQ(r.view.count("close"), c.silent);
         EXPECT_EQ(r.dialog.outcome(), MainDialog::Outcome::Failed);
     }
-}
-
-TEST(Transfer, UsbRunUsesSmallPacketsForModels203And352AndGivesTheQueuesBack) {
-    const std::string path = "\\\\?\\usb#vid_1234&pid_0001#5&1";
-    EngineRig r(path, 352, patternBytes(64 * 5 + 1));
-    r.dialog.startDownload();
-    r.run();
-    EXPECT_THAT(r.queues.calls, ElementsAre("redirect " + path + "|T90 Prime", "restore"));
-    EXPECT_THAT(r.printer.writeLengths, ElementsAre(64, 64, 64, 64, 64, 1));
-    EXPECT_EQ(r.view.ticksOf(1, 10), 1u); // the first tick from startDownload
-    EXPECT_EQ(r.view.ticksOf(1, 0), 5u);  // then re-armed with 0 ms
 }
 
 TEST(Transfer, InteractiveFinishShowsCompletionAndCleansUpInsideIt) {

@@ -49,19 +49,6 @@ TEST(AskIdentity, AWholeReplyEndsTheWaitAndNoneLastsTwoSecondsAtMost) {
     EXPECT_EQ(clock.tickCount(), refusedAt);
 }
 
-TEST(AskIdentity, TheFourFieldsAreAskedInTurnAndUnansweredOnesStayUnknown) {
-    FakeClock clock;
-    FieldReplies printer(clock, FieldReplies::says({{0x41, "2.00"}, {0x43, "T90 Prime"}}));
-    const PrinterIdentity identity = identifyPrinter(printer, clock);
-    EXPECT_EQ(identity.firmware, "2.00");
-    EXPECT_EQ(identity.maker, std::nullopt);
-    EXPECT_EQ(identity.model, "T90 Prime");
-    EXPECT_EQ(identity.serial, std::nullopt);
-    ASSERT_EQ(printer.queries.size(), 4u);
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(printer.queries[i][2], 0x41 + i);
-}
-
 TEST(VerifyVerdict, EachCaseOfWhatThePrinterSaysAfterItsRestart) {
     const std::optional<std::string> none;
     struct Row {
@@ -135,7 +122,7 @@ struct Restarting {
     }
 };
 
-TEST(AwaitPrinterVersion, TriesEveryTwoSecondsUntilBackOrTheTimeIsUp) {
+TEST(AwaitPrinterVersion, TriesEveryTwoSecondsUntilBackTheTimeIsUpOrAStopRequest) {
     FakeClock clock;
     Restarting atOnce{clock, 0u};
     EXPECT_EQ(awaitPrinterVersion(std::ref(atOnce), clock, 180000, {}), "2.00");
@@ -154,15 +141,15 @@ TEST(AwaitPrinterVersion, TriesEveryTwoSecondsUntilBackOrTheTimeIsUp) {
     Restarting gone{never, std::nullopt};
     EXPECT_EQ(awaitPrinterVersion(std::ref(gone), never, 5000, {}), std::nullopt);
     EXPECT_EQ(gone.triedAt, (std::vector<uint32_t>{0, 2000, 4000, 5000}));
-}
 
-TEST(AwaitPrinterVersion, AStopRequestEndsTheWaitWithinASlice) {
-    FakeClock clock;
-    Restarting gone{clock, std::nullopt};
-    const auto stopAt3s = [&] { return clock.tickCount() >= 3000; };
-    EXPECT_EQ(awaitPrinterVersion(std::ref(gone), clock, 180000, stopAt3s), std::nullopt);
-    EXPECT_EQ(clock.tickCount(), 3000u);
-    EXPECT_EQ(gone.triedAt.size(), 2u);
+    // A stop request ends the wait within a slice.
+    FakeClock stopped;
+    Restarting asked{stopped, std::nullopt};
+    EXPECT_EQ(awaitPrinterVersion(std::ref(asked), stopped, 180000,
+                                  [&] { return stopped.tickCount() >= 3000; }),
+              std::nullopt);
+    EXPECT_EQ(stopped.tickCount(), 3000u);
+    EXPECT_EQ(asked.triedAt.size(), 2u);
 }
 
 } // namespace

@@ -59,7 +59,7 @@ Lines linesOf(const std::string& text) {
 
 } // namespace
 
-TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
+TEST(HexLineReader, SplitsAtLfDropsTheCrBeforeItAndKeepsTheStartOfALongLine) {
     using V = std::vector<std::string>;
     EXPECT_EQ(linesOf("").text, V{});
     EXPECT_EQ(linesOf("a\r\nbc\n\n\r\nd").text, (V{"a", "bc", "", "", "d"}));
@@ -72,6 +72,10 @@ TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
     EXPECT_EQ(linesOf("\r\nab\rc\r\r\n:\r\n").loneCr, (B{false, true, false}));
     EXPECT_EQ(linesOf(std::string(70000, 'x') + "\r\n" + std::string(70000, 'y') + "\ry\n").loneCr,
               (B{false, true}));
+    // Of a very long line only the start is kept.
+    const std::string longLine = "S2" + std::string(3 * HexLineReader::chunkSize, '7') + "\r";
+    EXPECT_EQ(linesOf(longLine + "\nS9\n").text,
+              (V{longLine.substr(0, HexLineReader::keptChars), "S9"}));
 
     // The end of the input is final until a rewind, even if the input has more after it.
     ScriptedInput input("x\n", 2);
@@ -81,13 +85,6 @@ TEST(HexLineReader, SplitsAtLfAndDropsTheCrBeforeIt) {
     input.position = 0; // the input would hand out "x\n" again
     EXPECT_FALSE(reader.next(line));
     EXPECT_TRUE(reader.rewind() && reader.next(line) && line == "x");
-}
-
-TEST(HexLineReader, KeepsOnlyTheStartOfAVeryLongLine) {
-    std::string longLine = "S2" + std::string(3 * HexLineReader::chunkSize, '7') + "\r";
-    const Lines lines = linesOf(longLine + "\nS9\n");
-    EXPECT_EQ(lines.text,
-              (std::vector<std::string>{longLine.substr(0, HexLineReader::keptChars), "S9"}));
 }
 
 TEST(HexHugeInput, TheByteLimitOrAFailedReadStopsAGigabyteOfRecords) {

@@ -76,6 +76,11 @@ TEST_F(Identify, ThePrinterOnTheNamedPortIsAskedForItsFourFields) {
     // "-s" may be given as for a silent run; a serial port gets its usual speed.
     EXPECT_EQ(run({"-s", "-p", "COM2"}, kAll), 0);
     EXPECT_EQ(connectedTo.back(), "COM2:115200");
+    // Without a device, USB means the first attached printer of the model.
+    usbPath = "\\\\?\\usb#vid_f0a0&pid_0025#SN7#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    EXPECT_EQ(run({"-p", "USB", "-m", "T90 Prime"}, kAll), 0);
+    EXPECT_EQ(usbModels, (std::vector<int32_t>{1112}));
+    EXPECT_EQ(connectedTo.back(), usbPath + ":0");
 }
 
 TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
@@ -93,6 +98,9 @@ TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
         {{"-p", "LPT1"}, std::map<uint8_t, std::string>{}, 5,
          "mirelith: a parallel port carries no replies from the printer\n", true},
         {{"-p", "FOO"}, kAll, 1, "mirelith: no port to ask", false},
+        // No USB printer of the model attached: a port that cannot be opened.
+        {{"-p", "USB", "-m", "T90 Prime"}, kAll, 2,
+         "mirelith: no attached USB printer belongs to model T90 Prime", false},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -105,19 +113,6 @@ TEST_F(Identify, EachWayThePrinterFailsToSayItsVersionHasItsStatusAndReason) {
             EXPECT_THAT(output, HasSubstr("firmware: unknown\n"));
         }
     }
-}
-
-// Without a device, USB means the first attached printer of the model; none attached is a port
-// that cannot be opened.
-TEST_F(Identify, UsbAsksTheFirstPrinterOfTheModel) {
-    EXPECT_EQ(run({"-p", "USB", "-m", "T90 Prime"}, kAll), 2);
-    EXPECT_EQ(usbModels, (std::vector<int32_t>{1112}));
-    EXPECT_THAT(errors, HasSubstr("no attached USB printer belongs to model T90 Prime"));
-    EXPECT_TRUE(connectedTo.empty());
-
-    usbPath = "\\\\?\\usb#vid_f0a0&pid_0025#SN7#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    EXPECT_EQ(run({"-p", "USB", "-m", "T90 Prime"}, kAll), 0);
-    EXPECT_EQ(connectedTo.back(), usbPath + ":0");
 }
 
 TEST_F(Identify, TheResultFileHoldsTheFieldsThePortAndHowItEnded) {

@@ -16,7 +16,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TEST(TerminalProgress, NumbersAndDurations) {
+TEST(TerminalProgress, NumbersDurationsAndTheSendingLineArithmetic) {
     EXPECT_EQ(groupedNumber(0), "0");
     EXPECT_EQ(groupedNumber(999), "999");
     EXPECT_EQ(groupedNumber(262144), "262,144");
@@ -25,9 +25,6 @@ TEST(TerminalProgress, NumbersAndDurations) {
     EXPECT_EQ(clockDuration(1), "0:01"); // a countdown reaches 0:00 only at its end
     EXPECT_EQ(clockDuration(60000), "1:00");
     EXPECT_EQ(clockDuration(3723000), "1:02:03");
-}
-
-TEST(TerminalProgress, SendingLineArithmetic) {
     // Nothing sent yet gives no rate and no time left, however long the start took.
     EXPECT_EQ(sendingLine(0, 262144, 1000), "[>                   ]   0%  0/262,144 B");
     // Half of 256 KiB in 1 s: 128 KiB/s, one second to go.
