@@ -27,8 +27,12 @@ class FakeStateFiles final : public StateFiles {
         for (const auto& [path, why] : refused)
             if (files.count(path) == 0)
                 names.push_back(path.substr(directory.size() + 1));
+        for (const std::string& path : vanishing)
+            names.push_back(path.substr(directory.size() + 1));
         return names;
     }
+    // Listed, but gone by the time they are read (their owner ended and removed them).
+    std::set<std::string> vanishing;
     // Files the system would not let the program believe, with the system's reason.
     std::map<std::string, std::string> refused;
 

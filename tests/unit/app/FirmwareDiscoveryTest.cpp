@@ -65,6 +65,7 @@ TEST_F(Discovery, SoleFirmwareGivesModelAndFileOrChangesNothing) {
         {{}, "/given.fls"},
         {{"KAV-1_a_010112.fls", "notes_010112.FLS"}, "/given.fls"},
         {{"readme_KAV.fls"}, "/given.fls"},
+        {{"a.fls", "KAV-100_V1.00_031512.fls"}, "/given.fls"}, // a one-letter title counts
         {{"KAV-100.fls"}, "/given.fls"},
         {{"kav-1_a_010112.fls"}, "/given.fls"},
     };

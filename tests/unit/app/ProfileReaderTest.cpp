@@ -99,7 +99,7 @@ std::vector<IntCase> intCases() {
     const std::string prefixes =
         "[NUV]\r\nA=0b101\r\nB=0o17\r\nC=010\r\nD=-0x1F\r\nE=0xffffffff\r\n"
         "F= +0x10\r\nG=0x\r\nH=0b2\r\nI=0xg\r\nJ=- 5\r\nK=0o9\r\n"
-        "L=99999999999999999999999\r\n";
+        "L=99999999999999999999999\r\nM=0x1@\r\n";
     return {
         {ini, "B", 115200, 9600},
         {ini, "S", 1, -42},
@@ -121,6 +121,7 @@ std::vector<IntCase> intCases() {
         {prefixes, "J", 1, 0},
         {prefixes, "K", 1, 0},
         {prefixes, "L", 1, -159383553}, // wraps digit by digit
+        {prefixes, "M", 1, 1},          // a sign past 'Z' or before 'A' is no hex digit
     };
 }
 

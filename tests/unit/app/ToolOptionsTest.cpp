@@ -81,7 +81,7 @@ TEST(ToolOptions, IdentifyAndVerifyAreTakenWithTheirValues) {
     EXPECT_EQ(kept(v), (Words{"-s", "-p", "COM1", "-m", "KAV"}));
     EXPECT_EQ(v.error, "");
 
-    for (const char* bad : {"abc", "0", "86401", "-5", ""}) {
+    for (const char* bad : {"abc", "0", "86401", "-5", "", "4294967297"}) { // no wrap to 1
         const ToolOptions b = take({"-s", "--verify", "--verify-timeout", bad});
         EXPECT_EQ(b.error, std::string("--verify-timeout ") + bad +
                                ": not a number of seconds (1 to 86400)");

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 
 using namespace enginefakes;
@@ -59,6 +60,10 @@ TEST(Transfer, SettleFollowsPortModelAndImageSizeAndTheEndCleansUp) {
         EXPECT_EQ(r.view.ticksOf(4, 10), 1u);
         EXPECT_EQ(r.view.ticksOf(4, c.interval), 268u - c.barAtLastSend - 1);
         EXPECT_EQ(r.view.calls.front(), "repaint"); // no bar of an earlier run is left standing
+        // Each tick stops its own timer; arming the next never stops one a second time.
+        EXPECT_EQ(std::count_if(r.view.calls.begin(), r.view.calls.end(),
+                                [](const std::string& call) { return call.starts_with("kill"); }),
+                  r.view.ticks.size());
         // Fine timer resolution only for the packet phase, switched on and off once.
         EXPECT_EQ(r.view.count("fine on"), net ? 0 : 1);
         EXPECT_EQ(r.view.count("fine off"), net ? 0 : 1);

@@ -150,6 +150,10 @@ TEST(AwaitPrinterVersion, TriesEveryTwoSecondsUntilBackTheTimeIsUpOrAStopRequest
               std::nullopt);
     EXPECT_EQ(stopped.tickCount(), 3000u);
     EXPECT_EQ(asked.triedAt.size(), 2u);
+    Restarting notTried{stopped, std::nullopt}; // a stop asked before: no connection at all
+    EXPECT_EQ(awaitPrinterVersion(std::ref(notTried), stopped, 9000, [] { return true; }),
+              std::nullopt);
+    EXPECT_TRUE(notTried.triedAt.empty());
 }
 
 } // namespace

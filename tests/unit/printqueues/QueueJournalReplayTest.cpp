@@ -155,6 +155,13 @@ TEST_F(QueueJournalReplayTest, RefusedJournalIsKeptAsideAndNothingApplied) {
         replay(); // read once, reported once
         EXPECT_THAT(reports, IsEmpty());
     }
+    // One removed between the listing and the read was its owner's to remove: nothing to say.
+    files.files.clear();
+    files.vanishing = {leaveJournal(8, {{"Office", {"COM1:", 0, ""}, false, false}})};
+    files.files.clear();
+    replay();
+    EXPECT_THAT(reports, IsEmpty());
+    EXPECT_THAT(files.files, IsEmpty());
 }
 
 // Most starts find no journal: they lock nothing, so no lock file (nor its directory) appears.

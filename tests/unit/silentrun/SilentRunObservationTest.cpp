@@ -201,6 +201,7 @@ TEST_F(SilentRunObservation, AVerifiedRunAsksTheVersionBeforeOnceAndAfterTheRest
         EXPECT_EQ(end.outcome, model == 310 ? RunOutcome::Sent : RunOutcome::Unverified);
         EXPECT_EQ(end.verified, model == 310);
         EXPECT_EQ(end.versionBefore, "1.35");
+        EXPECT_EQ(end.versionAfter, says);
     }
     // A printer that never comes back is waited for the whole limit, counted down from it.
     seen.calls.clear();

@@ -37,6 +37,7 @@ TEST(TerminalProgress, NumbersDurationsAndTheSendingLineArithmetic) {
     // The widest line of a 99 MB image still fits 79 columns, in MiB/s when fast.
     EXPECT_EQ(sendingLine(50'000'000, 99'999'999, 1000),
               "[==========>         ]  50%  50,000,000/99,999,999 B  47.7 MiB/s  0:01 left");
+    EXPECT_THAT(sendingLine(1 << 20, 1 << 21, 1000), HasSubstr(" 1.0 MiB/s")); // from 1 MiB/s
     // 2 GiB images do not overflow the percentage or the bar.
     const int64_t big = int64_t(1) << 31;
     EXPECT_NE(sendingLine(big - 1, big, 600000).find(" 99%"), std::string::npos);
@@ -133,6 +134,8 @@ TEST_F(Printed, ARedrawnLineNeverWrapsOnANarrowTerminal) {
         start = cr + 1;
     }
     EXPECT_GT(start, 0u);
+    // A width that leaves no room at all is no width: the bar is drawn whole, not cut to nothing.
+    EXPECT_THAT(run({true, false, 1}, RunOutcome::Sent), HasSubstr("\r[==========>         ]"));
 }
 
 TEST_F(Printed, QuietKeepsOnlyFailuresWithTheirReasonAndLogPlace) {
