@@ -92,6 +92,9 @@ TEST_F(CommandLine, HelpStatesTheDefaultsTheParserUsesAndEverySystemSection) {
         const std::string stated = line + std::to_string(settings.portSettings.baudRate) + ")";
         EXPECT_NE(help.find(stated), std::string::npos) << stated;
     }
+    // --version names the Qt it was built with, and no Qt where there is none.
+    EXPECT_EQ(versionText({"1.2", "GCC 12", ""}) + versionText({"1.2", "GCC 12", "6.4"}),
+              "mirelith 1.2\nbuilt with GCC 12\nmirelith 1.2\nbuilt with GCC 12, Qt 6.4\n");
 }
 
 #ifdef _WIN32

@@ -99,6 +99,9 @@ TEST_F(Discovery, NewestFirmwareOfTheModel) {
         ASSERT_TRUE(findNewestFirmware(settings, files));
         EXPECT_EQ(settings.firmwareFileName, "KAV-100_a_031512.fls");
     } while (std::next_permutation(names.begin(), names.end()));
+    list({"KAV-100_a_031512.fls"}); // one is enough
+    settings.firmwareFileName.clear();
+    EXPECT_TRUE(findNewestFirmware(settings, files));
 }
 
 } // namespace
