@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 SANITIZED_OPTIMIZATION="-O1 -DNDEBUG"
 dir=${SANITIZED_BUILD:-build-fuzz}
 step=${1:-all}
-targets=(unit_app unit_ports unit_hexconvert unit_printqueues unit_engine unit_silentrun unit_ui)
+targets=(unit_models unit_app unit_ports unit_hexconvert unit_printqueues unit_engine unit_silentrun unit_ui)
 if [ "$step" != --run-only ]; then
   CC=clang CXX=clang++ cmake -S . -B "$dir" -DMIRELITH_FUZZ=ON -DMIRELITH_TESTS=ON -DMIRELITH_GUI=OFF \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo \
