@@ -34,7 +34,6 @@ TEST(Transfer, SettleFollowsPortModelAndImageSizeAndTheEndCleansUp) {
         // Ethernet: the whole image in one send, the bar and the interval set by the model's row.
         {"192.168.0.9", 0, 1000, 100, 800, {}},
         {"10.1.1.1", 310, 64, 205, 600, {}},
-        {"127.0.0.1", 330, 10, 235, 270, {}},
         // USB for models 203 and 352: 64-byte packets, each re-armed at once (0 ms).
         {"\\\\?\\usb#vid_1234&pid_0001#5&1", 352, 64 * 5 + 1, 239, 800, {64, 64, 64, 64, 64, 1}},
     };

@@ -40,10 +40,6 @@ void expectRule(const char* rule, const Field& field, std::initializer_list<Grou
     }
 }
 
-uint32_t flag(const ModelRow& row, ModelFlag bit) {
-    return (row.flags & bit) != 0 ? 1 : 0;
-}
-
 TEST(ModelTable, EachRuleListsItsModels) {
     expectRule(
         "bar after a TCP send", [](const ModelRow& r) { return r.networkProgress; },
@@ -80,25 +76,21 @@ TEST(ModelTable, EachRuleListsItsModels) {
         "port radios", [](const ModelRow& r) { return uint32_t{r.ports}; },
         {{kComOnly, {350, 350205}}, {kComOrUsb, {691}}, {kNoEthernet, {1032, 1033, 1502}}},
         kAnyPort);
+    // No model has two of these rules.
     expectRule(
-        "64-byte USB packets", [](const ModelRow& r) { return flag(r, kSmallUsbPackets); },
-        {{1, {203, 352}}}, 0);
+        "flags", [](const ModelRow& r) { return uint32_t{r.flags}; },
+        {{kSmallUsbPackets, {203, 352}},
+         {kHeader, {1100}},
+         {kHexInput, {100, 101}},
+         {kFpgaCheck, {310, 312}}},
+        0);
     expectRule(
-        "header", [](const ModelRow& r) { return flag(r, kHeader); }, {{1, {1100}}}, 0);
-    expectRule(
-        "HEX input", [](const ModelRow& r) { return flag(r, kHexInput); }, {{1, {100, 101}}}, 0);
-    expectRule(
-        "FPGA check", [](const ModelRow& r) { return flag(r, kFpgaCheck); }, {{1, {310, 312}}}, 0);
-    expectRule(
-        "also in the upper-case USB table",
-        [](const ModelRow& r) { return uint32_t{r.usb == UsbIds::VendorAAlsoUpper}; },
-        {{1, {200, 100, 101, 203, 352, 1032, 35011, 350211, 2752}}}, 0);
-    expectRule(
-        "USB vendor B", [](const ModelRow& r) { return uint32_t{r.usb == UsbIds::VendorB}; },
-        {{1, {300}}}, 0);
-    expectRule(
-        "no USB identifier", [](const ModelRow& r) { return uint32_t{r.usb == UsbIds::None}; },
-        {{1, {350}}}, 0);
+        "USB identifiers", [](const ModelRow& r) { return static_cast<uint32_t>(r.usb); },
+        {{static_cast<uint32_t>(UsbIds::VendorAAlsoUpper),
+          {200, 100, 101, 203, 352, 1032, 35011, 350211, 2752}},
+         {static_cast<uint32_t>(UsbIds::VendorB), {300}},
+         {static_cast<uint32_t>(UsbIds::None), {350}}},
+        static_cast<uint32_t>(UsbIds::VendorA));
 }
 
 // Vendor A's product numbers follow the table's order.
